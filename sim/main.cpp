@@ -35,6 +35,7 @@ struct Options {
     SeedOptions seed;
     std::string link;
     std::string device;
+    std::string slavePath;  // set when serving our own pty
     long baud = 115200;
     long delayMs = 0;
     double drop = 0.0;
@@ -249,8 +250,19 @@ private:
 void Server::hangUp()
 {
     // Nobody on the line: what was on its way is lost, as on a real cable.
-    if (connected_ && opt_.verbose)
-        std::fprintf(stderr, "-- line closed by the other end\n");
+    if (connected_) {
+        if (opt_.verbose)
+            std::fprintf(stderr, "-- line closed by the other end\n");
+        // A pty keeps what was written towards a closed slave and hands it to
+        // the next opener; a fresh connection must not see the old answers.
+        if (!opt_.slavePath.empty()) {
+            const int slave = open(opt_.slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+            if (slave >= 0) {
+                tcflush(slave, TCIFLUSH);
+                close(slave);
+            }
+        }
+    }
     connected_ = false;
     tx_.clear();
     rx_.reset();
@@ -323,8 +335,11 @@ int Server::run()
 {
     char buf[1024];
     while (!g_stop) {
-        if (closing_ && tx_.empty())
+        if (closing_ && tx_.empty()) {
+            // Let the other end read the last answer before the line drops.
+            poll(nullptr, 0, 300);
             break;
+        }
 
         int timeout = 200;
         if (!tx_.empty() && connected_) {
@@ -391,6 +406,7 @@ int main(int argc, char** argv)
     int fd = -1;
     if (opt.device.empty()) {
         fd = openPty(path);
+        opt.slavePath = path;
     } else {
         path = opt.device;
         fd = open(path.c_str(), O_RDWR | O_NOCTTY);
