@@ -1,0 +1,333 @@
+#include "dorvak_admin.h"
+
+#include "console.h"
+#include "port_combo.h"
+#include "user_panel.h"
+#include "user_row.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSerialPortInfo>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *make_button(const QString &text, const char *name)
+{
+    auto *button = new QPushButton(text);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+QPushButton *make_icon_button(const char *icon, const char *name)
+{
+    auto *button = new QPushButton(QIcon(QLatin1String(icon)), QString());
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+// A row of buttons inside a widget of its own, so that the operation guard
+// can disable the whole row at once without touching each button's state.
+QWidget *make_ops_row(const char *name, QHBoxLayout **layout)
+{
+    auto *row = new QWidget;
+    row->setObjectName(QLatin1String(name));
+    *layout = new QHBoxLayout(row);
+    (*layout)->setContentsMargins(0, 0, 0, 0);
+    return row;
+}
+
+} // namespace
+
+DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
+{
+    // The pictures live in the core library; a static library's resources
+    // are only linked in when something refers to them.
+    Q_INIT_RESOURCE(resources);
+    setObjectName(QStringLiteral("DORVAK_Admin"));
+    serial = new QSerialPort(this);
+    serial->setObjectName(QStringLiteral("serial"));
+    UserRow::id_siguiente = 0;
+
+    root = new UserRow;
+    root->id_user = 0;
+    root->id_padre = 0;
+    root->setText(0, QStringLiteral("0"));
+    user_tree = new QTreeWidget(this);
+    user_tree->setObjectName(QStringLiteral("user_tree"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/dorvak-admin.png")));
+    auto *header = new QTreeWidgetItem;
+    header->setText(0, QStringLiteral("ID"));
+    header->setText(1, QStringLiteral("Nombre"));
+    header->setText(2, QStringLiteral("Numero"));
+    header->setText(3, QStringLiteral("Tipo"));
+    user_tree->setHeaderItem(header);
+    user_tree->addTopLevelItem(root);
+    user_tree->setColumnWidth(0, 120);
+    user_tree->setColumnWidth(1, 150);
+    user_tree->setColumnWidth(2, 100);
+    user_tree->setColumnWidth(3, 100);
+
+    setWindowTitle(QStringLiteral("DORVAK Admin"));
+
+    build_frame();
+
+    user_panel = new UserPanel(root, true, this);
+    user_panel->setObjectName(QStringLiteral("user_panel"));
+    build_users_page();
+    tabs = new QTabWidget;
+    tabs->setObjectName(QStringLiteral("tabs"));
+    tabs->addTab(user_tree->parentWidget(), QStringLiteral("Usuarios"));
+    build_log_page();
+    tabs->addTab(log_page, QStringLiteral("Registro"));
+    build_config_page();
+    tabs->addTab(config_page, QStringLiteral("Configuración"));
+
+    auto *main_page = new QWidget;
+    main_page->setObjectName(QStringLiteral("main_page"));
+    auto *main_layout = new QVBoxLayout(main_page);
+    main_layout->setContentsMargins(0, 0, 0, 0);
+    main_layout->addWidget(tabs);
+    main_layout->addWidget(conn_bar);
+
+    // The ports present now; they go into the box only once portChanged is
+    // connected, so that the first one becomes port_name.
+    QStringList ports;
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos)
+        ports << info.portName();
+
+    connect_all();
+    port_combo->addItems(ports);
+
+    splitter = new QSplitter(Qt::Horizontal);
+    splitter->setObjectName(QStringLiteral("splitter"));
+    splitter->setLineWidth(10);
+    splitter->addWidget(main_page);
+    splitter->addWidget(console_panel);
+    setCentralWidget(splitter);
+    console_panel->hide();
+    adjustSize();
+    setMinimumHeight(800);
+    setMinimumWidth(1000);
+
+    auto *debug_shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+    debug_shortcut->setObjectName(QStringLiteral("debug_shortcut"));
+    debug_shortcut->setContext(Qt::WindowShortcut);
+    connect(debug_shortcut, &QShortcut::activated, this, &DORVAK_Admin::show_debug);
+}
+
+DORVAK_Admin::~DORVAK_Admin()
+{
+    // The tree deletes the records; the list only points at them.
+    users.clear();
+}
+
+void DORVAK_Admin::build_frame()
+{
+    console = new Console;
+    console->setObjectName(QStringLiteral("console"));
+    console->setEnabled(false);
+    console->setLocalEcho(true);
+    console->setMinimumWidth(400);
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("console_scroll"));
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setWidgetResizable(true);
+    auto *scroll_content = new QWidget;
+    scroll_content->setObjectName(QStringLiteral("console_scroll_content"));
+    auto *scroll_layout = new QVBoxLayout(scroll_content);
+    scroll_layout->setContentsMargins(0, 0, 0, 0);
+    scroll_layout->addWidget(console);
+    scroll->setWidget(scroll_content);
+
+    console_panel = new QWidget;
+    console_panel->setObjectName(QStringLiteral("console_panel"));
+    console_layout = new QVBoxLayout;
+    console_layout->setObjectName(QStringLiteral("console_layout"));
+    console_layout->addWidget(scroll);
+
+    port_combo = new PortCombo;
+    port_combo->setObjectName(QStringLiteral("port_combo"));
+    port_combo->setMinimumWidth(100);
+    auto *conn_layout = new QHBoxLayout;
+    conn_layout->setObjectName(QStringLiteral("conn_layout"));
+    conn_layout->addWidget(port_combo);
+
+    connect_btn = make_icon_button(":/images/connect.png", "connect_btn");
+    connect_btn->setToolTip(QStringLiteral("Conectar"));
+    disconnect_btn = make_icon_button(":/images/disconnect.png", "disconnect_btn");
+    disconnect_btn->setToolTip(QStringLiteral("Desconectar"));
+    conn_layout->addWidget(connect_btn);
+    conn_layout->addWidget(disconnect_btn);
+    connect_btn->setEnabled(true);
+    disconnect_btn->setEnabled(false);
+
+    maint_row = new QHBoxLayout;
+    maint_row->setObjectName(QStringLiteral("maint_row"));
+    debug_row = new QHBoxLayout;
+    debug_row->setObjectName(QStringLiteral("debug_row"));
+    clear_btn = make_icon_button(":/images/clear.png", "clear_btn");
+    clear_btn->setToolTip(QStringLiteral("Limpiar consola"));
+    maint_row->addWidget(clear_btn);
+
+    QHBoxLayout *maint_ops_layout = nullptr;
+    QHBoxLayout *debug_ops_layout = nullptr;
+    maint_ops = make_ops_row("maint_ops", &maint_ops_layout);
+    debug_ops = make_ops_row("debug_ops", &debug_ops_layout);
+    maint_row->addWidget(maint_ops);
+    debug_row->addWidget(debug_ops);
+
+    print_db_btn = make_button(QStringLiteral("Print DB"), "print_db_btn");
+    maint_ops_layout->addWidget(print_db_btn);
+    reset_btn = make_button(QStringLiteral("Reset"), "reset_btn");
+    maint_ops_layout->addWidget(reset_btn);
+    print_fat_btn = make_button(QStringLiteral("Print FAT"), "print_fat_btn");
+    maint_ops_layout->addWidget(print_fat_btn);
+    silent_btn = make_button(QStringLiteral("Silent"), "silent_btn");
+    debug_ops_layout->addWidget(silent_btn);
+    verbose_btn = make_button(QStringLiteral("Verbose"), "verbose_btn");
+    debug_ops_layout->addWidget(verbose_btn);
+    default_db_btn = make_button(QStringLiteral("Default DB"), "default_db_btn");
+    maint_ops_layout->addWidget(default_db_btn);
+    test_btn = make_button(QStringLiteral("Test DORVAK"), "test_btn");
+    debug_ops_layout->addWidget(test_btn);
+    add_500_btn = make_button(QStringLiteral("Add 500 users"), "add_500_btn");
+    debug_ops_layout->addWidget(add_500_btn);
+    add_5000_btn = make_button(QStringLiteral("Add 500 u x 1"), "add_5000_btn");
+    debug_ops_layout->addWidget(add_5000_btn);
+    add_500_logs_btn = make_button(QStringLiteral("Add 500 logs"), "add_500_logs_btn");
+    debug_ops_layout->addWidget(add_500_logs_btn);
+    make_5000_btn = make_button(QStringLiteral("Make 5000"), "make_5000_btn");
+    debug_ops_layout->addWidget(make_5000_btn);
+
+    progress = new QProgressBar;
+    progress->setObjectName(QStringLiteral("progress"));
+    progress->setRange(0, 100);
+    progress->reset();
+    conn_layout->addWidget(progress);
+    maint_row->addStretch();
+    debug_row->addStretch();
+
+    conn_bar = new QWidget;
+    conn_bar->setObjectName(QStringLiteral("conn_bar"));
+    conn_layout->setContentsMargins(0, 0, 0, 0);
+    conn_bar->setLayout(conn_layout);
+    conn_bar->setAutoFillBackground(true);
+    QPalette red = palette();
+    red.setBrush(QPalette::Window, QBrush(Qt::red));
+    conn_bar->setPalette(red);
+    conn_bar->setProperty("connected", false);
+
+    maint_row->setContentsMargins(0, 0, 0, 0);
+    console_layout->addLayout(maint_row);
+    console_layout->setContentsMargins(0, 0, 0, 0);
+    console_panel->setLayout(console_layout);
+}
+
+void DORVAK_Admin::build_users_page()
+{
+    user_buttons = new QHBoxLayout;
+    user_buttons->setObjectName(QStringLiteral("user_buttons"));
+    QHBoxLayout *ops = nullptr;
+    user_ops = make_ops_row("user_ops", &ops);
+    user_buttons->addWidget(user_ops);
+
+    get_users_btn = make_button(QStringLiteral("Obtener"), "get_users_btn");
+    nuevo_btn = make_button(QStringLiteral("Nuevo"), "nuevo_btn");
+    borrar_btn = make_button(QStringLiteral("Borrar"), "borrar_btn");
+    edit_btn = make_button(QStringLiteral("Editar"), "edit_btn");
+    save_btn = make_button(QStringLiteral("Grabar"), "save_btn");
+    cancel_btn = make_button(QStringLiteral("Cancelar"), "cancel_btn");
+    for (QPushButton *b : {get_users_btn, nuevo_btn, borrar_btn, edit_btn, save_btn, cancel_btn})
+        ops->addWidget(b);
+    edit_btn->setEnabled(true);
+    save_btn->setEnabled(false);
+    cancel_btn->setEnabled(false);
+    export_users_btn = make_button(QStringLiteral("Exportar"), "export_users_btn");
+    import_users_btn = make_button(QStringLiteral("Importar"), "import_users_btn");
+    limpia_usuarios_btn = make_button(QStringLiteral("Borrar Todos"), "limpia_usuarios_btn");
+    sync_btn = make_button(QStringLiteral("Sincronizar"), "sync_btn");
+    for (QPushButton *b : {export_users_btn, import_users_btn, limpia_usuarios_btn, sync_btn})
+        ops->addWidget(b);
+    console_btn = make_button(QStringLiteral("Ver Consola"), "console_btn");
+    console_btn->setCheckable(true);
+    console_btn->setChecked(false);
+    user_buttons->addWidget(console_btn);
+    user_buttons->addStretch();
+
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("users_page"));
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(user_tree);
+    layout->addWidget(user_panel);
+    layout->addLayout(user_buttons);
+}
+
+void DORVAK_Admin::connect_all()
+{
+    connect(user_tree, &QTreeWidget::itemSelectionChanged, this, &DORVAK_Admin::userChanged);
+    connect(console, &Console::getData, this, &DORVAK_Admin::writeData);
+    connect(port_combo, &QComboBox::currentTextChanged, this, &DORVAK_Admin::portChanged);
+    connect(connect_btn, &QPushButton::clicked, this, &DORVAK_Admin::open);
+    connect(disconnect_btn, &QPushButton::clicked, this, &DORVAK_Admin::close);
+    connect(clear_btn, &QPushButton::clicked, this, &DORVAK_Admin::limpia);
+    connect(serial, &QSerialPort::errorOccurred, this, &DORVAK_Admin::connError);
+    connect(serial, &QSerialPort::readyRead, this, &DORVAK_Admin::newData);
+    connect(print_db_btn, &QPushButton::clicked, this, &DORVAK_Admin::printDB);
+    connect(silent_btn, &QPushButton::clicked, this, &DORVAK_Admin::silent);
+    connect(verbose_btn, &QPushButton::clicked, this, &DORVAK_Admin::verbose);
+    connect(add_5000_btn, &QPushButton::clicked, this, &DORVAK_Admin::add_5000);
+    connect(add_500_btn, &QPushButton::clicked, this, &DORVAK_Admin::add_500);
+    connect(make_5000_btn, &QPushButton::clicked, this, &DORVAK_Admin::make_dorvak);
+    connect(default_db_btn, &QPushButton::clicked, this, &DORVAK_Admin::default_db);
+    connect(test_btn, &QPushButton::clicked, this, &DORVAK_Admin::test_dorvak);
+    connect(add_500_logs_btn, &QPushButton::clicked, this, &DORVAK_Admin::add_500_logs);
+    connect(reset_btn, &QPushButton::clicked, this, &DORVAK_Admin::reset_dorvak);
+    connect(print_fat_btn, &QPushButton::clicked, this, &DORVAK_Admin::print_fat);
+    connect(get_users_btn, &QPushButton::clicked, this, &DORVAK_Admin::getUsers);
+    connect(export_users_btn, &QPushButton::clicked, this, &DORVAK_Admin::export_users);
+    connect(import_users_btn, &QPushButton::clicked, this, &DORVAK_Admin::import_users);
+    connect(limpia_usuarios_btn, &QPushButton::clicked, this, &DORVAK_Admin::limpia_usuarios);
+    connect(sync_btn, &QPushButton::clicked, this, &DORVAK_Admin::sync_users);
+    connect(console_btn, &QPushButton::clicked, this, &DORVAK_Admin::show_consola);
+    connect(get_log_btn, &QPushButton::clicked, this, &DORVAK_Admin::getLog);
+    connect(export_log_btn, &QPushButton::clicked, this, &DORVAK_Admin::export_log);
+    connect(get_params_btn, &QPushButton::clicked, this, &DORVAK_Admin::get_param);
+    connect(send_params_btn, &QPushButton::clicked, this, &DORVAK_Admin::send_params);
+    connect(nuevo_btn, &QPushButton::clicked, this, &DORVAK_Admin::nuevo);
+    connect(borrar_btn, &QPushButton::clicked, this, &DORVAK_Admin::borrar);
+    connect(edit_btn, &QPushButton::clicked, this, &DORVAK_Admin::edit);
+    connect(cancel_btn, &QPushButton::clicked, this, &DORVAK_Admin::cancel);
+    connect(save_btn, &QPushButton::clicked, this, &DORVAK_Admin::save);
+}
+
+void DORVAK_Admin::show_consola()
+{
+    console_panel->setVisible(console_btn->isChecked());
+}
+
+void DORVAK_Admin::show_debug()
+{
+    console_panel->show();
+    if (!debug_row->parent()) {
+        debug_row->setContentsMargins(0, 0, 0, 0);
+        console_layout->addLayout(debug_row);
+    }
+}
+
+void DORVAK_Admin::choose_port(const QString &path)
+{
+    port_combo->insertItem(0, path);
+    port_combo->setCurrentIndex(0);
+}

@@ -1,0 +1,238 @@
+#ifndef DORVAK_ADMIN_H
+#define DORVAK_ADMIN_H
+
+#include <QList>
+#include <QMainWindow>
+#include <QSerialPort>
+#include <QString>
+#include <QStringList>
+
+class QCheckBox;
+class QComboBox;
+class QFormLayout;
+class QHBoxLayout;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRegularExpressionValidator;
+class QSpinBox;
+class QSplitter;
+class QTabWidget;
+class QTableWidget;
+class QTextStream;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QVBoxLayout;
+
+class Console;
+class OperationGuard;
+class PortCombo;
+class UserIndex;
+class UserPanel;
+class UserRow;
+
+// The main window: it owns the serial line, the console, the user tree, the
+// event log table and the parameter form, and every device operation is one
+// of its parameterless private slots. The member functions live in the
+// folder of the subsystem they belong to.
+class DORVAK_Admin : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit DORVAK_Admin(QWidget *parent = nullptr);
+    ~DORVAK_Admin() override;
+
+    // The device path given on the command line: put first in the port box
+    // and selected.
+    void choose_port(const QString &path);
+
+    // The one road to the controller: writes the command with a line feed and
+    // collects the answer lines in resps until `expected` lines are in or the
+    // line has been silent for `timeout_s` seconds.
+    bool exchange(QString command, int expected, int timeout_s, QString label);
+
+private slots:
+    // Shell (src/app)
+    void show_consola();
+    void show_debug();
+
+    // Serial connection (src/link)
+    void writeData(QByteArray data);
+    void portChanged(QString port);
+    void open();
+    void close();
+    void limpia();
+    void connError(QSerialPort::SerialPortError error);
+    void newData();
+
+    // Maintenance commands (src/maintenance)
+    void printDB();
+    void silent();
+    void verbose();
+    void add_5000();
+    void add_500();
+    void make_dorvak();
+    void default_db();
+    void test_dorvak();
+    void add_500_logs();
+    void reset_dorvak();
+    void print_fat();
+
+    // User directory (src/users)
+    void userChanged();
+    void getUsers();
+    void export_users();
+    void import_users();
+    void limpia_usuarios();
+    void sync_users();
+    void nuevo();
+    void borrar();
+    void edit();
+    void cancel();
+    void save();
+
+    // Event log (src/eventlog)
+    void getLog();
+    void export_log();
+
+    // Parameters (src/params)
+    void get_param();
+    void send_params();
+
+private:
+    friend class OperationGuard;
+    friend struct TestProbe;
+
+    // Construction of the frame and of each tab page.
+    void build_frame();
+    void build_users_page();
+    void build_log_page();
+    void build_config_page();
+    void connect_all();
+
+    // Maintenance: one fixed command under the operation guard; false when
+    // another operation is running.
+    bool maintenance(const QString &command, int expected, int timeout_s, const QString &label);
+
+    // Serial link
+    void set_connected(bool connected);
+    void show_port_closed();
+    void lose_line(const QString &why);
+    void show_line(const QByteArray &raw);
+
+    // User directory
+    void load_user_lines(QStringList lines);
+    void build_user_tree();
+    void attach_users(UserRow *admin);
+    void attach_visitors(UserRow *user);
+    QTreeWidgetItem *find_user_item(int id);
+    void install_root(const QString &caption);
+    void upload_user(UserRow *u);
+    bool sync_branch(UserRow *r);
+    void write_user_branch(QTextStream &out, UserRow *record);
+    void reset_edit_buttons(bool editing);
+
+    // Serial link and exchange state
+    QSerialPort *serial = nullptr;
+    QString port_name;
+    QString line_buffer;
+    QStringList resps;
+    bool busy = false;
+    bool show_progress = true;
+    // Whether the last exchange reached the line; on a closed port it did
+    // not, and resps still holds the lines of an earlier exchange.
+    bool sent = false;
+    // The lost-line handling runs once per loss, however many errors the
+    // port reports while its message box is up.
+    bool losing_line = false;
+    // One operation at a time: the widgets that start operations are
+    // disabled while one runs (see OperationGuard).
+    bool operation_running = false;
+
+    // Frame
+    Console *console = nullptr;
+    QProgressBar *progress = nullptr;
+    QWidget *conn_bar = nullptr;
+    PortCombo *port_combo = nullptr;
+    QPushButton *connect_btn = nullptr;
+    QPushButton *disconnect_btn = nullptr;
+    QWidget *console_panel = nullptr;
+    QVBoxLayout *console_layout = nullptr;
+    QHBoxLayout *maint_row = nullptr;
+    QHBoxLayout *debug_row = nullptr;
+    QWidget *maint_ops = nullptr;
+    QWidget *debug_ops = nullptr;
+    QPushButton *clear_btn = nullptr;
+    QPushButton *print_db_btn = nullptr;
+    QPushButton *reset_btn = nullptr;
+    QPushButton *print_fat_btn = nullptr;
+    QPushButton *default_db_btn = nullptr;
+    QPushButton *silent_btn = nullptr;
+    QPushButton *verbose_btn = nullptr;
+    QPushButton *test_btn = nullptr;
+    QPushButton *add_500_btn = nullptr;
+    QPushButton *add_5000_btn = nullptr;
+    QPushButton *add_500_logs_btn = nullptr;
+    QPushButton *make_5000_btn = nullptr;
+    QTabWidget *tabs = nullptr;
+    QSplitter *splitter = nullptr;
+
+    // Usuarios tab
+    QTreeWidget *user_tree = nullptr;
+    UserRow *root = nullptr;
+    UserPanel *user_panel = nullptr;
+    QList<UserRow *> users;
+    QHBoxLayout *user_buttons = nullptr;
+    QWidget *user_ops = nullptr;
+    QPushButton *get_users_btn = nullptr;
+    QPushButton *nuevo_btn = nullptr;
+    QPushButton *borrar_btn = nullptr;
+    QPushButton *edit_btn = nullptr;
+    QPushButton *save_btn = nullptr;
+    QPushButton *cancel_btn = nullptr;
+    QPushButton *export_users_btn = nullptr;
+    QPushButton *import_users_btn = nullptr;
+    QPushButton *limpia_usuarios_btn = nullptr;
+    QPushButton *sync_btn = nullptr;
+    QPushButton *console_btn = nullptr;
+
+    // Registro tab
+    QTabWidget *log_page = nullptr;
+    QTableWidget *log_table = nullptr;
+    QWidget *log_ops = nullptr;
+    QPushButton *get_log_btn = nullptr;
+    QPushButton *export_log_btn = nullptr;
+
+    // Configuración tab
+    QWidget *config_page = nullptr;
+    QFormLayout *param_form = nullptr;
+    QWidget *param_ops = nullptr;
+    QLineEdit *nombre_inst_edit = nullptr;
+    QLineEdit *num_equipo_edit = nullptr;
+    QLineEdit *version_edit = nullptr;
+    QLineEdit *num_registro_edit = nullptr;
+    QLineEdit *limite_usuarios_edit = nullptr;
+    QSpinBox *max_visitas_spin = nullptr;
+    QComboBox *modo_operacion_combo = nullptr;
+    QComboBox *modo_entrada1_combo = nullptr;
+    QComboBox *modo_entrada2_combo = nullptr;
+    QLineEdit *num_base_edit = nullptr;
+    QSpinBox *min_digitos_spin = nullptr;
+    QWidget *notif_widget = nullptr;
+    QPushButton *notif_acceso_btn = nullptr;
+    QPushButton *notif_config_btn = nullptr;
+    QPushButton *notif_usuarios_btn = nullptr;
+    QPushButton *notif_sms_btn = nullptr;
+    QLineEdit *msg_apertura1_edit = nullptr;
+    QLineEdit *msg_apertura2_edit = nullptr;
+    QLineEdit *msg_cierre1_edit = nullptr;
+    QLineEdit *msg_cierre2_edit = nullptr;
+    QPushButton *get_params_btn = nullptr;
+    QPushButton *send_params_btn = nullptr;
+
+    // Bulk test-user generator
+    int gen_count = 0;
+};
+
+#endif

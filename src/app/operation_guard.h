@@ -1,0 +1,31 @@
+#ifndef OPERATION_GUARD_H
+#define OPERATION_GUARD_H
+
+class DORVAK_Admin;
+
+// One operation at a time. The exchange processes events while it waits for
+// the controller, so without this a second button could start an operation
+// that clears the response list under the first one, or frees a record that
+// a running upload still holds. Every operation slot opens a guard first and
+// returns at once when it is refused; while a guard is held, the rows of
+// buttons that start operations are disabled, so the refusal is visible.
+// The console, its clear button, "Ver Consola" and Disconnect stay usable.
+class OperationGuard
+{
+public:
+    explicit OperationGuard(DORVAK_Admin *window);
+    ~OperationGuard();
+
+    OperationGuard(const OperationGuard &) = delete;
+    OperationGuard &operator=(const OperationGuard &) = delete;
+
+    explicit operator bool() const { return acquired; }
+
+private:
+    void set_rows_enabled(bool enabled);
+
+    DORVAK_Admin *window = nullptr;
+    bool acquired = false;
+};
+
+#endif

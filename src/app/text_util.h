@@ -1,0 +1,17 @@
+#ifndef TEXT_UTIL_H
+#define TEXT_UTIL_H
+
+#include <QByteArray>
+#include <QString>
+
+// White space removed at both ends, every inner run replaced by one blank.
+QString fold(const QString &text);
+
+// A base-10 integer with white space allowed around it; anything that is not
+// a number reads as 0.
+int read_decimal(const QString &text);
+
+// A line as received from the controller: UTF-8 up to the first NUL byte.
+QString decode_line(const QByteArray &raw);
+
+#endif

@@ -1,0 +1,115 @@
+// The serial connection: choosing, opening and closing the port, the lost
+// line, what the user types in the console and what arrives unasked.
+#include "dorvak_admin.h"
+
+#include "console.h"
+#include "port_combo.h"
+#include "text_util.h"
+
+#include <QDebug>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+
+void DORVAK_Admin::portChanged(QString port)
+{
+    port_name = port;
+    qDebug() << "Puerto : " << port;
+}
+
+void DORVAK_Admin::open()
+{
+    qDebug() << "tratando de abrir puerto : " << port_name;
+    serial->setPortName(port_name);
+    if (serial->open(QIODevice::ReadWrite)) {
+        serial->setBaudRate(QSerialPort::Baud115200);
+        serial->setDataBits(QSerialPort::Data8);
+        serial->setParity(QSerialPort::NoParity);
+        serial->setStopBits(QSerialPort::OneStop);
+        serial->setFlowControl(QSerialPort::NoFlowControl);
+        losing_line = false;
+        qDebug() << "Conectado :)";
+        set_connected(true);
+    } else {
+        serial->close();
+        qDebug() << "Error de conexion : " << serial->errorString();
+        set_connected(false);
+    }
+}
+
+void DORVAK_Admin::close()
+{
+    serial->close();
+    set_connected(false);
+}
+
+void DORVAK_Admin::set_connected(bool connected)
+{
+    QPalette bar = palette();
+    bar.setBrush(QPalette::Window, QBrush(connected ? Qt::green : Qt::red));
+    conn_bar->setPalette(bar);
+    // The application style sheet paints backgrounds over palettes; it reads
+    // the state from this property instead.
+    conn_bar->setProperty("connected", connected);
+    conn_bar->style()->unpolish(conn_bar);
+    conn_bar->style()->polish(conn_bar);
+    console->setEnabled(connected);
+    connect_btn->setEnabled(!connected);
+    disconnect_btn->setEnabled(connected);
+}
+
+void DORVAK_Admin::limpia()
+{
+    console->clear();
+}
+
+void DORVAK_Admin::connError(QSerialPort::SerialPortError error)
+{
+    // A pulled adapter reports a resource error. A line whose far end went
+    // away (a virtual port, some USB adapters) reports instead an endless
+    // stream of read errors while the port stays open; both mean the line is
+    // gone.
+    if (error == QSerialPort::ResourceError
+        || (error == QSerialPort::ReadError && serial->isOpen()))
+        lose_line(serial->errorString());
+}
+
+void DORVAK_Admin::lose_line(const QString &why)
+{
+    if (losing_line)
+        return;
+    losing_line = true;
+    // Closed before the message box, whose event loop would otherwise keep
+    // receiving the port's errors.
+    close();
+    QMessageBox::critical(this, tr("Critical Error"), why);
+}
+
+void DORVAK_Admin::writeData(QByteArray data)
+{
+    line_buffer += decode_line(data);
+    if (!data.endsWith('\r')) {
+        qDebug() << "Guardando .." << data;
+        return;
+    }
+    line_buffer += QLatin1Char('\n');
+    serial->write(line_buffer.toLocal8Bit());
+    qDebug() << "Enviando : " << line_buffer;
+    line_buffer.clear();
+}
+
+void DORVAK_Admin::show_line(const QByteArray &raw)
+{
+    resps << decode_line(raw);
+    console->putData(raw);
+}
+
+void DORVAK_Admin::newData()
+{
+    if (busy)
+        return;
+    while (serial->canReadLine()) {
+        show_line(serial->readLine());
+        qDebug() << "resps size " << resps.size();
+    }
+}

@@ -1,0 +1,79 @@
+#include "user_row.h"
+
+int UserRow::id_siguiente = 0;
+
+UserRow::UserRow() : QTreeWidgetItem(QTreeWidgetItem::Type)
+{
+    take_next_id();
+}
+
+UserRow::UserRow(QTreeWidgetItem *parent) : QTreeWidgetItem(parent, QTreeWidgetItem::Type)
+{
+    take_next_id();
+}
+
+void UserRow::take_next_id()
+{
+    id_user = id_siguiente;
+    id_padre = id_siguiente;
+    ++id_siguiente;
+}
+
+void UserRow::show_columns()
+{
+    setText(0, QString::number(id_user));
+    setText(1, nombre);
+    setText(2, numero);
+    setText(3, category_text(categoria));
+}
+
+QString UserRow::category_text(int categoria)
+{
+    switch (categoria) {
+    case Admin:
+        return QStringLiteral("ADMIN");
+    case Usuario:
+        return QStringLiteral("USUARIO");
+    case Visita:
+        return QStringLiteral("VISITA");
+    default:
+        return QStringLiteral("DESCONOCIDO");
+    }
+}
+
+int UserRow::device_code(int categoria)
+{
+    switch (categoria) {
+    case Admin:
+        return 1;
+    case Usuario:
+        return 2;
+    case Visita:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+int UserRow::category_of_code(int code)
+{
+    switch (code) {
+    case 1:
+        return Admin;
+    case 2:
+        return Usuario;
+    default:
+        return Visita;
+    }
+}
+
+void delete_subtree(UserRow *record)
+{
+    if (!record)
+        return;
+    // Children unlink themselves as they go, so the walk from the end never
+    // skips one.
+    while (record->childCount() > 0)
+        delete_subtree(static_cast<UserRow *>(record->child(record->childCount() - 1)));
+    delete record;
+}

@@ -1,0 +1,68 @@
+#ifndef FAKE_CONTROLLER_H
+#define FAKE_CONTROLLER_H
+
+#include "pty_pair.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+
+class QSocketNotifier;
+class QTimer;
+
+// Plays the controller on the master side of a pseudo-terminal, inside the
+// test process: every command line the tool writes is recorded, and a
+// scripted answer is written back, at once, after a delay, at a given line
+// rate, or not at all. It runs on the test's event loop, which the tool's
+// exchange keeps turning while it waits.
+class FakeController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit FakeController(QObject *parent = nullptr);
+    ~FakeController() override;
+
+    QString port() const { return pty.slave_path(); }
+    bool ok() const { return pty.ok(); }
+
+    // Answer `command` (the line without its terminator) with `bytes`,
+    // written as given (include each line's "\n" or "\r\n").
+    void on(const QByteArray &command, const QByteArray &bytes, int delay_ms = 0);
+    // Answer with the lines, each ended by a line feed.
+    void on_lines(const QByteArray &command, const QList<QByteArray> &lines, int delay_ms = 0);
+    // Pace every answer at this many bytes a second (0: all at once).
+    void set_pace(int bytes_per_second) { pace = bytes_per_second; }
+
+    // Writes bytes now, unasked.
+    void send(const QByteArray &bytes) { pty.write(bytes); }
+    void hang_up();
+
+    // Every byte received so far, and the complete lines among them (with
+    // their terminators).
+    QByteArray received() const { return input; }
+    QList<QByteArray> lines() const;
+    int count(const QByteArray &command) const;
+
+private:
+    void read_input();
+    void answer(const QByteArray &bytes);
+    void write_paced();
+
+    struct Reply {
+        QByteArray bytes;
+        int delay_ms = 0;
+    };
+
+    PtyPair pty;
+    QSocketNotifier *notifier = nullptr;
+    QTimer *pacer = nullptr;
+    QHash<QByteArray, Reply> script;
+    QByteArray input;
+    int scanned = 0;
+    QByteArray outgoing;
+    int pace = 0;
+};
+
+#endif

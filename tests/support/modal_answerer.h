@@ -1,0 +1,39 @@
+#ifndef MODAL_ANSWERER_H
+#define MODAL_ANSWERER_H
+
+#include <QObject>
+#include <QStringList>
+
+class QTimer;
+
+// Closes the modal message boxes and file dialogs that the tool opens and
+// records what they said. File dialogs take the queued answers in order (an
+// empty answer cancels); without one they are cancelled.
+class ModalAnswerer : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Seen {
+        QString kind; // "box" or "file"
+        QString title;
+        QString text;
+    };
+
+    explicit ModalAnswerer(QObject *parent = nullptr);
+
+    void queue_file(const QString &path) { files << path; }
+    const QList<Seen> &seen() const { return log; }
+    QStringList texts() const;
+    int count(const QString &text) const { return texts().count(text); }
+    void clear() { log.clear(); }
+
+private:
+    void poll();
+
+    QTimer *timer = nullptr;
+    QStringList files;
+    QList<Seen> log;
+};
+
+#endif

@@ -1,0 +1,38 @@
+#ifndef PROBE_H
+#define PROBE_H
+
+#include "dorvak_admin.h"
+
+#include <QMetaObject>
+
+// The tests' view into the main window's state and its private helpers.
+struct TestProbe
+{
+    explicit TestProbe(DORVAK_Admin &window) : w(window) {}
+
+    // Runs an operation slot by name, as its button would.
+    bool invoke(const char *slot) { return QMetaObject::invokeMethod(&w, slot); }
+
+    QStringList &resps() { return w.resps; }
+    bool busy() const { return w.busy; }
+    bool sent() const { return w.sent; }
+    bool &show_progress() { return w.show_progress; }
+    bool operation_running() const { return w.operation_running; }
+    QString port_name() const { return w.port_name; }
+    QString line_buffer() const { return w.line_buffer; }
+    QSerialPort *serial() { return w.serial; }
+
+    UserRow *root() { return w.root; }
+    QList<UserRow *> &users() { return w.users; }
+    int gen_count() const { return w.gen_count; }
+
+    void load_user_lines(const QStringList &lines) { w.load_user_lines(lines); }
+    void build_user_tree() { w.build_user_tree(); }
+    QTreeWidgetItem *find_user_item(int id) { return w.find_user_item(id); }
+    void upload_user(UserRow *u) { w.upload_user(u); }
+    void write_user_branch(QTextStream &out, UserRow *r) { w.write_user_branch(out, r); }
+
+    DORVAK_Admin &w;
+};
+
+#endif
