@@ -544,9 +544,10 @@ std::vector<std::string> Controller::cmdUpload(const std::string& raw)
 
     // The id sent is kept unless another record already owns it; the tool
     // reads the id actually stored back with UD_NUM.
+    // A known number that collides keeps the id it already had.
     const User* holder = u.id > 0 ? findById(u.id) : nullptr;
     if (u.id <= 0 || (holder && holder != existing))
-        u.id = next_id_;
+        u.id = existing ? existing->id : next_id_;
     if (u.code == kAdmin)
         u.id_padre = u.id;
 

@@ -217,7 +217,7 @@ const char* const kNoise[] = {"DBG gsm ok",       "DBG senal 23",    "DBG red 22
 
 class Server {
 public:
-    Server(const Options& o, int fd) : opt_(o), fd_(fd), ctl_(o.seed), rng_(o.seed.seed ^ 0x5EEDULL)
+    explicit Server(const Options& o, int fd) : opt_(o), fd_(fd), ctl_(o.seed), rng_(o.seed.seed ^ 0x5EEDULL)
     {
     }
 

@@ -46,6 +46,8 @@ private slots:
     void singleLineAnswers();
     void upload_data();
     void upload();
+    void replaceByNumber_data();
+    void replaceByNumber();
     void deleteTakesSubtree();
     void sendPar_data();
     void sendPar();
@@ -156,6 +158,43 @@ void TstSimCommands::upload()
     QCOMPARE(static_cast<long>(lu.size()), total(c, "TOT_USERS"));
     for (const std::string& l : lu)
         QVERIFY2(isUserLine(l), l.c_str());
+}
+
+void TstSimCommands::replaceByNumber_data()
+{
+    QTest::addColumn<QString>("sentId");   // "own", "free" or "other"
+    QTest::addColumn<QString>("storedId");
+
+    QTest::newRow("same id") << "own" << "own";
+    QTest::newRow("free id moves the user") << "free" << "free";
+    QTest::newRow("other user's id keeps its own") << "other" << "own";
+}
+
+void TstSimCommands::replaceByNumber()
+{
+    QFETCH(QString, sentId);
+    QFETCH(QString, storedId);
+    Controller c = fresh();
+    // A plain user that owns visitors: they must follow it to a new id.
+    User owner;
+    for (const User& u : c.users())
+        if (u.code == kUser)
+            for (const User& v : c.users())
+                if (v.id_padre == u.id)
+                    owner = u;
+    QVERIFY(owner.id > 0);
+    const std::map<QString, int> ids{{"own", owner.id}, {"free", 4000}, {"other", c.users().front().id}};
+    const long before = total(c, "TOT_USERS");
+    const std::string line = " UU " + std::to_string(ids.at(sentId)) + " 2 \"Casa Cambiada\" " + owner.number +
+                             " " + std::to_string(owner.id_padre) + " 0 0 24 127";
+    QCOMPARE(one(c, line), std::string("## OK"));
+    QCOMPARE(total(c, "TOT_USERS"), before);
+    const int id = ids.at(storedId);
+    QVERIFY(one(c, "UD_NUM " + owner.number).rfind("## " + std::to_string(id) + ",2,\"Casa Cambiada\"", 0) == 0);
+    int visitors = 0;
+    for (const User& v : c.users())
+        visitors += v.code == kVisitor && v.id_padre == id;
+    QVERIFY(visitors > 0);
 }
 
 void TstSimCommands::deleteTakesSubtree()
