@@ -1,0 +1,108 @@
+// The window against the real simulator process: connect, the maintenance
+// commands, typed lines, disconnect and the simulator going away.
+#include "console.h"
+#include "log_capture.h"
+#include "modal_answerer.h"
+#include "probe.h"
+#include "sim_process.h"
+
+#include <QPushButton>
+#include <QShortcut>
+#include <QTest>
+
+class TstE2eTerminal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void maintenance_commands_data();
+    void maintenance_commands();
+    void typed_line_reaches_simulator();
+    void simulator_going_away();
+
+private:
+    static void connect_to(DORVAK_Admin &w, const QString &port)
+    {
+        w.choose_port(port);
+        w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
+        QVERIFY(TestProbe(w).serial()->isOpen());
+    }
+};
+
+void TstE2eTerminal::maintenance_commands_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("debug_row");
+
+    QTest::newRow("print db") << "print_db_btn" << "PRINTDB" << false;
+    QTest::newRow("reset") << "reset_btn" << "RESET" << false;
+    QTest::newRow("print fat") << "print_fat_btn" << "PRINTFAT" << false;
+    QTest::newRow("default db") << "default_db_btn" << "DEFAULTDB" << false;
+    QTest::newRow("silent") << "silent_btn" << "SILENT" << true;
+    QTest::newRow("verbose") << "verbose_btn" << "VERBOSE" << true;
+    QTest::newRow("test suite") << "test_btn" << "TEST_SUITE" << true;
+    QTest::newRow("add 500 users") << "add_500_btn" << "CREATE500U" << true;
+    QTest::newRow("add 500 logs") << "add_500_logs_btn" << "CREATE500L" << true;
+    QTest::newRow("make 5000") << "make_5000_btn" << "STUM 5000" << true;
+}
+
+void TstE2eTerminal::maintenance_commands()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, command);
+    QFETCH(bool, debug_row);
+
+    SimProcess sim;
+    QVERIFY(sim.ok());
+    ModalAnswerer answerer;
+    DORVAK_Admin w;
+    connect_to(w, sim.port());
+    if (debug_row)
+        w.findChild<QShortcut *>(QStringLiteral("debug_shortcut"))->activated();
+    auto *btn = w.findChild<QPushButton *>(button);
+    QVERIFY(btn);
+    btn->click();
+
+    auto *console = w.findChild<Console *>(QStringLiteral("console"));
+    const QString text = console->toPlainText();
+    QVERIFY(text.contains(QStringLiteral("--> ") + command));
+    // Whatever the simulator answered reached the console after the echo.
+    QVERIFY(!TestProbe(w).resps().isEmpty());
+    QVERIFY(answerer.seen().isEmpty());
+}
+
+void TstE2eTerminal::typed_line_reaches_simulator()
+{
+    SimProcess sim;
+    QVERIFY(sim.ok());
+    DORVAK_Admin w;
+    connect_to(w, sim.port());
+    auto *console = w.findChild<Console *>(QStringLiteral("console"));
+    // Typed in the console, with CR LF: the simulator answers like a command.
+    QTest::keyClicks(console, QStringLiteral("TOT_USERS"));
+    QTest::keyClick(console, Qt::Key_Return);
+    QTRY_VERIFY(!TestProbe(w).resps().isEmpty());
+    QCOMPARE(TestProbe(w).resps().last().trimmed(), QStringLiteral("30"));
+}
+
+void TstE2eTerminal::simulator_going_away()
+{
+    SimProcess sim;
+    QVERIFY(sim.ok());
+    ModalAnswerer answerer;
+    DORVAK_Admin w;
+    connect_to(w, sim.port());
+    sim.kill();
+    QTRY_VERIFY(!TestProbe(w).serial()->isOpen());
+    QTRY_COMPARE(answerer.seen().size(), 1);
+    // No second box however many errors the dead line keeps reporting.
+    QTest::qWait(300);
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("Critical Error"));
+    QVERIFY(w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->isEnabled());
+    QVERIFY(!w.findChild<Console *>(QStringLiteral("console"))->isEnabled());
+}
+
+QTEST_MAIN(TstE2eTerminal)
+#include "tst_e2e_terminal.moc"
