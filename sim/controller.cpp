@@ -704,6 +704,7 @@ std::vector<std::string> Controller::cmdReset() const
             "Base de datos: " + std::to_string(users_.size()) + " usuarios",
             "Registro: " + std::to_string(log_.size()) + " eventos",
             "Modem GSM iniciado",
+            verbose_ ? "Salida VERBOSE" : "Salida SILENT",
             "Listo"};
 }
 
