@@ -1,0 +1,25 @@
+#ifndef BENCH_H
+#define BENCH_H
+
+#include <QElapsedTimer>
+#include <QTextStream>
+
+// Each benchmark prints one line per phase: "<phase>: <ms> ms".
+void bench_users(QTextStream &out);
+void bench_log(QTextStream &out);
+void bench_csv(QTextStream &out);
+
+// Milliseconds that `work` takes, printed under `phase`.
+template <typename Work>
+qint64 timed(QTextStream &out, const char *phase, Work work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    const qint64 ms = clock.elapsed();
+    out << phase << ": " << ms << " ms\n";
+    out.flush();
+    return ms;
+}
+
+#endif
