@@ -1,6 +1,7 @@
 // The user directory: download, tree, commands, upload and synchronisation.
 #include "dorvak_admin.h"
 
+#include "user_index.h"
 #include "user_panel.h"
 #include "user_row.h"
 
@@ -17,7 +18,10 @@ void DORVAK_Admin::load_user_lines(QStringList) {}
 void DORVAK_Admin::build_user_tree() {}
 void DORVAK_Admin::attach_users(UserRow *) {}
 void DORVAK_Admin::attach_visitors(UserRow *) {}
-QTreeWidgetItem *DORVAK_Admin::find_user_item(int) { return nullptr; }
+QTreeWidgetItem *DORVAK_Admin::find_user_item(int id)
+{
+    return first_showing(user_tree, id);
+}
 void DORVAK_Admin::install_root(const QString &) {}
 void DORVAK_Admin::upload_user(UserRow *) {}
 bool DORVAK_Admin::sync_branch(UserRow *) { return true; }

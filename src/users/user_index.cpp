@@ -1,0 +1,58 @@
+#include "user_index.h"
+
+#include "user_row.h"
+
+#include <QTreeWidget>
+#include <QVector>
+
+namespace {
+
+// Visits the items in tree order until `visit` returns true; returns the
+// item it stopped at. Iterative, so that a deep tree cannot exhaust the
+// stack.
+template <typename Visit>
+QTreeWidgetItem *walk(const QTreeWidget *tree, Visit visit)
+{
+    QVector<QTreeWidgetItem *> stack;
+    for (int i = tree->topLevelItemCount() - 1; i >= 0; --i)
+        stack.append(tree->topLevelItem(i));
+    while (!stack.isEmpty()) {
+        QTreeWidgetItem *item = stack.takeLast();
+        if (visit(item))
+            return item;
+        for (int i = item->childCount() - 1; i >= 0; --i)
+            stack.append(item->child(i));
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool shown_id(const QTreeWidgetItem *item, int *id)
+{
+    const QString text = item->text(0);
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    // toInt accepts a leading "+" and leading zeros; the search compares
+    // the text with the id's own decimal spelling.
+    if (!ok || QString::number(value) != text)
+        return false;
+    *id = value;
+    return true;
+}
+
+QTreeWidgetItem *first_showing(const QTreeWidget *tree, int id)
+{
+    const QString wanted = QString::number(id);
+    return walk(tree, [&](QTreeWidgetItem *item) { return item->text(0) == wanted; });
+}
+
+UserIndex::UserIndex(const QTreeWidget *tree)
+{
+    walk(tree, [&](QTreeWidgetItem *item) {
+        int id = 0;
+        if (shown_id(item, &id) && !by_id.contains(id))
+            by_id.insert(id, static_cast<UserRow *>(item));
+        return false;
+    });
+}
