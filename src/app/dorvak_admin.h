@@ -30,6 +30,7 @@ class PortCombo;
 class UserIndex;
 class UserPanel;
 class UserRow;
+struct ParamForm;
 
 // The main window: it owns the serial line, the console, the user tree, the
 // event log table and the parameter form, and every device operation is one
@@ -132,6 +133,14 @@ private:
     bool sync_branch(UserRow *r);
     void write_user_branch(QTextStream &out, UserRow *record);
     void reset_edit_buttons(bool editing);
+
+    // Event log: the table rows from the lines of an ENVLOG answer.
+    void load_log_lines(const QStringList &lines);
+
+    // Parameters: one "## NN value" line into the form; the form's values
+    // for the write.
+    void apply_param(int numero, const QString &valor);
+    ParamForm param_values() const;
 
     // Serial link and exchange state
     QSerialPort *serial = nullptr;
