@@ -32,6 +32,9 @@ struct TestProbe
     void upload_user(UserRow *u) { w.upload_user(u); }
     void write_user_branch(QTextStream &out, UserRow *r) { w.write_user_branch(out, r); }
 
+    // Event log and parameters
+    void load_log_lines(const QStringList &lines) { w.load_log_lines(lines); }
+
     DORVAK_Admin &w;
 };
 
