@@ -1,11 +1,21 @@
 // The event log: download into the "Registro" table and CSV export.
 #include "dorvak_admin.h"
 
+#include "csv_file.h"
+#include "log_lines.h"
+#include "operation_guard.h"
+#include "text_util.h"
+#include "user_index.h"
+#include "user_row.h"
+
+#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QThread>
 #include <QVBoxLayout>
 
 void DORVAK_Admin::build_log_page()
@@ -41,5 +51,104 @@ void DORVAK_Admin::build_log_page()
     layout->addLayout(buttons);
 }
 
-void DORVAK_Admin::getLog() {}
-void DORVAK_Admin::export_log() {}
+void DORVAK_Admin::getLog()
+{
+    const OperationGuard guard(this);
+    if (!guard)
+        return;
+    exchange(QStringLiteral("TOTAL_LOG"), 1, 2, QStringLiteral("Bajando Eventos"));
+    // On a closed port resps still holds what an earlier exchange left: a
+    // lone stale line would pass for the count and the table would be
+    // emptied, or refilled with an old log.
+    if (sent && resps.size() == 1) {
+        const int total = read_decimal(resps.first());
+        log_table->setRowCount(0);
+        QThread::msleep(100);
+        exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"));
+        // Whatever arrived is shown, even when fewer lines than announced
+        // came in before the controller fell silent.
+        if (sent)
+            load_log_lines(resps);
+    }
+    progress->setValue(0);
+    progress->setFormat(QString());
+}
+
+void DORVAK_Admin::load_log_lines(const QStringList &lines)
+{
+    // Every event names two users; one search of the tree per name would make
+    // a long log against a large tree quadratic.
+    const UserIndex index(user_tree);
+    const QString unknown = QStringLiteral("????");
+
+    int row = log_table->rowCount();
+    int events = 0;
+    for (const QString &line : lines)
+        events += is_log_line(line) ? 1 : 0;
+
+    // Sorting stays off while the rows fill: a sorted table moves a row as
+    // soon as the sorted column gets its cell, and the record's later cells
+    // would land on another event's row. Switching it back on sorts the new
+    // rows into the order the table was showing.
+    const bool sorting = log_table->isSortingEnabled();
+    log_table->setSortingEnabled(false);
+    log_table->setRowCount(row + events);
+    auto put = [this](int r, int c, const QString &text) {
+        log_table->setItem(r, c, new QTableWidgetItem(text));
+    };
+
+    int shown = -1;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (is_log_line(lines.at(i))) {
+            const LogRecord r = decode_log_line(lines.at(i));
+            const UserRow *user = r.has_usuario() ? index.find(r.usuario) : nullptr;
+            const UserRow *asoc = r.has_asociado() ? index.find(r.asociado) : nullptr;
+            put(row, 0, r.fecha);
+            put(row, 1, user ? user->nombre : unknown);
+            put(row, 2, user ? user->numero : unknown);
+            put(row, 3, event_text(r.accion));
+            put(row, 4, asoc ? asoc->nombre : unknown);
+            put(row, 5, asoc ? asoc->numero : unknown);
+            ++row;
+        }
+        const int percent = i * 100 / lines.size();
+        if (percent != shown) {
+            shown = percent;
+            progress->setValue(percent);
+            progress->setFormat(QStringLiteral("Procesando Eventos : ") + QString::number(percent)
+                                + QLatin1Char('%'));
+        }
+    }
+    log_table->setSortingEnabled(sorting);
+}
+
+void DORVAK_Admin::export_log()
+{
+    const OperationGuard guard(this);
+    if (!guard)
+        return;
+    const QString name = choose_csv_to_save(this);
+    if (name.isEmpty())
+        return;
+
+    // The cells as the table shows them, in its current (possibly sorted)
+    // row order.
+    QByteArray bytes = log_csv_header();
+    const int rows = log_table->rowCount();
+    for (int r = 0; r < rows; ++r) {
+        QStringList cells;
+        for (int c = 0; c < log_table->columnCount(); ++c) {
+            const QTableWidgetItem *item = log_table->item(r, c);
+            cells << (item ? item->text() : QString());
+        }
+        bytes += log_csv_line(cells);
+    }
+
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        show_file_error(this, QStringLiteral("No se pudo abrir el archivo : ") + name);
+        return;
+    }
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        show_file_error(this, QStringLiteral("No se pudo escribir el archivo : ") + name);
+}
