@@ -26,6 +26,7 @@ class QVBoxLayout;
 
 class Console;
 class OperationGuard;
+class OwnerIndex;
 class PortCombo;
 class UserIndex;
 class UserPanel;
@@ -125,8 +126,8 @@ private:
     // User directory
     void load_user_lines(QStringList lines);
     void build_user_tree();
-    void attach_users(UserRow *admin);
-    void attach_visitors(UserRow *user);
+    void attach_users(UserRow *admin, const OwnerIndex &owned);
+    void attach_visitors(UserRow *user, const OwnerIndex &owned);
     QTreeWidgetItem *find_user_item(int id);
     void install_root(const QString &caption);
     void upload_user(UserRow *u);

@@ -1,28 +1,176 @@
-// The user directory: download, tree, commands, upload and synchronisation.
+// The user directory: the download and the tree.
 #include "dorvak_admin.h"
 
+#include "operation_guard.h"
+#include "text_util.h"
 #include "user_index.h"
+#include "user_lines.h"
 #include "user_panel.h"
 #include "user_row.h"
 
-void DORVAK_Admin::userChanged() {}
-void DORVAK_Admin::getUsers() {}
-void DORVAK_Admin::limpia_usuarios() {}
-void DORVAK_Admin::sync_users() {}
-void DORVAK_Admin::nuevo() {}
-void DORVAK_Admin::borrar() {}
-void DORVAK_Admin::edit() {}
-void DORVAK_Admin::cancel() {}
-void DORVAK_Admin::save() {}
-void DORVAK_Admin::load_user_lines(QStringList) {}
-void DORVAK_Admin::build_user_tree() {}
-void DORVAK_Admin::attach_users(UserRow *) {}
-void DORVAK_Admin::attach_visitors(UserRow *) {}
+#include <QDebug>
+#include <QProgressBar>
+#include <QTreeWidget>
+
+namespace {
+
+// Drives the bar through a loop of `total` steps with "<label> : <p>%".
+// The bar is only touched when the percentage changes: the texts shown are
+// the same as setting it at every step, without building a text per step.
+class StepProgress
+{
+public:
+    StepProgress(QProgressBar *bar, const QString &label, int total)
+        : bar(bar), label(label), total(total)
+    {
+    }
+
+    void at(int step)
+    {
+        const int percent = int(qint64(step) * 100 / total);
+        if (percent == shown)
+            return;
+        shown = percent;
+        bar->setValue(percent);
+        bar->setFormat(label + QString::number(percent) + QLatin1Char('%'));
+    }
+
+private:
+    QProgressBar *bar = nullptr;
+    QString label;
+    int total = 0;
+    int shown = -1;
+};
+
+} // namespace
+
+void DORVAK_Admin::install_root(const QString &caption)
+{
+    UserRow *old_root = root;
+    root = new UserRow;
+    root->id_user = 0;
+    root->id_padre = 0;
+    root->setText(0, caption);
+    user_panel->setUser(root);
+    user_tree->addTopLevelItem(root);
+    delete_subtree(old_root);
+    // The list pointed into the old tree.
+    users.clear();
+}
+
+void DORVAK_Admin::getUsers()
+{
+    const OperationGuard guard(this);
+    if (!guard)
+        return;
+    exchange(QStringLiteral("TOT_USERS"), 1, 2, QString());
+    // On a closed port resps still holds an earlier exchange's lines; the
+    // tree must not be replaced on their word.
+    if (!sent)
+        return;
+    if (resps.size() == 1) {
+        // The line may have gone while the count was awaited; the tree is
+        // kept rather than swapped for one that cannot be filled.
+        if (!serial->isOpen())
+            return;
+        install_root(QStringLiteral("Raíz"));
+        const int total = read_decimal(resps.first());
+        qDebug() << "Usuarios registrados : " << total;
+        exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"));
+        if (!sent)
+            return;
+        QStringList lines;
+        lines.reserve(resps.size());
+        for (int i = 0; i < resps.size(); ++i) {
+            qDebug() << "Usuario " << i << " - " << resps.at(i);
+            lines << resps.at(i);
+        }
+        load_user_lines(lines);
+    } else {
+        for (const QString &line : qAsConst(resps))
+            qDebug() << line;
+    }
+}
+
+void DORVAK_Admin::limpia_usuarios()
+{
+    const OperationGuard guard(this);
+    if (!guard)
+        return;
+    install_root(QStringLiteral("Raiz"));
+}
+
+void DORVAK_Admin::load_user_lines(QStringList lines)
+{
+    users.clear();
+    show_progress = false;
+    const int count = lines.size();
+    users.reserve(count);
+    StepProgress bar(progress, QStringLiteral("Procesando : "), count);
+    for (int k = 0; k < count; ++k) {
+        if (UserRow *record = parse_user_line(lines.at(k)))
+            users.append(record);
+        bar.at(k);
+    }
+    build_user_tree();
+    progress->setValue(0);
+    progress->setFormat(QString());
+    show_progress = true;
+    user_tree->expandAll();
+}
+
+void DORVAK_Admin::build_user_tree()
+{
+    // Administrators first, in the order of the list, then whatever found
+    // no owner. The branches are put together away from the view and hung
+    // under the root at once, which spares the view one notice per record.
+    const OwnerIndex owned(users);
+    QList<QTreeWidgetItem *> top;
+    int admins = 0;
+    StepProgress bar(progress, QStringLiteral("Estructurando : "), users.size());
+    for (int i = 0; i < users.size(); ++i) {
+        UserRow *record = users.at(i);
+        record->show_columns();
+        if (record->categoria == UserRow::Admin) {
+            top.append(record);
+            record->placed = true;
+            attach_users(record, owned);
+            ++admins;
+        }
+        bar.at(i);
+    }
+    for (UserRow *record : qAsConst(users)) {
+        if (!record->placed)
+            top.append(record);
+    }
+    // A record that already hangs somewhere stays there.
+    root->addChildren(top);
+    qDebug() << "Tot users " << admins;
+}
+
+void DORVAK_Admin::attach_users(UserRow *admin, const OwnerIndex &owned)
+{
+    for (UserRow *record : owned.users_of(admin->id_user)) {
+        qDebug() << "Rec : " << record->nombre;
+        // Refused when the record already has an owner (a duplicate id
+        // found it first); it is placed all the same.
+        admin->addChild(record);
+        record->placed = true;
+        attach_visitors(record, owned);
+    }
+}
+
+void DORVAK_Admin::attach_visitors(UserRow *user, const OwnerIndex &owned)
+{
+    for (UserRow *record : owned.visitors_of(user->id_user)) {
+        qDebug() << "Rec : " << record->nombre;
+        user->addChild(record);
+        record->placed = true;
+    }
+}
+
 QTreeWidgetItem *DORVAK_Admin::find_user_item(int id)
 {
     return first_showing(user_tree, id);
 }
-void DORVAK_Admin::install_root(const QString &) {}
-void DORVAK_Admin::upload_user(UserRow *) {}
-bool DORVAK_Admin::sync_branch(UserRow *) { return true; }
-void DORVAK_Admin::reset_edit_buttons(bool) {}
+

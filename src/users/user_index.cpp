@@ -56,3 +56,20 @@ UserIndex::UserIndex(const QTreeWidget *tree)
         return false;
     });
 }
+
+OwnerIndex::OwnerIndex(const QList<UserRow *> &records)
+{
+    for (UserRow *record : records) {
+        if (record->categoria == UserRow::Usuario)
+            users[record->id_padre].append(record);
+        else if (record->categoria == UserRow::Visita)
+            visitors[record->id_padre].append(record);
+    }
+}
+
+const QVector<UserRow *> &OwnerIndex::owned(const ByOwner &by_owner, int id)
+{
+    static const QVector<UserRow *> none;
+    const auto it = by_owner.constFind(id);
+    return it == by_owner.constEnd() ? none : it.value();
+}

@@ -2,6 +2,8 @@
 #define USER_INDEX_H
 
 #include <QHash>
+#include <QList>
+#include <QVector>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -26,6 +28,25 @@ public:
 
 private:
     QHash<int, UserRow *> by_id;
+};
+
+// The records of a downloaded or imported list by owner, for hanging them
+// into the tree in one pass: the users that name each administrator id, and
+// the visitors that name each user id, each in the order of the list.
+class OwnerIndex
+{
+public:
+    explicit OwnerIndex(const QList<UserRow *> &records);
+
+    const QVector<UserRow *> &users_of(int admin_id) const { return owned(users, admin_id); }
+    const QVector<UserRow *> &visitors_of(int user_id) const { return owned(visitors, user_id); }
+
+private:
+    using ByOwner = QHash<int, QVector<UserRow *>>;
+    static const QVector<UserRow *> &owned(const ByOwner &by_owner, int id);
+
+    ByOwner users;
+    ByOwner visitors;
 };
 
 // The id that an item's column 0 shows, when the text is exactly an id

@@ -2,14 +2,250 @@
 
 #include "user_row.h"
 
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+QSpinBox *make_spin(const char *name, int minimum, int maximum)
+{
+    auto *spin = new QSpinBox;
+    spin->setObjectName(QLatin1String(name));
+    spin->setRange(minimum, maximum);
+    return spin;
+}
+
+// The whole text must match; the validator still lets a text stand while
+// it can grow into a match.
+QRegularExpressionValidator *whole_text_validator(const QString &pattern, QObject *parent)
+{
+    return new QRegularExpressionValidator(
+        QRegularExpression(QRegularExpression::anchoredPattern(pattern)), parent);
+}
+
+const char *const day_names[] = {"L", "M", "W", "J", "V", "S", "D"};
+
+} // namespace
+
 UserPanel::UserPanel(UserRow *u, bool read_only, QWidget *parent) : QWidget(parent)
 {
+    auto *top_row = new QHBoxLayout;
+    id_spin = make_spin("id_spin", 1, 65535);
+    padre_spin = make_spin("padre_spin", 1, 65535);
+    top_row->addWidget(new QLabel(QStringLiteral("Id")));
+    top_row->addWidget(id_spin);
+    top_row->addWidget(new QLabel(QStringLiteral("Id_padre")));
+    top_row->addWidget(padre_spin);
+
+    auto *form = new QFormLayout;
+    nombre_edit = new QLineEdit;
+    nombre_edit->setObjectName(QStringLiteral("nombre_edit"));
+    nombre_edit->setMaxLength(15);
+    nombre_edit->setValidator(whole_text_validator(QStringLiteral("[_ a-zA-Z0-9]{1,15}"), this));
+    nombre_edit->setAutoFillBackground(true);
+    form->addRow(QStringLiteral("Nombre"), nombre_edit);
+
+    numero_edit = new QLineEdit;
+    numero_edit->setObjectName(QStringLiteral("numero_edit"));
+    numero_edit->setMaxLength(12);
+    numero_edit->setValidator(whole_text_validator(QStringLiteral("^\\+[\\d]{11}$"), this));
+    form->addRow(QStringLiteral("Numero"), numero_edit);
+
+    cat_combo = new QComboBox;
+    cat_combo->setObjectName(QStringLiteral("cat_combo"));
+    cat_combo->addItem(QStringLiteral("Administrador"), int(UserRow::Admin));
+    cat_combo->addItem(QStringLiteral("Usuario"), int(UserRow::Usuario));
+    cat_combo->addItem(QStringLiteral("Visita"), int(UserRow::Visita));
+    cat_combo->setEnabled(!read_only);
+    form->addRow(QStringLiteral("Categoría"), cat_combo);
+
+    vigencia_group = new QButtonGroup(this);
+    vigencia_group->setObjectName(QStringLiteral("vigencia_group"));
+    normal_radio = new QRadioButton(QStringLiteral("Normal"));
+    normal_radio->setObjectName(QStringLiteral("normal_radio"));
+    temporal_radio = new QRadioButton(QStringLiteral("Temporal"));
+    temporal_radio->setObjectName(QStringLiteral("temporal_radio"));
+    vigencia_group->addButton(normal_radio);
+    vigencia_group->addButton(temporal_radio);
+    vigencia_spin = make_spin("vigencia_spin", 0, 32767);
+    hr_ini_spin = make_spin("hr_ini_spin", 0, 23);
+    hr_fin_spin = make_spin("hr_fin_spin", 0, 24);
+
+    auto *vigencia_row = new QHBoxLayout;
+    vigencia_row->addWidget(normal_radio);
+    vigencia_row->addWidget(temporal_radio);
+    vigencia_row->addWidget(vigencia_spin);
+    form->addRow(QStringLiteral("Vigencia"), vigencia_row);
+
+    auto *hours_row = new QHBoxLayout;
+    hours_row->addWidget(new QLabel(QStringLiteral("Hr inicial")));
+    hours_row->addWidget(hr_ini_spin);
+    hours_row->addSpacing(50);
+    hours_row->addWidget(new QLabel(QStringLiteral("Hr final")));
+    hours_row->addWidget(hr_fin_spin);
+    form->addRow(QStringLiteral("Restr. Horaria"), hours_row);
+
+    auto *days_row = new QHBoxLayout;
+    for (int i = 0; i < 7; ++i) {
+        auto *button = new QPushButton(QLatin1String(day_names[i]));
+        button->setObjectName(QStringLiteral("day_btns_") + QLatin1String(day_names[i]));
+        button->setCheckable(true);
+        button->setAutoFillBackground(true);
+        day_btns[size_t(i)] = button;
+        days_row->addWidget(button);
+    }
+    form->addRow(QStringLiteral("Días perm."), days_row);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top_row);
+    layout->addLayout(form);
+
     setUser(u);
     setMode(read_only);
 }
 
-void UserPanel::setUser(UserRow *) {}
-void UserPanel::setMode(bool) {}
-void UserPanel::edit(UserRow *) {}
-void UserPanel::cancel(UserRow *) {}
-bool UserPanel::save(UserRow *) { return false; }
+int UserPanel::category_of_index(int index)
+{
+    switch (index) {
+    case 0:
+        return UserRow::Admin;
+    case 1:
+        return UserRow::Usuario;
+    default:
+        return UserRow::Visita;
+    }
+}
+
+int UserPanel::index_of_category(int categoria)
+{
+    switch (categoria) {
+    case UserRow::Admin:
+        return 0;
+    case UserRow::Usuario:
+        return 1;
+    case UserRow::Visita:
+        return 2;
+    default:
+        return -1;
+    }
+}
+
+void UserPanel::setUser(UserRow *u)
+{
+    id_spin->setValue(u->id_user);
+    padre_spin->setValue(u->id_padre);
+    nombre_edit->setText(u->nombre.trimmed());
+    numero_edit->setText(u->numero.trimmed());
+    // A record of no known category leaves the box where it was.
+    const int index = index_of_category(u->categoria);
+    if (index >= 0)
+        cat_combo->setCurrentIndex(index);
+    vigencia_spin->setValue(u->hrs_reman);
+    (u->hrs_reman > 0 ? temporal_radio : normal_radio)->setChecked(true);
+    for (int i = 0; i < 7; ++i)
+        day_btns[size_t(i)]->setChecked(u->rd & (1 << i));
+    hr_ini_spin->setValue(u->rh_ini);
+    hr_fin_spin->setValue(u->rh_fin);
+}
+
+void UserPanel::setMode(bool read_only)
+{
+    // The text fields stay enabled so that their text can still be copied.
+    id_spin->setReadOnly(read_only);
+    padre_spin->setReadOnly(read_only);
+    nombre_edit->setReadOnly(read_only);
+    numero_edit->setReadOnly(read_only);
+    for (QWidget *w : {static_cast<QWidget *>(cat_combo), static_cast<QWidget *>(vigencia_spin),
+                       static_cast<QWidget *>(normal_radio), static_cast<QWidget *>(temporal_radio),
+                       static_cast<QWidget *>(hr_ini_spin), static_cast<QWidget *>(hr_fin_spin)})
+        w->setEnabled(!read_only);
+    for (QPushButton *button : day_btns)
+        button->setEnabled(!read_only);
+}
+
+void UserPanel::edit(UserRow *)
+{
+    setMode(false);
+}
+
+void UserPanel::cancel(UserRow *u)
+{
+    setMode(true);
+    setUser(u);
+}
+
+void UserPanel::refuse(const QString &title, const QString &text)
+{
+    QMessageBox::critical(this, title, text);
+}
+
+int UserPanel::checked_days() const
+{
+    int days = 0;
+    for (int i = 0; i < 7; ++i) {
+        if (day_btns[size_t(i)]->isChecked())
+            days |= 1 << i;
+    }
+    return days;
+}
+
+bool UserPanel::save(UserRow *u)
+{
+    const QString format_error = QStringLiteral("Error de formato");
+    if (nombre_edit->text().isEmpty()) {
+        refuse(format_error, QStringLiteral("El nombre debe tener al menos un caracter"));
+        return false;
+    }
+    const QString number_error = QStringLiteral("El numero debe tener el formato +XXXXXXXXXXX");
+    if (numero_edit->text().isEmpty()) {
+        refuse(format_error, number_error);
+        return false;
+    }
+    if (hr_ini_spin->value() >= hr_fin_spin->value()) {
+        refuse(format_error,
+               QStringLiteral("La hora inicial de restriccion debe ser menor que la final"));
+        return false;
+    }
+    // The root stands for the whole database and is never saved.
+    auto *owner = static_cast<UserRow *>(u->parent());
+    if (!owner)
+        return false;
+    // The controller finds and deletes users by their number, so only a
+    // complete one may be stored, not what was left half typed.
+    if (!numero_edit->hasAcceptableInput()) {
+        refuse(format_error, number_error);
+        return false;
+    }
+    const int categoria = category_of_index(cat_combo->currentIndex());
+    if (categoria != UserRow::Visita && owner->categoria == UserRow::Usuario) {
+        refuse(QStringLiteral("Error"), QStringLiteral("Un usuario solo puede crear visitas"));
+        return false;
+    }
+
+    u->id_user = id_spin->value();
+    u->id_padre = padre_spin->value();
+    u->nombre = nombre_edit->text();
+    u->numero = numero_edit->text();
+    u->categoria = categoria;
+    u->rh_ini = hr_ini_spin->value();
+    u->rh_fin = hr_fin_spin->value();
+    // The spin box decides; the radio buttons only show what it holds.
+    u->hrs_reman = vigencia_spin->value();
+    (u->hrs_reman > 0 ? temporal_radio : normal_radio)->setChecked(true);
+    u->rd = checked_days();
+    if (categoria == UserRow::Admin)
+        u->id_padre = u->id_user;
+    setMode(true);
+    return true;
+}

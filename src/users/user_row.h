@@ -11,7 +11,7 @@ class UserRow : public QTreeWidgetItem
 {
 public:
     // Internal category codes; the controller numbers them the other way
-    // round (see device_category).
+    // round (see device_code).
     enum Category { Visita = 0, Usuario = 1, Admin = 2 };
 
     UserRow();

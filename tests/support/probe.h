@@ -35,6 +35,12 @@ struct TestProbe
     // Event log and parameters
     void load_log_lines(const QStringList &lines) { w.load_log_lines(lines); }
 
+    // User directory
+    QTreeWidget *user_tree() { return w.user_tree; }
+    UserPanel *user_panel() { return w.user_panel; }
+    void install_root(const QString &caption) { w.install_root(caption); }
+    bool sync_branch(UserRow *r) { return w.sync_branch(r); }
+
     DORVAK_Admin &w;
 };
 
