@@ -128,8 +128,11 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
 
 DORVAK_Admin::~DORVAK_Admin()
 {
-    // The tree deletes the records; the list only points at them.
-    users.clear();
+    // The debug row belongs to the window only once Ctrl+O has placed it.
+    if (!debug_row->parent()) {
+        delete debug_row;
+        delete debug_ops;
+    }
 }
 
 void DORVAK_Admin::build_frame()

@@ -1,0 +1,99 @@
+// The console turns key presses into bytes and shows received data.
+#include "console.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+class TstConsole : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void key_bytes_data();
+    void key_bytes();
+    void shown_text_data();
+    void shown_text();
+    void long_line_is_not_wrapped();
+};
+
+void TstConsole::key_bytes_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("emitted"); // "-" for no signal at all
+
+    QTest::newRow("letter") << int(Qt::Key_A) << "a" << QByteArray("a");
+    QTest::newRow("enter") << int(Qt::Key_Return) << "\r" << QByteArray("\r");
+    QTest::newRow("keypad enter") << int(Qt::Key_Enter) << "\r" << QByteArray("\r");
+    QTest::newRow("function key") << int(Qt::Key_F5) << "" << QByteArray("");
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << "\b" << QByteArray("-");
+    QTest::newRow("left") << int(Qt::Key_Left) << "" << QByteArray("-");
+    QTest::newRow("right") << int(Qt::Key_Right) << "" << QByteArray("-");
+    QTest::newRow("up") << int(Qt::Key_Up) << "" << QByteArray("-");
+    QTest::newRow("down") << int(Qt::Key_Down) << "" << QByteArray("-");
+}
+
+void TstConsole::key_bytes()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, emitted);
+
+    Console console;
+    console.setLocalEcho(true);
+    console.setPlainText(QStringLiteral("abc"));
+    QSignalSpy spy(&console, &Console::getData);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(&console, &press);
+
+    if (emitted == "-") {
+        QCOMPARE(spy.count(), 0);
+    } else {
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.first().first().toByteArray(), emitted);
+    }
+    // Typing never edits what the console shows.
+    QCOMPARE(console.toPlainText(), QStringLiteral("abc"));
+}
+
+void TstConsole::shown_text_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("line") << QByteArray("## OK\n") << "## OK\n";
+    QTest::newRow("crlf") << QByteArray("OK\r\n") << "OK\n";
+    QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << "AB";
+    QTest::newRow("utf-8") << QByteArray("Configuraci\xc3\xb3n\n") << QString::fromUtf8("Configuración\n");
+}
+
+void TstConsole::shown_text()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QString, shown);
+
+    Console console;
+    console.resize(300, 100);
+    for (int i = 0; i < 50; ++i)
+        console.putData("filler\n");
+    const QString before = console.toPlainText();
+    console.putData(data);
+    QCOMPARE(console.toPlainText().mid(before.size()), shown);
+    // The view follows the end of the text.
+    QCOMPARE(console.verticalScrollBar()->value(), console.verticalScrollBar()->maximum());
+}
+
+void TstConsole::long_line_is_not_wrapped()
+{
+    Console console;
+    console.resize(200, 100);
+    console.show();
+    console.putData(QByteArray(2000, 'x') + '\n');
+    QCOMPARE(console.lineWrapMode(), QPlainTextEdit::NoWrap);
+    QVERIFY(console.horizontalScrollBar()->maximum() > 0);
+    QVERIFY(console.document()->maximumBlockCount() <= 0);
+}
+
+QTEST_MAIN(TstConsole)
+#include "tst_console.moc"

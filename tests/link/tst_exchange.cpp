@@ -1,0 +1,206 @@
+// The command exchange against a scripted controller on a pseudo-terminal.
+#include "console.h"
+#include "fake_controller.h"
+#include "log_capture.h"
+#include "modal_answerer.h"
+#include "probe.h"
+
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+class TstExchange : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void success_rule_data();
+    void success_rule();
+    void wire_bytes();
+    void progress_while_waiting();
+    void progress_left_alone();
+    void closed_port();
+    void lines_waiting_before_the_command();
+    void newdata_stays_away_while_busy();
+    void paced_answer_is_not_cut();
+
+private:
+    static void connect_to(DORVAK_Admin &w, const FakeController &fake)
+    {
+        w.choose_port(fake.port());
+        w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
+        QVERIFY(TestProbe(w).serial()->isOpen());
+    }
+};
+
+void TstExchange::success_rule_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("delay_ms");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("timeout_s");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QStringList>("resps");
+    QTest::addColumn<int>("min_ms"); // lower bound of the wait
+    QTest::addColumn<int>("max_ms"); // upper bound of the wait
+
+    QTest::newRow("one of one") << QByteArray("7\n") << 0 << 1 << 2 << true << QStringList{"7\n"} << 0 << 900;
+    QTest::newRow("burst of three for two")
+        << QByteArray("a\nb\nc\n") << 0 << 2 << 1 << true << QStringList{"a\n", "b\n", "c\n"} << 0 << 900;
+    QTest::newRow("expected zero, one line") << QByteArray("x\n") << 0 << 0 << 1 << true << QStringList{"x\n"} << 0 << 900;
+    QTest::newRow("too few lines") << QByteArray("a\n") << 0 << 2 << 1 << false << QStringList{"a\n"} << 900 << 2500;
+    QTest::newRow("no answer") << QByteArray() << 0 << 1 << 1 << false << QStringList() << 900 << 2500;
+    QTest::newRow("timeout zero waits like one")
+        << QByteArray() << 0 << 1 << 0 << false << QStringList() << 900 << 2500;
+    QTest::newRow("negative timeout") << QByteArray() << 0 << 1 << -1 << false << QStringList() << 0 << 500;
+    QTest::newRow("late answer within the time-out")
+        << QByteArray("late\n") << 1500 << 1 << 2 << true << QStringList{"late\n"} << 1400 << 2500;
+    QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 0 << 1 << 1 << true << QStringList{"OK\r\n"} << 0 << 900;
+    QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 0 << 1 << 1 << true << QStringList{"AB"} << 0 << 900;
+    QTest::newRow("half line never collected")
+        << QByteArray("done\npart") << 0 << 2 << 1 << false << QStringList{"done\n"} << 900 << 2500;
+}
+
+void TstExchange::success_rule()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(int, delay_ms);
+    QFETCH(int, expected);
+    QFETCH(int, timeout_s);
+    QFETCH(bool, result);
+    QFETCH(QStringList, resps);
+    QFETCH(int, min_ms);
+    QFETCH(int, max_ms);
+
+    FakeController fake;
+    if (!answer.isEmpty())
+        fake.on("CMD", answer, delay_ms);
+    LogCapture log;
+    DORVAK_Admin w;
+    connect_to(w, fake);
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(w.exchange(QStringLiteral("CMD"), expected, timeout_s, QString()), result);
+    const qint64 ms = clock.elapsed();
+    QCOMPARE(TestProbe(w).resps(), resps);
+    QVERIFY2(ms >= min_ms && ms <= max_ms, qPrintable(QString::number(ms)));
+    QVERIFY(!TestProbe(w).busy());
+    QCOMPARE(log.has(QStringLiteral("ERROR : sin respuesta")), resps.isEmpty());
+    // The command went out even when nothing came back.
+    QTRY_COMPARE(fake.received(), QByteArray("CMD\n"));
+}
+
+void TstExchange::wire_bytes()
+{
+    FakeController fake;
+    fake.on("PRINTDB", "ok\n");
+    LogCapture log;
+    DORVAK_Admin w;
+    connect_to(w, fake);
+    w.exchange(QStringLiteral("PRINTDB"), 1, 1, QString());
+    QCOMPARE(fake.received(), QByteArray("PRINTDB\n"));
+    QCOMPARE(log.starting(QStringLiteral("Ejecutando : ")), QStringList{"Ejecutando :  \"PRINTDB\\n\""});
+    auto *console = w.findChild<Console *>(QStringLiteral("console"));
+    QVERIFY(console->toPlainText().contains(QStringLiteral("--> PRINTDB\n")));
+}
+
+void TstExchange::progress_while_waiting()
+{
+    FakeController fake;
+    fake.on("TOTAL", "1\n");
+    DORVAK_Admin w;
+    connect_to(w, fake);
+    auto *progress = w.findChild<QProgressBar *>(QStringLiteral("progress"));
+    QStringList seen;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        const QString text = progress->text();
+        if (!text.isEmpty() && !seen.contains(text))
+            seen << text;
+    });
+    watch.start(20);
+    w.exchange(QStringLiteral("TOTAL"), 4, 1, QStringLiteral("Bajando Eventos"));
+    QCOMPARE(seen, QStringList{"Bajando Eventos : 25%"});
+    QCOMPARE(progress->value(), 0);
+    QCOMPARE(progress->text(), QString());
+}
+
+void TstExchange::progress_left_alone()
+{
+    FakeController fake;
+    fake.on("TOTAL", "1\n");
+    DORVAK_Admin w;
+    connect_to(w, fake);
+    auto *progress = w.findChild<QProgressBar *>(QStringLiteral("progress"));
+    progress->setValue(42);
+    progress->setFormat(QStringLiteral("mine"));
+    TestProbe(w).show_progress() = false;
+    w.exchange(QStringLiteral("TOTAL"), 4, 1, QStringLiteral("Bajando Eventos"));
+    QCOMPARE(progress->value(), 42);
+    QCOMPARE(progress->format(), QStringLiteral("mine"));
+}
+
+void TstExchange::closed_port()
+{
+    ModalAnswerer answerer;
+    DORVAK_Admin w;
+    TestProbe(w).resps() = QStringList{"earlier\n"};
+    QVERIFY(!w.exchange(QStringLiteral("TOT_USERS"), 1, 2, QString()));
+    QCOMPARE(TestProbe(w).resps(), QStringList{"earlier\n"});
+    QVERIFY(!TestProbe(w).sent());
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("Error"));
+    QCOMPARE(answerer.seen().first().text, QStringLiteral("El puerto está cerrado"));
+    auto *console = w.findChild<Console *>(QStringLiteral("console"));
+    QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS")));
+}
+
+void TstExchange::lines_waiting_before_the_command()
+{
+    // A complete line already waiting in the port's buffer while busy was
+    // set belongs to the next exchange.
+    FakeController fake;
+    DORVAK_Admin w;
+    connect_to(w, fake);
+    TestProbe(w).resps().clear();
+    fake.send("stale\n");
+    QTest::qWait(50);
+    QCOMPARE(TestProbe(w).resps(), QStringList{"stale\n"});
+    fake.on("CMD", "answer\n");
+    QVERIFY(w.exchange(QStringLiteral("CMD"), 1, 1, QString()));
+    QCOMPARE(TestProbe(w).resps(), QStringList{"answer\n"});
+}
+
+void TstExchange::newdata_stays_away_while_busy()
+{
+    // Lines arriving during an exchange are read only by the exchange, so
+    // none is counted twice.
+    FakeController fake;
+    fake.on("CMD", "1\n2\n3\n", 100);
+    DORVAK_Admin w;
+    connect_to(w, fake);
+    QVERIFY(w.exchange(QStringLiteral("CMD"), 3, 1, QString()));
+    QCOMPARE(TestProbe(w).resps(), QStringList({"1\n", "2\n", "3\n"}));
+}
+
+void TstExchange::paced_answer_is_not_cut()
+{
+    // 1,000 lines at the real line rate take about 4 seconds, twice the
+    // time-out: the exchange must wait for silence, not for the clock.
+    QByteArray answer;
+    for (int i = 0; i < 1000; ++i)
+        answer += "## " + QByteArray::number(i) + ",2,\"Casa\",+56912345678,1,0,0,0,0,24,127\n";
+    FakeController fake;
+    fake.set_pace(11520);
+    fake.on("LU", answer);
+    DORVAK_Admin w;
+    connect_to(w, fake);
+    QVERIFY(w.exchange(QStringLiteral("LU"), 1000, 2, QStringLiteral("Cargando Usuarios")));
+    QCOMPARE(TestProbe(w).resps().size(), 1000);
+}
+
+QTEST_MAIN(TstExchange)
+#include "tst_exchange.moc"
