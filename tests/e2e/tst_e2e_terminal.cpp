@@ -19,6 +19,9 @@ private slots:
     void maintenance_commands();
     void typed_line_reaches_simulator();
     void simulator_going_away();
+    void disconnect_and_reconnect();
+    void same_answers_as_another_program_data();
+    void same_answers_as_another_program();
 
 private:
     static void connect_to(DORVAK_Admin &w, const QString &port)
@@ -102,6 +105,52 @@ void TstE2eTerminal::simulator_going_away()
     QCOMPARE(answerer.seen().first().title, QStringLiteral("Critical Error"));
     QVERIFY(w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->isEnabled());
     QVERIFY(!w.findChild<Console *>(QStringLiteral("console"))->isEnabled());
+}
+
+void TstE2eTerminal::disconnect_and_reconnect()
+{
+    SimProcess sim;
+    QVERIFY(sim.ok());
+    DORVAK_Admin w;
+    connect_to(w, sim.port());
+    w.findChild<QPushButton *>(QStringLiteral("disconnect_btn"))->click();
+    QVERIFY(!TestProbe(w).serial()->isOpen());
+    w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
+    QVERIFY(TestProbe(w).serial()->isOpen());
+    QVERIFY(w.exchange(QStringLiteral("TOT_USERS"), 1, 2, QString()));
+    QCOMPARE(TestProbe(w).resps(), QStringList{"30\n"});
+}
+
+void TstE2eTerminal::same_answers_as_another_program_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("users") << "LU" << 30;
+    QTest::newRow("parameters") << "GET_PARS" << 16;
+    QTest::newRow("log") << "ENVLOG" << 100;
+    QTest::newRow("next id") << "NEXT" << 1;
+    QTest::newRow("unknown number") << "UD_NUM +56900000000" << 1;
+}
+
+void TstE2eTerminal::same_answers_as_another_program()
+{
+    QFETCH(QString, command);
+    QFETCH(int, expected);
+    SimProcess sim({QStringLiteral("--crlf")});
+    QVERIFY(sim.ok());
+    // Another program on the same line first, then the tool.
+    const QStringList direct = sim.query(command);
+    QCOMPARE(direct.size(), expected);
+
+    DORVAK_Admin w;
+    connect_to(w, sim.port());
+    QVERIFY(w.exchange(command, expected, 2, QString()));
+    QStringList through_tool;
+    for (const QString &line : TestProbe(w).resps()) {
+        QVERIFY(line.endsWith(QStringLiteral("\r\n")));
+        through_tool << line.chopped(2);
+    }
+    QCOMPARE(through_tool, direct);
 }
 
 QTEST_MAIN(TstE2eTerminal)
