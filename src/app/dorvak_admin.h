@@ -133,6 +133,9 @@ private:
     void upload_user(UserRow *u);
     bool sync_branch(UserRow *r);
     void write_user_branch(QTextStream &out, UserRow *record);
+    // The file side of "Exportar" and "Importar", once the file is chosen.
+    void export_users_to(const QString &name);
+    void import_users_from(const QString &name);
     void reset_edit_buttons(bool editing);
 
     // Event log: the table rows from the lines of an ENVLOG answer.
