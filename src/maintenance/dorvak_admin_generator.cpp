@@ -1,11 +1,94 @@
-// The bulk test-user generator.
+// The bulk test-user generator: a whole three-level hierarchy written
+// through the ordinary upload, record by record.
 #include "dorvak_admin.h"
 
 #include "operation_guard.h"
+#include "test_users.h"
+#include "text_util.h"
+#include "user_row.h"
+
+#include <QDebug>
+#include <QProgressBar>
+
+#include <memory>
+#include <optional>
 
 void DORVAK_Admin::add_5000()
 {
     const OperationGuard guard(this);
     if (!guard)
         return;
+    // Each record costs two exchanges; on a closed port every one of them
+    // would bring up its own message.
+    if (!serial->isOpen()) {
+        show_port_closed();
+        return;
+    }
+
+    const int users_per_admin = 10;
+    const int visitors_per_user = 50;
+    const int visitors = users_per_admin * visitors_per_user;
+
+    // Builds, uploads and drops one record. Gives the id under which the
+    // controller keeps it, or nothing once the line is gone.
+    auto write = [this](int categoria, int owner, const char *label) -> std::optional<int> {
+        // Two ids a record: the one its construction takes (an
+        // administrator keeps it as its owner id), and the next.
+        const auto record = std::make_unique<UserRow>();
+        record->id_user = UserRow::id_siguiente++;
+        record->categoria = categoria;
+        if (categoria != UserRow::Admin)
+            record->id_padre = owner;
+        record->nombre = test_user_name(categoria, record->id_user);
+        record->numero = test_user_number(categoria, record->id_user);
+        qDebug() << label << record->nombre << " num " << record->numero;
+
+        const int counter = UserRow::id_siguiente;
+        upload_user(record.get());
+        // The confirmation reads the stored record into a scratch record,
+        // which takes an id of its own; the run goes on counting two ids a
+        // record, past the id the controller kept this one under if that is
+        // higher, so that no later record is sent with it.
+        UserRow::id_siguiente = qMax(counter, record->id_user + 1);
+        ++gen_count;
+        if (!serial->isOpen())
+            return std::nullopt;
+        return record->id_user;
+    };
+
+    auto run = [&] {
+        exchange(QStringLiteral("NEXT"), 1, 1, QString());
+        if (!sent)
+            return;
+        // Without exactly one answer line the local count goes on.
+        if (resps.size() == 1)
+            UserRow::id_siguiente = read_decimal(resps.first());
+
+        const std::optional<int> admin = write(UserRow::Admin, 0, "Grabando admin ");
+        if (!admin)
+            return;
+        int visitors_written = 0;
+        for (int u = 0; u < users_per_admin; ++u) {
+            const std::optional<int> user = write(UserRow::Usuario, *admin, "Grabando user ");
+            if (!user)
+                return;
+            for (int v = 0; v < visitors_per_user; ++v) {
+                if (!write(UserRow::Visita, *user, "Grabando guest "))
+                    return;
+                // The visitors alone set the pace: the last one makes 100.
+                ++visitors_written;
+                const int percent = visitors_written * 100 / visitors;
+                progress->setValue(percent);
+                progress->setFormat(QStringLiteral("Agregando Usuarios : ")
+                                    + QString::number(percent) + QLatin1Char('%'));
+            }
+        }
+    };
+
+    show_progress = false;
+    gen_count = 0;
+    run();
+    progress->setValue(0);
+    progress->setFormat(QString());
+    show_progress = true;
 }
