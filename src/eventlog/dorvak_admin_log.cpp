@@ -24,10 +24,10 @@ void DORVAK_Admin::build_log_page()
     log_page->setObjectName(QStringLiteral("log_page"));
     log_table = new QTableWidget(0, 6);
     log_table->setObjectName(QStringLiteral("log_table"));
-    log_table->setHorizontalHeaderLabels({QStringLiteral("Fecha Hora"), QStringLiteral("Nombre Usuario"),
-                                          QStringLiteral("Numero Usuario"), QStringLiteral("Accion"),
-                                          QStringLiteral("Nombre Asociado"),
-                                          QStringLiteral("Numero Asociado")});
+    log_table->setHorizontalHeaderLabels(
+        {QStringLiteral("Fecha Hora"), QStringLiteral("Nombre Usuario"),
+         QStringLiteral("Numero Usuario"), QStringLiteral("Accion"),
+         QStringLiteral("Nombre Asociado"), QStringLiteral("Numero Asociado")});
     for (int c = 0; c < 6; ++c)
         log_table->setColumnWidth(c, 150);
     log_table->setSortingEnabled(true);

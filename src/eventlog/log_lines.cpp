@@ -13,7 +13,8 @@ LogRecord decode_log_line(const QString &line)
     // field present would carry the terminator, and a line cut short after
     // its ids would count the terminator as one more field.
     int end = line.size();
-    while (end > 0 && (line.at(end - 1) == QLatin1Char('\n') || line.at(end - 1) == QLatin1Char('\r')))
+    while (end > 0
+           && (line.at(end - 1) == QLatin1Char('\n') || line.at(end - 1) == QLatin1Char('\r')))
         --end;
     const QStringList parts = line.left(end).split(QLatin1Char(' '), Qt::KeepEmptyParts);
 

