@@ -41,6 +41,10 @@ struct TestProbe
     void install_root(const QString &caption) { w.install_root(caption); }
     bool sync_branch(UserRow *r) { return w.sync_branch(r); }
 
+    // Users CSV file
+    void export_users_to(const QString &name) { w.export_users_to(name); }
+    void import_users_from(const QString &name) { w.import_users_from(name); }
+
     DORVAK_Admin &w;
 };
 
