@@ -77,7 +77,8 @@ void bench_users(QTextStream &out)
 
     // A second download: the old tree goes, the whole processing runs again
     // as the slot runs it.
-    timed(out, "users replace a 10000-user tree", [&] { probe.install_root(QStringLiteral("Raíz")); });
+    timed(out, "users replace a 10000-user tree",
+          [&] { probe.install_root(QStringLiteral("Raíz")); });
     timed(out, "users load_user_lines (parse, structure, expand)", [&] {
         probe.load_user_lines(lines);
         QApplication::processEvents();

