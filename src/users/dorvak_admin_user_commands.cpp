@@ -25,6 +25,12 @@ UserRow *selected_record(const QTreeWidget *tree)
     return selected.isEmpty() ? nullptr : static_cast<UserRow *>(selected.first());
 }
 
+void refuse_without_selection(QWidget *parent)
+{
+    QMessageBox::critical(parent, QStringLiteral("Error"),
+                          QStringLiteral("Debe seleccionar primero un elemento"));
+}
+
 } // namespace
 
 void DORVAK_Admin::reset_edit_buttons(bool editing)
@@ -56,8 +62,7 @@ void DORVAK_Admin::edit()
 {
     UserRow *record = selected_record(user_tree);
     if (!record) {
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QStringLiteral("Debe seleccionar primero un elemento"));
+        refuse_without_selection(this);
         return;
     }
     if (record == root)
@@ -73,8 +78,7 @@ void DORVAK_Admin::nuevo()
         return;
     UserRow *owner = selected_record(user_tree);
     if (!owner) {
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QStringLiteral("Debe seleccionar primero un elemento"));
+        refuse_without_selection(this);
         return;
     }
     if (owner != root && owner->categoria == UserRow::Visita) {
@@ -104,8 +108,7 @@ void DORVAK_Admin::borrar()
         return;
     UserRow *record = selected_record(user_tree);
     if (!record) {
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QStringLiteral("Debe seleccionar primero un elemento"));
+        refuse_without_selection(this);
         return;
     }
     if (record == root)
@@ -139,8 +142,7 @@ void DORVAK_Admin::save()
         return;
     UserRow *record = selected_record(user_tree);
     if (!record) {
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QStringLiteral("Debe seleccionar primero un elemento"));
+        refuse_without_selection(this);
         return;
     }
     if (!record->parent())

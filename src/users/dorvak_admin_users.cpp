@@ -14,14 +14,14 @@
 
 namespace {
 
-// Drives the bar through a loop of `total` steps with "<label> : <p>%".
+// Drives the bar through a loop of `total` steps, "<label><percent>%".
 // The bar is only touched when the percentage changes: the texts shown are
 // the same as setting it at every step, without building a text per step.
 class StepProgress
 {
 public:
-    StepProgress(QProgressBar *bar, const QString &label, int total)
-        : bar(bar), label(label), total(total)
+    StepProgress(QProgressBar *progress, const QString &text, int steps)
+        : bar(progress), label(text), total(steps)
     {
     }
 
