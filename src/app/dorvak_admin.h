@@ -51,8 +51,11 @@ public:
 
     // The one road to the controller: writes the command with a line feed and
     // collects the answer lines in resps until `expected` lines are in or the
-    // line has been silent for `timeout_s` seconds.
-    bool exchange(QString command, int expected, int timeout_s, QString label);
+    // line has been silent for `timeout_s` seconds. With `counted` given,
+    // only the lines that begin with it count towards `expected`: a
+    // controller may interleave status lines with a long answer.
+    bool exchange(QString command, int expected, int timeout_s, QString label,
+                  const QString &counted = QString());
 
 private slots:
     // Shell (src/app)

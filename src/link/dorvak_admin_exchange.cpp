@@ -15,7 +15,8 @@ void DORVAK_Admin::show_port_closed()
     QMessageBox::critical(this, QStringLiteral("Error"), QStringLiteral("El puerto está cerrado"));
 }
 
-bool DORVAK_Admin::exchange(QString command, int expected, int timeout_s, QString label)
+bool DORVAK_Admin::exchange(QString command, int expected, int timeout_s, QString label,
+                            const QString &counted)
 {
     command += QLatin1Char('\n');
     console->appendPlainText(QStringLiteral("--> ") + command);
@@ -42,15 +43,17 @@ bool DORVAK_Admin::exchange(QString command, int expected, int timeout_s, QStrin
         // at the line's pace.
         const int budget = timeout_s * 1000;
         int cycle = 0;
+        int n = 0;
         while (cycle < budget) {
             if (serial->canReadLine()) {
                 const QByteArray raw = serial->readLine();
                 show_line(raw);
                 qDebug() << "EX resps size " << resps.size() << raw;
+                if (counted.isEmpty() || resps.last().startsWith(counted))
+                    ++n;
                 cycle = 0;
                 continue;
             }
-            const int n = resps.size();
             if (n > 0 && n < expected) {
                 if (cycle % 100 == 0)
                     qDebug() << "ciclo " << cycle << " Resps : " << n << " respuestas";

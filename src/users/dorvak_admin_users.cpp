@@ -76,7 +76,8 @@ void DORVAK_Admin::getUsers()
         install_root(QStringLiteral("Raíz"));
         const int total = read_decimal(resps.first());
         qDebug() << "Usuarios registrados : " << total;
-        exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"));
+        exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"),
+                 QStringLiteral("##"));
         if (!sent)
             return;
         QStringList lines;

@@ -24,6 +24,7 @@ private slots:
     void closed_port();
     void lines_waiting_before_the_command();
     void newdata_stays_away_while_busy();
+    void paced_answer_is_not_cut_data();
     void paced_answer_is_not_cut();
 
 private:
@@ -186,20 +187,37 @@ void TstExchange::newdata_stays_away_while_busy()
     QCOMPARE(TestProbe(w).resps(), QStringList({"1\n", "2\n", "3\n"}));
 }
 
+void TstExchange::paced_answer_is_not_cut_data()
+{
+    QTest::addColumn<int>("noise_every"); // a status line after every n records, 0 for none
+    QTest::addColumn<QString>("counted");
+    QTest::newRow("records only") << 0 << QString();
+    QTest::newRow("status lines in between") << 7 << QStringLiteral("##");
+}
+
 void TstExchange::paced_answer_is_not_cut()
 {
-    // 1,000 lines at the real line rate take about 4 seconds, twice the
-    // time-out: the exchange must wait for silence, not for the clock.
+    QFETCH(int, noise_every);
+    QFETCH(QString, counted);
+    // 1,000 records at the real line rate take about 4 seconds, twice the
+    // time-out: the exchange must wait for silence, not for the clock, and
+    // status lines in between must not end it before the last record.
     QByteArray answer;
-    for (int i = 0; i < 1000; ++i)
+    for (int i = 0; i < 1000; ++i) {
         answer += "## " + QByteArray::number(i) + ",2,\"Casa\",+56912345678,1,0,0,0,0,24,127\n";
+        if (noise_every && i % noise_every == 0)
+            answer += "DBG gsm ok\n";
+    }
     FakeController fake;
     fake.set_pace(11520);
     fake.on("LU", answer);
     DORVAK_Admin w;
     connect_to(w, fake);
-    QVERIFY(w.exchange(QStringLiteral("LU"), 1000, 2, QStringLiteral("Cargando Usuarios")));
-    QCOMPARE(TestProbe(w).resps().size(), 1000);
+    QVERIFY(w.exchange(QStringLiteral("LU"), 1000, 2, QStringLiteral("Cargando Usuarios"), counted));
+    int records = 0;
+    for (const QString &line : TestProbe(w).resps())
+        records += line.startsWith(QLatin1String("##")) ? 1 : 0;
+    QCOMPARE(records, 1000);
 }
 
 QTEST_MAIN(TstExchange)
