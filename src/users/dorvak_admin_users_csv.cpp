@@ -82,7 +82,11 @@ void DORVAK_Admin::import_users_from(const QString &name)
         UserRow *record = parse_csv_user(line);
         record->pending = true;
         users.append(record);
-        progress->setValue(k % 100);
+        // The bar sweeps 0 to 99 over and over: the import cannot tell how
+        // many lines are still to come. Every change repaints it there and
+        // then, so it moves in steps of ten records.
+        if (k % 10 == 0)
+            progress->setValue(k % 100);
         ++k;
     }
     build_user_tree();
