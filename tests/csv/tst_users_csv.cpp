@@ -84,10 +84,14 @@ void TstUsersCsv::line_data()
     QTest::addColumn<QString>("nombre");
     QTest::addColumn<QString>("written");
 
-    QTest::newRow("administrator") << 2 << "Oficina" << "12 ; 12 ; admin ; \"Oficina\" ; \"+56912345678\" ; 0 ; 0 ; 24 ; 127";
-    QTest::newRow("quote and semicolon") << 1 << "Ana;\"B\"" << "12 ; 12 ; user ; \"Ana_ B\" ; \"+56912345678\" ; 0 ; 0 ; 24 ; 127";
-    QTest::newRow("double blank kept") << 0 << " Ana  Maria " << "12 ; 12 ; guest ; \"Ana  Maria\" ; \"+56912345678\" ; 0 ; 0 ; 24 ; 127";
-    QTest::newRow("no category word") << 9 << "X" << "12 ; 12 ;  ; \"X\" ; \"+56912345678\" ; 0 ; 0 ; 24 ; 127";
+    QTest::newRow("administrator") << 2 << "Oficina"
+        << "12 ; 12 ; admin ; \"Oficina\" ; \"+56912345678\" ; 0 ; 0 ; 24 ; 127";
+    QTest::newRow("quote and semicolon") << 1 << "Ana;\"B\""
+        << "12 ; 12 ; user ; \"Ana_ B\" ; \"+56912345678\" ; 0 ; 0 ; 24 ; 127";
+    QTest::newRow("double blank kept") << 0 << " Ana  Maria "
+        << "12 ; 12 ; guest ; \"Ana  Maria\" ; \"+56912345678\" ; 0 ; 0 ; 24 ; 127";
+    QTest::newRow("no category word") << 9 << "X"
+        << "12 ; 12 ;  ; \"X\" ; \"+56912345678\" ; 0 ; 0 ; 24 ; 127";
 }
 
 void TstUsersCsv::line()
@@ -111,13 +115,21 @@ void TstUsersCsv::parse_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("fields");
 
-    QTest::newRow("as written") << "12 ; 12 ; admin ; \"Oficina\" ; \"+56912345678\" ; 0 ; 0 ; 24 ; 127" << "12|12|2|Oficina|+56912345678|0|0|24|127";
-    QTest::newRow("no blanks, CR") << "5;4;user;\"Casa 5\";\"+569\";48;8;20;31\r" << "5|4|1|Casa 5|+569|48|8|20|31";
-    QTest::newRow("sanitised name") << "1 ; 1 ; guest ; \"Ana_ B\" ; \"+569\" ; 0 ; 0 ; 24 ; 1" << "1|1|0|Ana_ B|+569|0|0|24|1";
-    QTest::newRow("double blank folded") << "1 ; 1 ; guest ;  \"Ana  \t Maria \" ; \" +569 \" ; 0 ; 0 ; 24 ; 1" << "1|1|0|Ana Maria|+569|0|0|24|1";
-    QTest::newRow("capital category") << "3 ; 3 ; Admin ; \"A\" ; \"+5\" ; 0 ; 0 ; 24 ; 1" << "3|3|0|A|+5|0|0|24|1";
+    QTest::newRow("as written")
+        << "12 ; 12 ; admin ; \"Oficina\" ; \"+56912345678\" ; 0 ; 0 ; 24 ; 127"
+        << "12|12|2|Oficina|+56912345678|0|0|24|127";
+    QTest::newRow("no blanks, CR") << "5;4;user;\"Casa 5\";\"+569\";48;8;20;31\r"
+        << "5|4|1|Casa 5|+569|48|8|20|31";
+    QTest::newRow("sanitised name") << "1 ; 1 ; guest ; \"Ana_ B\" ; \"+569\" ; 0 ; 0 ; 24 ; 1"
+        << "1|1|0|Ana_ B|+569|0|0|24|1";
+    QTest::newRow("double blank folded")
+        << "1 ; 1 ; guest ;  \"Ana  \t Maria \" ; \" +569 \" ; 0 ; 0 ; 24 ; 1"
+        << "1|1|0|Ana Maria|+569|0|0|24|1";
+    QTest::newRow("capital category") << "3 ; 3 ; Admin ; \"A\" ; \"+5\" ; 0 ; 0 ; 24 ; 1"
+        << "3|3|0|A|+5|0|0|24|1";
     QTest::newRow("three fields") << "7 ; 3 ; user" << "7|3|1|Nombre|Numero|0|0|24|255";
-    QTest::newRow("not numbers") << "x ; 2y ; guest ; \"A\" ; \"B\" ; - ; 1 ; 2 ; z" << "0|0|0|A|B|0|1|2|0";
+    QTest::newRow("not numbers") << "x ; 2y ; guest ; \"A\" ; \"B\" ; - ; 1 ; 2 ; z"
+        << "0|0|0|A|B|0|1|2|0";
     QTest::newRow("extra fields") << "1;1;user;\"A\";\"B\";1;2;3;4;99;\"C\"" << "1|1|1|A|B|1|2|3|4";
 }
 
@@ -160,8 +172,10 @@ void TstUsersCsv::which_files_data()
 
     const QByteArray record = "4 ; 4 ; admin ; \"A\" ; \"+5\" ; 0 ; 0 ; 24 ; 1\n";
     QTest::newRow("header") << users_csv_header().toLatin1() + "\n" + record << true;
-    QTest::newRow("header without blanks") << "id_user;id_padre;categoria;nombre\r\n" + record << true;
-    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBFid_user ; id_padre\n4;4;admin;\"Jos\xC3\xA9\"") << true;
+    QTest::newRow("header without blanks") << "id_user;id_padre;categoria;nombre\r\n" + record
+        << true;
+    QTest::newRow("byte-order mark")
+        << QByteArray("\xEF\xBB\xBFid_user ; id_padre\n4;4;admin;\"Jos\xC3\xA9\"") << true;
     QTest::newRow("header in capitals") << "ID_USER ; ID_PADRE\n" + record << false;
     QTest::newRow("blank before header") << " id_user ; id_padre\n" + record << false;
     QTest::newRow("empty file") << QByteArray() << false;
@@ -183,17 +197,19 @@ void TstUsersCsv::which_files()
 
     QCOMPARE(probe.root()->childCount(), taken ? 1 : 0);
     if (taken)
-        QCOMPARE(probe.root()->child(0)->text(1), bytes.contains("Jos") ? QStringLiteral("José") : QStringLiteral("A"));
+        QCOMPARE(probe.root()->child(0)->text(1),
+                 bytes.contains("Jos") ? QStringLiteral("José") : QStringLiteral("A"));
     QCOMPARE(probe.users().size(), 1);
     QCOMPARE(probe.users().first() == probe.root(), !taken);
-    QCOMPARE(answerer.texts(), taken ? QStringList()
-                                     : QStringList{"El archivo no es un archivo de usuarios : " + path});
+    const QString refused = QStringLiteral("El archivo no es un archivo de usuarios : ") + path;
+    QCOMPARE(answerer.texts(), taken ? QStringList() : QStringList{refused});
     QVERIFY(probe.show_progress());
 
     // A file that cannot be opened is reported too; nothing changes.
     answerer.clear();
-    probe.import_users_from(dir.filePath(QStringLiteral("missing.csv")));
-    QCOMPARE(answerer.count("No se pudo abrir el archivo : " + dir.filePath(QStringLiteral("missing.csv"))), 1);
+    const QString missing = dir.filePath(QStringLiteral("missing.csv"));
+    probe.import_users_from(missing);
+    QCOMPARE(answerer.count(QStringLiteral("No se pudo abrir el archivo : ") + missing), 1);
     QCOMPARE(probe.root()->childCount(), taken ? 1 : 0);
 }
 
