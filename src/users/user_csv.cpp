@@ -118,20 +118,21 @@ void use_csv_encoding(QTextStream &out)
 
 bool UsersCsvReader::next(QString *line)
 {
-    if (!device || device->atEnd())
+    if (!device)
+        return false;
+    // The rest of a line that was cut is read away in pieces and dropped,
+    // only when the next line is asked for: a caller that stops after the
+    // first line never reads through a device without line ends.
+    while (cut && !device->atEnd()) {
+        const QByteArray rest = device->readLine(max_line);
+        cut = !rest.isEmpty() && !rest.endsWith('\n');
+    }
+    if (device->atEnd())
         return false;
     QByteArray raw = device->readLine(max_line);
     if (raw.isEmpty())
         return false;
-    if (!raw.endsWith('\n')) {
-        // Cut: the rest of this line is read away in pieces and dropped.
-        QByteArray rest = raw;
-        while (!rest.endsWith('\n') && !device->atEnd()) {
-            rest = device->readLine(max_line);
-            if (rest.isEmpty())
-                break;
-        }
-    }
+    cut = !raw.endsWith('\n');
     if (raw.endsWith('\n'))
         raw.chop(1);
     if (raw.endsWith('\r'))

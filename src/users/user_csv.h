@@ -61,6 +61,7 @@ private:
     QIODevice *device = nullptr;
     bool first = true;
     bool utf8 = false;
+    bool cut = false;
 };
 
 #endif
