@@ -64,7 +64,10 @@ void DORVAK_Admin::getLog()
         const int total = read_decimal(resps.first());
         log_table->setRowCount(0);
         QThread::msleep(100);
-        exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"));
+        // Only the log lines count: status lines that the controller mixes
+        // in would otherwise end the wait before the last events are in.
+        exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"),
+                 QStringLiteral("XX "));
         // Whatever arrived is shown, even when fewer lines than announced
         // came in before the controller fell silent.
         if (sent)

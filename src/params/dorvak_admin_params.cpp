@@ -157,7 +157,9 @@ void DORVAK_Admin::get_param()
     const OperationGuard guard(this);
     if (!guard)
         return;
-    exchange(QStringLiteral("GET_PARS"), 16, 1, QStringLiteral("Obteniendo Parametros"));
+    // Status lines mixed into the answer do not count towards the sixteen.
+    exchange(QStringLiteral("GET_PARS"), 16, 1, QStringLiteral("Obteniendo Parametros"),
+             QStringLiteral("## "));
     // On a closed port resps holds an earlier exchange's lines, and user
     // lines start with "## " as well: they would be taken for parameters.
     if (!sent)

@@ -91,8 +91,8 @@ void TstLog::download_data()
     QTest::addColumn<QByteArray>("total");
     QTest::addColumn<QStringList>("expected");
     const QStringList fresh{"2024-03-01 08:15:42|Luis|+5|Acceso 2 operado |????|????",
-                            "2024-03-01 09:00:00|Nombre|Numero|Usuario Borrado|Ana|+1",
-                            "|Ana|+1|Generador deteniendo |????|????"};
+                            "|Ana|+1|Generador deteniendo |????|????",
+                            "2024-03-01 09:00:00|Nombre|Numero|Usuario Borrado|Ana|+1"};
     const QStringList old{"old|old|old|old|old|old"};
     QTest::newRow("count with blank and cr lf") << true << QByteArray(" 3\r\n") << fresh;
     QTest::newRow("two count lines") << true << QByteArray("3\nOK\n") << old;
@@ -104,10 +104,11 @@ void TstLog::download()
     QFETCH(bool, open);
     QFETCH(QByteArray, total);
     FakeController fake;
+    fake.set_pace(2000); // the last event comes a while after a status line
     fake.on("TOTAL_LOG", total);
-    // An unknown associate, the id 0 (the root's), other output, a cut-off line.
-    fake.on("ENVLOG", "XX 2 5 9 2024-03-01 08:15:42\r\nXX 11 0 1 2024-03-01 09:00:00\r\nOK\r\n"
-                      "XX 4 1\r\n");
+    // An unknown associate, other output, a cut-off line, the id 0 (the root's).
+    fake.on("ENVLOG", "XX 2 5 9 2024-03-01 08:15:42\r\nOK\r\nXX 4 1\r\n"
+                      "XX 11 0 1 2024-03-01 09:00:00\r\n");
     ModalAnswerer answerer;
     DORVAK_Admin w;
     QTableWidget *t = with_users(w);

@@ -24,17 +24,23 @@ private slots:
     void closed_port();
 
 private:
-    // The sixteen lines of a GET_PARS answer, then `extra`.
+    // A GET_PARS answer: `line`, then the sixteen parameters but the one it
+    // gives, with a status line among them.
     static void read_into(DORVAK_Admin &w, FakeController &fake,
-                          const QByteArray &extra = QByteArray())
+                          const QByteArray &line = QByteArray())
     {
-        fake.on("GET_PARS",
-                "## 00 \"Condominio Sur\"\r\n## 01 \"+56911112222\"\r\n## 02 258\r\n## 03 50\r\n"
-                "## 04 5\r\n## 05 \"+56933334444\"\r\n## 06 1\r\n## 07 3\r\n## 08 0\r\n"
-                "## 09 \"Porton 1 abierto\"\r\n## 10 \"Porton 1 cerrado\"\r\n"
-                "## 11 \"Porton 2 abierto\"\r\n## 12 \"Porton 2 cerrado\"\r\n"
-                "## 13 8\r\n## 14 \"+569\"\r\n## 15 5000\r\n"
-                    + extra);
+        QByteArray answer = line;
+        const QByteArray all("## 00 \"Condominio Sur\"\r\n## 01 \"+56911112222\"\r\n## 02 258\r\n"
+                             "## 03 50\r\n## 04 5\r\n## 05 \"+56933334444\"\r\n"
+                             "## 06 1\r\n## 07 3\r\n## 08 0\r\n## 09 \"Porton 1 abierto\"\r\n"
+                             "## 10 \"Porton 1 cerrado\"\r\n## 11 \"Porton 2 abierto\"\r\n"
+                             "## 12 \"Porton 2 cerrado\"\r\n## 13 8\r\n## 14 \"+569\"\r\nDBG wdt "
+                             "ok\r\n## 15 5000\r\n");
+        for (const QByteArray &base : all.split('\n'))
+            if (!base.isEmpty() && (line.isEmpty() || !base.startsWith(line.left(6))))
+                answer += base + '\n';
+        fake.on("GET_PARS", answer);
+        fake.set_pace(1000); // the last line comes well after the status line
         w.choose_port(fake.port());
         w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
         w.findChild<QPushButton *>(QStringLiteral("get_params_btn"))->click();
@@ -71,7 +77,7 @@ void TstParams::form_rows()
     QFETCH(QString, field);
     FakeController fake;
     DORVAK_Admin w;
-    read_into(w, fake, line); // after the sixteen lines: the later line wins
+    read_into(w, fake, line);
     static const QHash<QByteArray, const char *> property = {{"QLineEdit", "text"},
                                                              {"QSpinBox", "value"},
                                                              {"QComboBox", "currentIndex"},
@@ -86,6 +92,9 @@ void TstParams::read_then_write()
     FakeController fake;
     DORVAK_Admin w;
     read_into(w, fake);
+    // The last parameter comes after a status line: it is read all the same.
+    QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("limite_usuarios_edit"))->text(),
+             QStringLiteral("5000"));
     const QByteArray sent("SEND_PAR 2 00 \"Casa Norte\"\nSEND_PAR 2 01 \"+56911112222\"\n"
                           "SEND_PAR 1 03 50\nSEND_PAR 0 04 5\nSEND_PAR 2 05 \"+56933334444\"\n"
                           "SEND_PAR 0 06 1\nSEND_PAR 0 07 3\nSEND_PAR 0 08 0\n"
