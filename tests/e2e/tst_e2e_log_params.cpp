@@ -1,15 +1,19 @@
 // The Registro and Configuración tabs against the real simulator: the log
-// with the names of the downloaded users, its export, and parameters
-// written and read back.
+// with the names of the downloaded users, its export, a user created from
+// the Users tab showing up in the log, and parameters written and read back.
 #include "modal_answerer.h"
 #include "probe.h"
 #include "sim_process.h"
+#include "user_row.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 class TstE2eLogParams : public QObject
 {
@@ -17,6 +21,7 @@ class TstE2eLogParams : public QObject
 
 private slots:
     void log_names_users();
+    void created_user_is_logged();
     void params_written_and_read_back();
 
 private:
@@ -78,6 +83,34 @@ void TstE2eLogParams::log_names_users()
         QCOMPARE(QString::fromLocal8Bit(cells.at(0)).trimmed(), t->item(r, 0)->text());
         QVERIFY(r == 0 || t->item(r - 1, 1)->text() <= t->item(r, 1)->text());
     }
+}
+
+void TstE2eLogParams::created_user_is_logged()
+{
+    SimProcess sim;
+    QVERIFY(sim.ok());
+    ModalAnswerer answerer;
+    DORVAK_Admin w;
+    connect_to(w, sim.port());
+    click(w, "get_users_btn");
+    auto *admin = static_cast<UserRow *>(TestProbe(w).root()->child(0));
+    w.findChild<QTreeWidget *>(QStringLiteral("user_tree"))->setCurrentItem(admin);
+    click(w, "nuevo_btn");
+    w.findChild<QLineEdit *>(QStringLiteral("nombre_edit"))->setText(QStringLiteral("Nueva"));
+    w.findChild<QLineEdit *>(QStringLiteral("numero_edit"))
+        ->setText(QStringLiteral("+56912345678"));
+    w.findChild<QComboBox *>(QStringLiteral("cat_combo"))->setCurrentIndex(1);
+    click(w, "save_btn");
+    click(w, "get_log_btn");
+    // The controller logs the creation under the owner, with the new user
+    // as the associate: both named from the tree.
+    auto *t = w.findChild<QTableWidget *>(QStringLiteral("log_table"));
+    const auto created = t->findItems(QStringLiteral("Nueva"), Qt::MatchExactly);
+    QCOMPARE(created.size(), 1);
+    QCOMPARE(created.first()->column(), 4);
+    QCOMPARE(t->item(created.first()->row(), 3)->text(), QStringLiteral("Usuario Creado"));
+    QCOMPARE(t->item(created.first()->row(), 1)->text(), admin->nombre);
+    QVERIFY(answerer.seen().isEmpty());
 }
 
 void TstE2eLogParams::params_written_and_read_back()
