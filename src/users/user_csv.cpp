@@ -129,7 +129,9 @@ bool UsersCsvReader::next(QString *line)
     }
     if (device->atEnd())
         return false;
-    QByteArray raw = device->readLine(max_line);
+    // At most max_line bytes, the line feed included (one byte less than the
+    // size given is read).
+    QByteArray raw = device->readLine(max_line + 1);
     if (raw.isEmpty())
         return false;
     cut = !raw.endsWith('\n');
