@@ -16,8 +16,8 @@ QString test_user_name(int categoria, int id)
 
 QString test_user_number(int categoria, int id)
 {
-    const QString prefix = categoria == UserRow::Admin ? QStringLiteral("+56100")
-                                                       : QStringLiteral("+562000");
+    const QString prefix =
+        categoria == UserRow::Admin ? QStringLiteral("+56100") : QStringLiteral("+562000");
     return padded_number(prefix + QString::number(id));
 }
 

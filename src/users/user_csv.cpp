@@ -66,7 +66,7 @@ QString csv_user_line(const UserRow &u)
     QString line;
     line.reserve(96);
     line += QString::number(u.id_user) + separator + QString::number(u.id_padre) + separator
-            + csv_category_word(u.categoria) + separator;
+        + csv_category_word(u.categoria) + separator;
     line += QLatin1Char('"') + csv_text(u.nombre) + QLatin1Char('"') + separator;
     line += QLatin1Char('"') + csv_text(u.numero) + QLatin1Char('"');
     for (int value : {u.hrs_reman, u.rh_ini, u.rh_fin, u.rd})

@@ -52,7 +52,7 @@ class UsersCsvReader
 public:
     static constexpr int max_line = 4096;
 
-    explicit UsersCsvReader(QIODevice *device) : device(device) {}
+    explicit UsersCsvReader(QIODevice *device) : device(device) { }
 
     // False at the end of the file.
     bool next(QString *line);
