@@ -14,7 +14,6 @@ private slots:
     void key_bytes();
     void shown_text_data();
     void shown_text();
-    void long_line_is_not_wrapped();
 };
 
 void TstConsole::key_bytes_data()
@@ -82,17 +81,6 @@ void TstConsole::shown_text()
     QCOMPARE(console.toPlainText().mid(before.size()), shown);
     // The view follows the end of the text.
     QCOMPARE(console.verticalScrollBar()->value(), console.verticalScrollBar()->maximum());
-}
-
-void TstConsole::long_line_is_not_wrapped()
-{
-    Console console;
-    console.resize(200, 100);
-    console.show();
-    console.putData(QByteArray(2000, 'x') + '\n');
-    QCOMPARE(console.lineWrapMode(), QPlainTextEdit::NoWrap);
-    QVERIFY(console.horizontalScrollBar()->maximum() > 0);
-    QVERIFY(console.document()->maximumBlockCount() <= 0);
 }
 
 QTEST_MAIN(TstConsole)

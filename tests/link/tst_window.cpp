@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
-#include <QTabWidget>
 #include <QTest>
 
 class TstWindow : public QObject
@@ -27,30 +26,13 @@ void TstWindow::start_up()
     LogCapture log;
     DORVAK_Admin w;
     w.show();
-    QCOMPARE(w.windowTitle(), QStringLiteral("DORVAK Admin"));
     QCOMPARE(w.minimumSize(), QSize(1000, 800));
-    QVERIFY(!w.windowIcon().isNull());
-
     auto *splitter = qobject_cast<QSplitter *>(w.centralWidget());
-    QVERIFY(splitter);
-    QCOMPARE(splitter->count(), 2);
     QCOMPARE(splitter->widget(1)->objectName(), QStringLiteral("console_panel"));
     QVERIFY(!splitter->widget(1)->isVisible());
-
-    auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabs"));
-    QCOMPARE(tabs->count(), 3);
-    QCOMPARE(tabs->tabText(0), QStringLiteral("Usuarios"));
-    QCOMPARE(tabs->tabText(1), QStringLiteral("Registro"));
-    QCOMPARE(tabs->tabText(2), QStringLiteral("Configuración"));
-
-    auto *bar = w.findChild<QWidget *>(QStringLiteral("conn_bar"));
-    QCOMPARE(bar->palette().color(QPalette::Window), QColor(Qt::red));
-    QVERIFY(w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->isEnabled());
-    QVERIFY(!w.findChild<QPushButton *>(QStringLiteral("disconnect_btn"))->isEnabled());
+    QCOMPARE(w.findChild<QWidget *>(QStringLiteral("conn_bar"))->palette().color(QPalette::Window),
+             QColor(Qt::red));
     QVERIFY(!w.findChild<QWidget *>(QStringLiteral("console"))->isEnabled());
-    QVERIFY(w.findChild<QPushButton *>(QStringLiteral("edit_btn"))->isEnabled());
-    QVERIFY(!w.findChild<QPushButton *>(QStringLiteral("save_btn"))->isEnabled());
-    QVERIFY(!w.findChild<QPushButton *>(QStringLiteral("cancel_btn"))->isEnabled());
 
     // Nothing shown on the bar before the first exchange.
     auto *progress = w.findChild<QProgressBar *>(QStringLiteral("progress"));
@@ -104,9 +86,6 @@ void TstWindow::debug_row_added_once()
     auto *debug_ops = w.findChild<QWidget *>(QStringLiteral("debug_ops"));
     QVERIFY(debug_ops);
     QTRY_VERIFY(debug_ops->isVisible());
-    // Below the maintenance row, in the panel's own layout.
-    auto *maint_ops = w.findChild<QWidget *>(QStringLiteral("maint_ops"));
-    QVERIFY(debug_ops->mapTo(panel, QPoint()).y() > maint_ops->mapTo(panel, QPoint()).y());
 }
 
 void TstWindow::port_argument_and_typed_path()

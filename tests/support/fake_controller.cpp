@@ -23,15 +23,6 @@ void FakeController::on(const QByteArray &command, const QByteArray &bytes, int 
     script.insert(command, Reply{bytes, delay_ms});
 }
 
-void FakeController::on_lines(const QByteArray &command, const QList<QByteArray> &lines,
-                              int delay_ms)
-{
-    QByteArray bytes;
-    for (const QByteArray &line : lines)
-        bytes += line + '\n';
-    on(command, bytes, delay_ms);
-}
-
 void FakeController::hang_up()
 {
     if (notifier)

@@ -30,8 +30,6 @@ public:
     // Answer `command` (the line without its terminator) with `bytes`,
     // written as given (include each line's "\n" or "\r\n").
     void on(const QByteArray &command, const QByteArray &bytes, int delay_ms = 0);
-    // Answer with the lines, each ended by a line feed.
-    void on_lines(const QByteArray &command, const QList<QByteArray> &lines, int delay_ms = 0);
     // Pace every answer at this many bytes a second (0: all at once).
     void set_pace(int bytes_per_second) { pace = bytes_per_second; }
 

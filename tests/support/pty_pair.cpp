@@ -1,7 +1,5 @@
 #include "pty_pair.h"
 
-#include <QElapsedTimer>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -45,25 +43,6 @@ void PtyPair::write(const QByteArray &bytes)
             break;
         }
     }
-}
-
-QByteArray PtyPair::read(int timeout_ms, const QByteArray &until)
-{
-    QByteArray got;
-    QElapsedTimer clock;
-    clock.start();
-    while (master_fd >= 0 && clock.elapsed() < timeout_ms) {
-        pollfd p{master_fd, POLLIN, 0};
-        if (poll(&p, 1, 10) > 0 && (p.revents & POLLIN)) {
-            char buf[4096];
-            const ssize_t n = ::read(master_fd, buf, sizeof buf);
-            if (n > 0)
-                got.append(buf, int(n));
-        }
-        if (!until.isEmpty() && got.contains(until))
-            break;
-    }
-    return got;
 }
 
 void PtyPair::close_master()

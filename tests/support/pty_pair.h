@@ -20,9 +20,6 @@ public:
     QString slave_path() const { return path; }
 
     void write(const QByteArray &bytes);
-    // Everything that arrives within `timeout_ms`, or until `until` has been
-    // seen when it is not empty.
-    QByteArray read(int timeout_ms, const QByteArray &until = QByteArray());
     // The far end goes away, as an unplugged controller.
     void close_master();
 
