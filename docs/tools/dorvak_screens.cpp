@@ -1,0 +1,66 @@
+// dorvak-screens: drives the real window against the simulator on a real X
+// display and saves what a person would see at each step, for the README
+// and for checking the screens by eye. Run through scripts/screenshots.sh.
+#include "probe.h"
+#include "sim_process.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+void shoot(const QString &dir, const char *name)
+{
+    QTest::qWait(400);
+    const QString path = QDir(dir).filePath(QLatin1String(name) + QLatin1String(".png"));
+    QApplication::primaryScreen()->grabWindow(0).save(path);
+    qInfo("%s", qPrintable(path));
+}
+
+void click(DORVAK_Admin &w, const char *button)
+{
+    w.findChild<QPushButton *>(QLatin1String(button))->click();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QFile style(QStringLiteral(":/darkorange_stylesheet.css"));
+    if (style.open(QIODevice::ReadOnly))
+        app.setStyleSheet(QString::fromUtf8(style.readAll()));
+
+    SimProcess sim;
+    if (!sim.ok())
+        return 1;
+    DORVAK_Admin w;
+    w.choose_port(sim.port());
+    w.resize(1400, 860);
+    w.show();
+    shoot(dir, "01-start");
+
+    click(w, "connect_btn");
+    click(w, "console_btn");
+    click(w, "print_db_btn");
+    shoot(dir, "02-connected-print-db");
+
+    click(w, "console_btn");
+    click(w, "get_users_btn");
+    shoot(dir, "03-users");
+
+    auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabs"));
+    tabs->setCurrentIndex(1);
+    click(w, "get_log_btn");
+    shoot(dir, "04-log");
+
+    tabs->setCurrentIndex(2);
+    click(w, "get_params_btn");
+    shoot(dir, "05-params");
+    return 0;
+}
