@@ -4,10 +4,14 @@
 
 #include <QWidget>
 
-OperationGuard::OperationGuard(DORVAK_Admin *w) : window(w)
+OperationGuard::OperationGuard(DORVAK_Admin *w, Line line) : window(w)
 {
     if (window->operation_running)
         return;
+    if (line == Line::open && !window->serial->isOpen()) {
+        window->show_port_closed();
+        return;
+    }
     acquired = true;
     window->operation_running = true;
     set_rows_enabled(false);

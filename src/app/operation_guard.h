@@ -13,7 +13,12 @@ class DORVAK_Admin;
 class OperationGuard
 {
 public:
-    explicit OperationGuard(DORVAK_Admin *window);
+    // An operation made of many exchanges needs the line open from the
+    // start: on a closed port it is refused with the closed-port message
+    // once, instead of one message per exchange.
+    enum class Line { any, open };
+
+    explicit OperationGuard(DORVAK_Admin *window, Line line = Line::any);
     ~OperationGuard();
 
     OperationGuard(const OperationGuard &) = delete;

@@ -15,15 +15,9 @@
 
 void DORVAK_Admin::add_5000()
 {
-    const OperationGuard guard(this);
+    const OperationGuard guard(this, OperationGuard::Line::open);
     if (!guard)
         return;
-    // Each record costs two exchanges; on a closed port every one of them
-    // would bring up its own message.
-    if (!serial->isOpen()) {
-        show_port_closed();
-        return;
-    }
 
     const int users_per_admin = 10;
     const int visitors_per_user = 50;

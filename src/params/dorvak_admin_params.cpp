@@ -230,14 +230,9 @@ ParamForm DORVAK_Admin::param_values() const
 
 void DORVAK_Admin::send_params()
 {
-    const OperationGuard guard(this);
+    const OperationGuard guard(this, OperationGuard::Line::open);
     if (!guard)
         return;
-    // One message for the whole write, not one per parameter.
-    if (!serial->isOpen()) {
-        show_port_closed();
-        return;
-    }
     const int count = send_par_lines(param_values()).size();
     for (int i = 0; i < count; ++i) {
         // The form stays editable while the lines go out; each line takes

@@ -25,10 +25,14 @@ UserRow *selected_record(const QTreeWidget *tree)
     return selected.isEmpty() ? nullptr : static_cast<UserRow *>(selected.first());
 }
 
-void refuse_without_selection(QWidget *parent)
+// The selected record, or null after telling the user to select one.
+UserRow *selected_or_refuse(const QTreeWidget *tree, QWidget *parent)
 {
-    QMessageBox::critical(parent, QStringLiteral("Error"),
-                          QStringLiteral("Debe seleccionar primero un elemento"));
+    UserRow *record = selected_record(tree);
+    if (!record)
+        QMessageBox::critical(parent, QStringLiteral("Error"),
+                              QStringLiteral("Debe seleccionar primero un elemento"));
+    return record;
 }
 
 } // namespace
@@ -60,11 +64,9 @@ void DORVAK_Admin::cancel()
 
 void DORVAK_Admin::edit()
 {
-    UserRow *record = selected_record(user_tree);
-    if (!record) {
-        refuse_without_selection(this);
+    UserRow *record = selected_or_refuse(user_tree, this);
+    if (!record)
         return;
-    }
     if (record == root)
         return;
     user_panel->edit(record);
@@ -76,11 +78,9 @@ void DORVAK_Admin::nuevo()
     const OperationGuard guard(this);
     if (!guard)
         return;
-    UserRow *owner = selected_record(user_tree);
-    if (!owner) {
-        refuse_without_selection(this);
+    UserRow *owner = selected_or_refuse(user_tree, this);
+    if (!owner)
         return;
-    }
     if (owner != root && owner->categoria == UserRow::Visita) {
         QMessageBox::critical(this, QStringLiteral("Error"),
                               QStringLiteral("Una Visita no puede tener usuarios usuarios"));
@@ -106,11 +106,9 @@ void DORVAK_Admin::borrar()
     const OperationGuard guard(this);
     if (!guard)
         return;
-    UserRow *record = selected_record(user_tree);
-    if (!record) {
-        refuse_without_selection(this);
+    UserRow *record = selected_or_refuse(user_tree, this);
+    if (!record)
         return;
-    }
     if (record == root)
         return;
     // The controller is told first; the tree follows whatever it answered.
@@ -140,11 +138,9 @@ void DORVAK_Admin::save()
     const OperationGuard guard(this);
     if (!guard)
         return;
-    UserRow *record = selected_record(user_tree);
-    if (!record) {
-        refuse_without_selection(this);
+    UserRow *record = selected_or_refuse(user_tree, this);
+    if (!record)
         return;
-    }
     if (!record->parent())
         return;
     if (!user_panel->save(record))
@@ -208,14 +204,9 @@ void DORVAK_Admin::upload_user(UserRow *u)
 
 void DORVAK_Admin::sync_users()
 {
-    const OperationGuard guard(this);
+    const OperationGuard guard(this, OperationGuard::Line::open);
     if (!guard)
         return;
-    // Every pending record would otherwise meet the closed port twice.
-    if (!serial->isOpen()) {
-        show_port_closed();
-        return;
-    }
     for (int i = 0; i < root->childCount(); ++i) {
         if (!sync_branch(static_cast<UserRow *>(root->child(i))))
             return;
