@@ -10,8 +10,7 @@ void bench_log(QTextStream &out);
 void bench_csv(QTextStream &out);
 
 // Milliseconds that `work` takes, printed under `phase`.
-template <typename Work>
-qint64 timed(QTextStream &out, const char *phase, Work work)
+template<typename Work> qint64 timed(QTextStream &out, const char *phase, Work work)
 {
     QElapsedTimer clock;
     clock.start();

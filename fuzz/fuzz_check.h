@@ -8,12 +8,12 @@
 
 // A property that must hold for every input: a violation stops the fuzzer
 // with the input saved, like a crash.
-#define FUZZ_REQUIRE(cond)                                                                       \
-    do {                                                                                         \
-        if (!(cond)) {                                                                           \
-            std::fprintf(stderr, "property failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);  \
-            std::abort();                                                                        \
-        }                                                                                        \
+#define FUZZ_REQUIRE(cond)                                                                         \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            std::fprintf(stderr, "property failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);      \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (0)
 
 inline QString fuzz_text(const uint8_t *data, size_t size)

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::unique_ptr<UserRow> read(parse_csv_user(fuzz_text(data, size)));
     FUZZ_REQUIRE(read);
     FUZZ_REQUIRE(read->nombre == read->nombre.simplified());
-    FUZZ_REQUIRE(!read->nombre.contains(QLatin1Char('"')) && !read->numero.contains(QLatin1Char('"')));
+    FUZZ_REQUIRE(!read->nombre.contains(QLatin1Char('"'))
+                 && !read->numero.contains(QLatin1Char('"')));
 
     const QString line = csv_user_line(*read);
     FUZZ_REQUIRE(!line.contains(QLatin1Char('\n')));

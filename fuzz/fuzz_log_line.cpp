@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_REQUIRE(r.fecha == r.fecha.simplified());
     const QString text = event_text(r.accion);
     FUZZ_REQUIRE(text.isEmpty() || (r.accion >= 1 && r.accion <= 12));
-    const QByteArray csv = log_csv_line({r.fecha, text, QString(), QString(), QString(), QString()});
+    const QByteArray csv =
+        log_csv_line({r.fecha, text, QString(), QString(), QString(), QString()});
     FUZZ_REQUIRE(csv.endsWith(" ; \n"));
     return 0;
 }

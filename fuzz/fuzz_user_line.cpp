@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (record) {
         // Parsing takes one id and raises the counter only to an id it read.
         FUZZ_REQUIRE(UserRow::id_siguiente >= before + 1);
-        FUZZ_REQUIRE(UserRow::id_siguiente == before + 1 || UserRow::id_siguiente == record->id_user);
+        FUZZ_REQUIRE(UserRow::id_siguiente == before + 1
+                     || UserRow::id_siguiente == record->id_user);
         FUZZ_REQUIRE(record->categoria >= 0 && record->categoria <= 2);
         FUZZ_REQUIRE(!record->pending && !record->placed);
         // Whatever was read can be sent back.

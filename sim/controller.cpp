@@ -12,18 +12,21 @@ namespace dorvak_sim {
 
 namespace {
 
-const char* const kErrFormat = "ERROR formato";
-const char* const kErrUnknown = "ERROR comando desconocido";
-const char* const kErrMissing = "ERROR no existe";
-const char* const kErrLimit = "ERROR limite";
-const char* const kErrReadOnly = "ERROR solo lectura";
-const char* const kErrType = "ERROR tipo";
-const char* const kErrValue = "ERROR valor";
-const char* const kOk = "## OK";
+const char *const kErrFormat = "ERROR formato";
+const char *const kErrUnknown = "ERROR comando desconocido";
+const char *const kErrMissing = "ERROR no existe";
+const char *const kErrLimit = "ERROR limite";
+const char *const kErrReadOnly = "ERROR solo lectura";
+const char *const kErrType = "ERROR tipo";
+const char *const kErrValue = "ERROR valor";
+const char *const kOk = "## OK";
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-std::string trim(const std::string& s)
+std::string trim(const std::string &s)
 {
     std::size_t b = 0;
     std::size_t e = s.size();
@@ -34,7 +37,7 @@ std::string trim(const std::string& s)
     return s.substr(b, e - b);
 }
 
-std::vector<std::string> splitBlanks(const std::string& s)
+std::vector<std::string> splitBlanks(const std::string &s)
 {
     std::vector<std::string> out;
     std::size_t i = 0;
@@ -51,7 +54,7 @@ std::vector<std::string> splitBlanks(const std::string& s)
 }
 
 // Strict decimal: optional minus, digits only, must fit an int.
-bool parseInt(const std::string& s, int& out)
+bool parseInt(const std::string &s, int &out)
 {
     if (s.empty() || s.size() > 11)
         return false;
@@ -68,7 +71,7 @@ bool parseInt(const std::string& s, int& out)
     return true;
 }
 
-bool validNumber(const std::string& n)
+bool validNumber(const std::string &n)
 {
     if (n.size() < 2 || n.size() > 20 || n[0] != '+')
         return false;
@@ -77,7 +80,7 @@ bool validNumber(const std::string& n)
 
 // The name is stored in a fixed slot and printed between quotes in a
 // comma-separated record, so quotes, commas and control bytes cannot go in.
-bool validName(const std::string& n)
+bool validName(const std::string &n)
 {
     if (n.empty() || n.size() > 15)
         return false;
@@ -87,7 +90,7 @@ bool validName(const std::string& n)
     });
 }
 
-bool printableText(const std::string& t)
+bool printableText(const std::string &t)
 {
     return std::all_of(t.begin(), t.end(), [](char c) {
         auto u = static_cast<unsigned char>(c);
@@ -106,7 +109,7 @@ std::int64_t daysFromCivil(int y, int m, int d)
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
-void civilFromDays(std::int64_t z, int& y, int& m, int& d)
+void civilFromDays(std::int64_t z, int &y, int &m, int &d)
 {
     z += 719468;
     const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
@@ -121,11 +124,12 @@ void civilFromDays(std::int64_t z, int& y, int& m, int& d)
 
 const int kEventCodes[] = {1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12};
 
-const char* const kAdminNames[] = {"Conserje", "Admin", "Gerencia", "Porteria", "Mayordomo"};
-const char* const kUserNames[] = {"Casa", "Depto", "Oficina", "Local", "Parcela", "Bodega"};
-const char* const kVisitorNames[] = {"Visita", "Jardinero", "Nana", "Gasfiter", "Delivery", "Familiar"};
+const char *const kAdminNames[] = {"Conserje", "Admin", "Gerencia", "Porteria", "Mayordomo"};
+const char *const kUserNames[] = {"Casa", "Depto", "Oficina", "Local", "Parcela", "Bodega"};
+const char *const kVisitorNames[] = {"Visita",   "Jardinero", "Nana",
+                                     "Gasfiter", "Delivery",  "Familiar"};
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------- Rng
 
@@ -153,7 +157,7 @@ double Rng::unit()
 
 // ---------------------------------------------------------------- LineAssembler
 
-std::vector<LineAssembler::Line> LineAssembler::feed(const char* data, std::size_t size)
+std::vector<LineAssembler::Line> LineAssembler::feed(const char *data, std::size_t size)
 {
     std::vector<Line> out;
     for (std::size_t i = 0; i < size; ++i) {
@@ -185,7 +189,7 @@ void LineAssembler::reset()
 
 // ---------------------------------------------------------------- Controller
 
-Controller::Controller(const SeedOptions& options) : options_(options)
+Controller::Controller(const SeedOptions &options) : options_(options)
 {
     seedDatabase();
 }
@@ -212,21 +216,21 @@ std::string Controller::formatTime(std::int64_t when)
     return buf;
 }
 
-std::string Controller::userLine(const User& u)
+std::string Controller::userLine(const User &u)
 {
-    return "## " + std::to_string(u.id) + "," + std::to_string(u.code) + ",\"" + u.name + "\"," +
-           u.number + "," + std::to_string(u.id_padre) + "," + std::to_string(u.hrs_reman) + "," +
-           std::to_string(u.extra_6) + "," + std::to_string(u.extra_7) + "," +
-           std::to_string(u.rh_ini) + "," + std::to_string(u.rh_fin) + "," + std::to_string(u.rd);
+    return "## " + std::to_string(u.id) + "," + std::to_string(u.code) + ",\"" + u.name + "\","
+        + u.number + "," + std::to_string(u.id_padre) + "," + std::to_string(u.hrs_reman) + ","
+        + std::to_string(u.extra_6) + "," + std::to_string(u.extra_7) + ","
+        + std::to_string(u.rh_ini) + "," + std::to_string(u.rh_fin) + "," + std::to_string(u.rd);
 }
 
-std::string Controller::logLine(const LogEntry& e)
+std::string Controller::logLine(const LogEntry &e)
 {
-    return "XX " + std::to_string(e.code) + " " + std::to_string(e.user) + " " +
-           std::to_string(e.asoc) + " " + formatTime(e.when);
+    return "XX " + std::to_string(e.code) + " " + std::to_string(e.user) + " "
+        + std::to_string(e.asoc) + " " + formatTime(e.when);
 }
 
-std::string Controller::freshNumber(Rng& rng) const
+std::string Controller::freshNumber(Rng &rng) const
 {
     for (;;) {
         std::string n = "+569";
@@ -258,7 +262,7 @@ void Controller::seedDatabase()
     };
     std::vector<int> adminIds, userIds;
     std::set<std::string> names;
-    auto uniqueName = [&](const char* base, int lo, int hi) {
+    auto uniqueName = [&](const char *base, int lo, int hi) {
         for (;;) {
             std::string n = std::string(base) + " " + std::to_string(rng.range(lo, hi));
             if (names.insert(n).second)
@@ -314,7 +318,7 @@ void Controller::seedDatabase()
         LogEntry e;
         e.code = i < 11 ? kEventCodes[i] : kEventCodes[rng.range(0, 10)];
         if (!users_.empty()) {
-            const User& who = users_[static_cast<std::size_t>(rng.range(0, total - 1))];
+            const User &who = users_[static_cast<std::size_t>(rng.range(0, total - 1))];
             e.user = who.id;
             e.asoc = (e.code >= 10) ? users_[static_cast<std::size_t>(rng.range(0, total - 1))].id
                                     : who.id;
@@ -324,11 +328,22 @@ void Controller::seedDatabase()
         log_.push_back(e);
     }
 
-    const char* const texts[16] = {"Condominio Sur", "+56911112222", nullptr, nullptr,
-                                   nullptr, "+56933334444", nullptr, nullptr,
-                                   nullptr, "Porton 1 abierto", "Porton 1 cerrado",
-                                   "Porton 2 abierto", "Porton 2 cerrado", nullptr,
-                                   "+569", nullptr};
+    const char *const texts[16] = {"Condominio Sur",
+                                   "+56911112222",
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   "+56933334444",
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   "Porton 1 abierto",
+                                   "Porton 1 cerrado",
+                                   "Porton 2 abierto",
+                                   "Porton 2 cerrado",
+                                   nullptr,
+                                   "+569",
+                                   nullptr};
     const long numbers[16] = {0, 0, kFirmware, 50, 5, 0, 1, 3, 0, 0, 0, 0, 0, 8, 0, kUserLimit};
     for (std::size_t i = 0; i < 16; ++i) {
         params_[i].text = texts[i] != nullptr;
@@ -337,23 +352,23 @@ void Controller::seedDatabase()
     }
 }
 
-const User* Controller::findByNumber(const std::string& number) const
+const User *Controller::findByNumber(const std::string &number) const
 {
-    for (const User& u : users_)
+    for (const User &u : users_)
         if (u.number == number)
             return &u;
     return nullptr;
 }
 
-const User* Controller::findById(int id) const
+const User *Controller::findById(int id) const
 {
-    for (const User& u : users_)
+    for (const User &u : users_)
         if (u.id == id)
             return &u;
     return nullptr;
 }
 
-int Controller::ownerOf(const User& u) const
+int Controller::ownerOf(const User &u) const
 {
     return u.code == kAdmin ? u.id : u.id_padre;
 }
@@ -373,47 +388,47 @@ void Controller::addLog(int code, int user, int asoc)
         log_.erase(log_.begin(), log_.begin() + static_cast<long>(log_.size() - kLogLimit));
 }
 
-void Controller::addUser(const User& u)
+void Controller::addUser(const User &u)
 {
     users_.push_back(u);
     next_id_ = std::max(next_id_, u.id + 1);
 }
 
 // Owners first, then what they own; records whose owner is missing at the end.
-std::vector<const User*> Controller::treeOrder() const
+std::vector<const User *> Controller::treeOrder() const
 {
-    std::multimap<int, const User*> byOwner;
-    for (const User& u : users_)
+    std::multimap<int, const User *> byOwner;
+    for (const User &u : users_)
         if (u.code != kAdmin)
             byOwner.emplace(u.id_padre, &u);
-    std::vector<const User*> out;
-    std::set<const User*> seen;
-    std::vector<const User*> stack;
-    for (const User& a : users_) {
+    std::vector<const User *> out;
+    std::set<const User *> seen;
+    std::vector<const User *> stack;
+    for (const User &a : users_) {
         if (a.code != kAdmin)
             continue;
         stack.push_back(&a);
         while (!stack.empty()) {
-            const User* cur = stack.back();
+            const User *cur = stack.back();
             stack.pop_back();
             if (!seen.insert(cur).second)
                 continue;
             out.push_back(cur);
             auto range = byOwner.equal_range(cur->id);
-            std::vector<const User*> kids;
+            std::vector<const User *> kids;
             for (auto it = range.first; it != range.second; ++it)
                 kids.push_back(it->second);
             for (auto it = kids.rbegin(); it != kids.rend(); ++it)
                 stack.push_back(*it);
         }
     }
-    for (const User& u : users_)
+    for (const User &u : users_)
         if (seen.insert(&u).second)
             out.push_back(&u);
     return out;
 }
 
-std::vector<std::string> Controller::handle(const std::string& raw)
+std::vector<std::string> Controller::handle(const std::string &raw)
 {
     // The upload command is the only one that starts with a blank.
     if (raw.compare(0, 4, " UU ") == 0)
@@ -435,7 +450,7 @@ std::vector<std::string> Controller::handle(const std::string& raw)
         return noArgs({std::to_string(users_.size())});
     if (cmd == "LU") {
         std::vector<std::string> out;
-        for (const User* u : treeOrder())
+        for (const User *u : treeOrder())
             out.push_back(userLine(*u));
         return noArgs(out);
     }
@@ -450,7 +465,7 @@ std::vector<std::string> Controller::handle(const std::string& raw)
     if (cmd == "ENVLOG") {
         std::vector<std::string> out;
         out.reserve(log_.size());
-        for (const LogEntry& e : log_)
+        for (const LogEntry &e : log_)
             out.push_back(logLine(e));
         return noArgs(out);
     }
@@ -459,9 +474,9 @@ std::vector<std::string> Controller::handle(const std::string& raw)
         for (std::size_t i = 0; i < params_.size(); ++i) {
             char nn[8];
             std::snprintf(nn, sizeof nn, "%02u", static_cast<unsigned>(i));
-            const Param& p = params_[i];
-            out.push_back("## " + std::string(nn) + " " +
-                          (p.text ? "\"" + p.s + "\"" : std::to_string(p.n)));
+            const Param &p = params_[i];
+            out.push_back("## " + std::string(nn) + " "
+                          + (p.text ? "\"" + p.s + "\"" : std::to_string(p.n)));
         }
         return noArgs(out);
     }
@@ -502,7 +517,7 @@ std::vector<std::string> Controller::handle(const std::string& raw)
     return {kErrUnknown};
 }
 
-std::vector<std::string> Controller::cmdUpload(const std::string& raw)
+std::vector<std::string> Controller::cmdUpload(const std::string &raw)
 {
     const std::string line = trim(raw.substr(4));
     const std::size_t q1 = line.find('"');
@@ -538,14 +553,14 @@ std::vector<std::string> Controller::cmdUpload(const std::string& raw)
     u.rh_fin = ints[3];
     u.rd = ints[4];
 
-    const User* existing = findByNumber(u.number);
+    const User *existing = findByNumber(u.number);
     if (!existing && static_cast<int>(users_.size()) >= kUserLimit)
         return {kErrLimit};
 
     // The id sent is kept unless another record already owns it; the tool
     // reads the id actually stored back with UD_NUM.
     // A known number that collides keeps the id it already had.
-    const User* holder = u.id > 0 ? findById(u.id) : nullptr;
+    const User *holder = u.id > 0 ? findById(u.id) : nullptr;
     if (u.id <= 0 || (holder && holder != existing))
         u.id = existing ? existing->id : next_id_;
     if (u.code == kAdmin)
@@ -559,7 +574,7 @@ std::vector<std::string> Controller::cmdUpload(const std::string& raw)
         users_[idx] = u;
         // What the record owned follows it to its new id.
         if (oldId != u.id)
-            for (User& o : users_)
+            for (User &o : users_)
                 if (o.id_padre == oldId && o.id != u.id)
                     o.id_padre = u.id;
         next_id_ = std::max(next_id_, u.id + 1);
@@ -571,31 +586,31 @@ std::vector<std::string> Controller::cmdUpload(const std::string& raw)
     return {kOk};
 }
 
-std::vector<std::string> Controller::cmdFind(const std::string& arg)
+std::vector<std::string> Controller::cmdFind(const std::string &arg)
 {
     if (arg.empty() || arg.find(' ') != std::string::npos)
         return {kErrFormat};
-    const User* u = findByNumber(arg);
+    const User *u = findByNumber(arg);
     return {u ? userLine(*u) : kErrMissing};
 }
 
-std::vector<std::string> Controller::cmdDelete(const std::string& arg)
+std::vector<std::string> Controller::cmdDelete(const std::string &arg)
 {
     if (arg.empty() || arg.find(' ') != std::string::npos)
         return {kErrFormat};
-    const User* target = findByNumber(arg);
+    const User *target = findByNumber(arg);
     if (!target)
         return {kErrMissing};
 
     std::set<int> doomed{target->id};
     for (bool grew = true; grew;) {
         grew = false;
-        for (const User& u : users_)
+        for (const User &u : users_)
             if (!doomed.count(u.id) && u.code != kAdmin && doomed.count(u.id_padre))
                 grew = doomed.insert(u.id).second || grew;
     }
     std::vector<User> keep;
-    for (const User& u : users_) {
+    for (const User &u : users_) {
         if (doomed.count(u.id))
             addLog(kEvUserDeleted, ownerOf(u), u.id);
         else
@@ -605,18 +620,18 @@ std::vector<std::string> Controller::cmdDelete(const std::string& arg)
     return {kOk};
 }
 
-std::vector<std::string> Controller::cmdSendPar(const std::string& arg)
+std::vector<std::string> Controller::cmdSendPar(const std::string &arg)
 {
     const std::vector<std::string> tok = splitBlanks(arg);
     int type = 0;
     int nr = 0;
-    if (tok.size() < 2 || tok[1].size() != 2 || !parseInt(tok[0], type) || !parseInt(tok[1], nr) ||
-        nr < 0 || nr > 15)
+    if (tok.size() < 2 || tok[1].size() != 2 || !parseInt(tok[0], type) || !parseInt(tok[1], nr)
+        || nr < 0 || nr > 15)
         return {kErrFormat};
     if (nr == 2 || nr == 15)
         return {kErrReadOnly};
 
-    Param& p = params_[static_cast<std::size_t>(nr)];
+    Param &p = params_[static_cast<std::size_t>(nr)];
     // Which kind of field each parameter comes from on the configuration form.
     const int wanted = p.text ? 2 : (nr == 3 || nr == 13) ? 1 : 0;
     if (type != wanted)
@@ -639,13 +654,25 @@ std::vector<std::string> Controller::cmdSendPar(const std::string& arg)
         return {kErrFormat};
     int lo = 0, hi = 0;
     switch (nr) {
-    case 3: hi = 5000; break;
-    case 4: hi = 15; break;
-    case 6: lo = 1; hi = 5; break;
+    case 3:
+        hi = 5000;
+        break;
+    case 4:
+        hi = 15;
+        break;
+    case 6:
+        lo = 1;
+        hi = 5;
+        break;
     case 7:
-    case 8: hi = 3; break;
-    case 13: hi = 15; break;
-    default: break;
+    case 8:
+        hi = 3;
+        break;
+    case 13:
+        hi = 15;
+        break;
+    default:
+        break;
     }
     if (v < lo || v > hi)
         return {kErrValue};
@@ -657,11 +684,11 @@ std::vector<std::string> Controller::cmdPrintDb() const
 {
     std::vector<std::string> out;
     out.push_back("==== BASE DE DATOS ====");
-    out.push_back("usuarios " + std::to_string(users_.size()) + "/" + std::to_string(kUserLimit) +
-                  " siguiente id " + std::to_string(next_id_) + " registros " +
-                  std::to_string(log_.size()));
+    out.push_back("usuarios " + std::to_string(users_.size()) + "/" + std::to_string(kUserLimit)
+                  + " siguiente id " + std::to_string(next_id_) + " registros "
+                  + std::to_string(log_.size()));
     out.push_back("  id cat nombre          numero       padre hrs ini fin  rd");
-    for (const User* u : treeOrder()) {
+    for (const User *u : treeOrder()) {
         char buf[160];
         std::snprintf(buf, sizeof buf, "%4d %3d %-15s %-12s %5d %3d %3d %3d %3d", u->id, u->code,
                       u->name.c_str(), u->number.c_str(), u->id_padre, u->hrs_reman, u->rh_ini,
@@ -676,7 +703,7 @@ std::vector<std::string> Controller::cmdPrintFat() const
 {
     const std::size_t userBytes = users_.size() * 64;
     const std::size_t logBytes = log_.size() * 16;
-    auto row = [](const char* name, std::size_t size, int cluster) {
+    auto row = [](const char *name, std::size_t size, int cluster) {
         char buf[80];
         std::snprintf(buf, sizeof buf, "%-12s %8zu bytes  cluster %4d", name, size, cluster);
         return std::string(buf);
@@ -760,10 +787,12 @@ std::vector<std::string> Controller::cmdCreateLogs(int count)
     for (int i = 0; i < count; ++i) {
         int user = 0;
         if (!users_.empty())
-            user = users_[static_cast<std::size_t>(rng.range(0, static_cast<int>(users_.size()) - 1))].id;
+            user =
+                users_[static_cast<std::size_t>(rng.range(0, static_cast<int>(users_.size()) - 1))]
+                    .id;
         addLog(kEventCodes[rng.range(0, 7)], user, user);
     }
     return {std::to_string(count) + " registros creados"};
 }
 
-}  // namespace dorvak_sim
+} // namespace dorvak_sim

@@ -15,7 +15,8 @@ namespace dorvak_sim {
 // Device category codes as they travel on the line.
 enum Category { kAdmin = 1, kUser = 2, kVisitor = 3 };
 
-struct User {
+struct User
+{
     int id = 0;
     int code = kVisitor;
     std::string name;
@@ -29,11 +30,12 @@ struct User {
     int rd = 127;
 };
 
-struct LogEntry {
+struct LogEntry
+{
     int code = 0;
     int user = 0;
     int asoc = 0;
-    std::int64_t when = 0;  // seconds since 1970-01-01, controller local time
+    std::int64_t when = 0; // seconds since 1970-01-01, controller local time
 };
 
 // Event codes written by the controller itself.
@@ -43,7 +45,8 @@ enum Event {
     kEvUserModified = 12,
 };
 
-struct Param {
+struct Param
+{
     bool text = false;
     std::string s;
     long n = 0;
@@ -51,12 +54,13 @@ struct Param {
 
 // Small deterministic generator: the same seed must give the same database on
 // every build, which the standard distributions do not promise.
-class Rng {
+class Rng
+{
 public:
-    explicit Rng(std::uint64_t seed) : state_(seed) {}
+    explicit Rng(std::uint64_t seed) : state_(seed) { }
     std::uint64_t next();
-    int range(int lo, int hi);   // inclusive
-    double unit();               // [0, 1)
+    int range(int lo, int hi); // inclusive
+    double unit();             // [0, 1)
 
 private:
     std::uint64_t state_ = 0;
@@ -65,16 +69,18 @@ private:
 // Reassembles lines from a byte stream. The controller's receive buffer is
 // fixed, so a line that never ends cannot eat memory: beyond kMaxLine bytes
 // the rest is thrown away up to the next line feed and the line is flagged.
-class LineAssembler {
+class LineAssembler
+{
 public:
     static constexpr std::size_t kMaxLine = 4096;
 
-    struct Line {
-        std::string text;        // without LF and without a trailing CR
+    struct Line
+    {
+        std::string text; // without LF and without a trailing CR
         bool overflow = false;
     };
 
-    std::vector<Line> feed(const char* data, std::size_t size);
+    std::vector<Line> feed(const char *data, std::size_t size);
     std::size_t pending() const { return buf_.size(); }
     void reset();
 
@@ -83,54 +89,56 @@ private:
     bool overflow_ = false;
 };
 
-struct SeedOptions {
+struct SeedOptions
+{
     std::uint64_t seed = 1;
     int users = 30;
     int logs = 100;
 };
 
-class Controller {
+class Controller
+{
 public:
     // Same as the value reported by parameter 15.
     static constexpr int kUserLimit = 5000;
     // The log lives in a ring on the device; the oldest entries go first.
     static constexpr std::size_t kLogLimit = 20000;
-    static constexpr int kFirmware = 258;  // 1.2
+    static constexpr int kFirmware = 258; // 1.2
     static constexpr std::size_t kMaxText = 40;
 
-    explicit Controller(const SeedOptions& options);
+    explicit Controller(const SeedOptions &options);
 
     // Interprets one received line (terminator already removed) and returns
     // the answer lines, without terminators. A blank line gets no answer.
-    std::vector<std::string> handle(const std::string& line);
+    std::vector<std::string> handle(const std::string &line);
 
     // Answer to a line the receiver had to cut short.
     static std::string overflowAnswer();
 
-    const std::vector<User>& users() const { return users_; }
-    const std::vector<LogEntry>& log() const { return log_; }
-    const std::array<Param, 16>& params() const { return params_; }
+    const std::vector<User> &users() const { return users_; }
+    const std::vector<LogEntry> &log() const { return log_; }
+    const std::array<Param, 16> &params() const { return params_; }
     int nextId() const { return next_id_; }
     bool verbose() const { return verbose_; }
 
-    static std::string userLine(const User& u);
-    static std::string logLine(const LogEntry& e);
+    static std::string userLine(const User &u);
+    static std::string logLine(const LogEntry &e);
     static std::string formatTime(std::int64_t when);
 
 private:
     void seedDatabase();
-    std::string freshNumber(Rng& rng) const;
-    const User* findByNumber(const std::string& number) const;
-    const User* findById(int id) const;
-    std::vector<const User*> treeOrder() const;
-    int ownerOf(const User& u) const;
+    std::string freshNumber(Rng &rng) const;
+    const User *findByNumber(const std::string &number) const;
+    const User *findById(int id) const;
+    std::vector<const User *> treeOrder() const;
+    int ownerOf(const User &u) const;
     void addLog(int code, int user, int asoc);
-    void addUser(const User& u);
+    void addUser(const User &u);
 
-    std::vector<std::string> cmdUpload(const std::string& line);
-    std::vector<std::string> cmdFind(const std::string& arg);
-    std::vector<std::string> cmdDelete(const std::string& arg);
-    std::vector<std::string> cmdSendPar(const std::string& arg);
+    std::vector<std::string> cmdUpload(const std::string &line);
+    std::vector<std::string> cmdFind(const std::string &arg);
+    std::vector<std::string> cmdDelete(const std::string &arg);
+    std::vector<std::string> cmdSendPar(const std::string &arg);
     std::vector<std::string> cmdPrintDb() const;
     std::vector<std::string> cmdPrintFat() const;
     std::vector<std::string> cmdReset() const;
@@ -148,4 +156,4 @@ private:
     int bulk_serial_ = 0;
 };
 
-}  // namespace dorvak_sim
+} // namespace dorvak_sim

@@ -29,13 +29,17 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void onSignal(int) { g_stop = 1; }
+void onSignal(int)
+{
+    g_stop = 1;
+}
 
-struct Options {
+struct Options
+{
     SeedOptions seed;
     std::string link;
     std::string device;
-    std::string slavePath;  // set when serving our own pty
+    std::string slavePath; // set when serving our own pty
     long baud = 115200;
     long delayMs = 0;
     double drop = 0.0;
@@ -45,32 +49,31 @@ struct Options {
     bool verbose = false;
 };
 
-void usage(FILE* to)
+void usage(FILE *to)
 {
-    std::fputs(
-        "usage: dorvak-sim [options]\n"
-        "Simulates a DORVAK access controller on a pseudo-terminal. The first line\n"
-        "printed on standard output is the device path to open.\n"
-        "  --link PATH        also make PATH a symbolic link to the device\n"
-        "  --device PATH      serve on an existing tty instead of a new pty\n"
-        "  --users N          users in the seeded database (default 30)\n"
-        "  --logs M           log entries in the seeded database (default 100)\n"
-        "  --seed S           seed for database, drops and noise (default 1)\n"
-        "  --baud B           pace output at B/10 bytes per second (default 115200,\n"
-        "                     0 sends at once)\n"
-        "  --delay MS         wait MS milliseconds before the first answer line\n"
-        "  --crlf             end answer lines with CR LF instead of LF\n"
-        "  --noise            interleave status lines with the answers\n"
-        "  --drop P           leave a share P (0..1) of commands unanswered\n"
-        "  --hangup-after N   drop the line and exit after N commands\n"
-        "  -v                 trace received and sent lines on standard error\n"
-        "  --help             show this text\n",
-        to);
+    std::fputs("usage: dorvak-sim [options]\n"
+               "Simulates a DORVAK access controller on a pseudo-terminal. The first line\n"
+               "printed on standard output is the device path to open.\n"
+               "  --link PATH        also make PATH a symbolic link to the device\n"
+               "  --device PATH      serve on an existing tty instead of a new pty\n"
+               "  --users N          users in the seeded database (default 30)\n"
+               "  --logs M           log entries in the seeded database (default 100)\n"
+               "  --seed S           seed for database, drops and noise (default 1)\n"
+               "  --baud B           pace output at B/10 bytes per second (default 115200,\n"
+               "                     0 sends at once)\n"
+               "  --delay MS         wait MS milliseconds before the first answer line\n"
+               "  --crlf             end answer lines with CR LF instead of LF\n"
+               "  --noise            interleave status lines with the answers\n"
+               "  --drop P           leave a share P (0..1) of commands unanswered\n"
+               "  --hangup-after N   drop the line and exit after N commands\n"
+               "  -v                 trace received and sent lines on standard error\n"
+               "  --help             show this text\n",
+               to);
 }
 
-bool parseLong(const char* s, long& out)
+bool parseLong(const char *s, long &out)
 {
-    char* end = nullptr;
+    char *end = nullptr;
     errno = 0;
     const long v = std::strtol(s, &end, 10);
     if (errno != 0 || end == s || *end != '\0')
@@ -80,11 +83,11 @@ bool parseLong(const char* s, long& out)
 }
 
 // Returns 0 to go on, otherwise the process exit code plus one.
-int parseArgs(int argc, char** argv, Options& o)
+int parseArgs(int argc, char **argv, Options &o)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto value = [&](const char*& v) {
+        auto value = [&](const char *&v) {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "dorvak-sim: %s needs a value\n", a.c_str());
                 return false;
@@ -92,7 +95,7 @@ int parseArgs(int argc, char** argv, Options& o)
             v = argv[++i];
             return true;
         };
-        const char* v = nullptr;
+        const char *v = nullptr;
         long n = 0;
         if (a == "--help" || a == "-h") {
             usage(stdout);
@@ -110,14 +113,14 @@ int parseArgs(int argc, char** argv, Options& o)
         } else if (a == "--drop") {
             if (!value(v))
                 return 3;
-            char* end = nullptr;
+            char *end = nullptr;
             o.drop = std::strtod(v, &end);
             if (end == v || *end != '\0' || !(o.drop >= 0.0 && o.drop <= 1.0)) {
                 std::fprintf(stderr, "dorvak-sim: --drop wants a share between 0 and 1\n");
                 return 3;
             }
-        } else if (a == "--users" || a == "--logs" || a == "--seed" || a == "--baud" ||
-                   a == "--delay" || a == "--hangup-after") {
+        } else if (a == "--users" || a == "--logs" || a == "--seed" || a == "--baud"
+                   || a == "--delay" || a == "--hangup-after") {
             if (!value(v))
                 return 3;
             if (!parseLong(v, n) || n < 0) {
@@ -148,12 +151,18 @@ int parseArgs(int argc, char** argv, Options& o)
 speed_t speedFor(long baud)
 {
     switch (baud) {
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 230400: return B230400;
-    default: return B115200;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 230400:
+        return B230400;
+    default:
+        return B115200;
     }
 }
 
@@ -171,14 +180,14 @@ bool makeRaw(int fd, long baud)
 
 // Opens a new pty pair and returns the master; the slave is left closed so
 // that the tool's close is seen as a hang-up on the master.
-int openPty(std::string& slavePath)
+int openPty(std::string &slavePath)
 {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         std::perror("dorvak-sim: pty");
         return -1;
     }
-    const char* name = ptsname(master);
+    const char *name = ptsname(master);
     if (!name) {
         std::perror("dorvak-sim: ptsname");
         return -1;
@@ -196,7 +205,7 @@ int openPty(std::string& slavePath)
     return master;
 }
 
-std::string printable(const std::string& s)
+std::string printable(const std::string &s)
 {
     std::string out;
     for (char c : s) {
@@ -212,29 +221,31 @@ std::string printable(const std::string& s)
     return out;
 }
 
-const char* const kNoise[] = {"DBG gsm ok",       "DBG senal 23",    "DBG red 220V ok",
+const char *const kNoise[] = {"DBG gsm ok",        "DBG senal 23",   "DBG red 220V ok",
                               "DBG bateria 13.1V", "DBG sms cola 0", "DBG wdt ok"};
 
-class Server {
+class Server
+{
 public:
-    explicit Server(const Options& o, int fd) : opt_(o), fd_(fd), ctl_(o.seed), rng_(o.seed.seed ^ 0x5EEDULL)
-    {
-    }
+    explicit Server(const Options &o, int fd)
+        : opt_(o), fd_(fd), ctl_(o.seed), rng_(o.seed.seed ^ 0x5EEDULL)
+    { }
 
     int run();
 
 private:
-    void onLine(const LineAssembler::Line& line);
-    void queueAnswer(const std::vector<std::string>& lines);
+    void onLine(const LineAssembler::Line &line);
+    void queueAnswer(const std::vector<std::string> &lines);
     void pump();
     void hangUp();
 
-    struct Chunk {
+    struct Chunk
+    {
         std::string bytes;
         Clock::time_point notBefore;
     };
 
-    const Options& opt_;
+    const Options &opt_;
     int fd_ = -1;
     Controller ctl_;
     Rng rng_;
@@ -268,7 +279,7 @@ void Server::hangUp()
     rx_.reset();
 }
 
-void Server::onLine(const LineAssembler::Line& line)
+void Server::onLine(const LineAssembler::Line &line)
 {
     if (opt_.verbose)
         std::fprintf(stderr, "<- %s\n", printable(line.text).c_str());
@@ -291,11 +302,11 @@ void Server::onLine(const LineAssembler::Line& line)
         closing_ = true;
 }
 
-void Server::queueAnswer(const std::vector<std::string>& lines)
+void Server::queueAnswer(const std::vector<std::string> &lines)
 {
-    const char* eol = opt_.crlf ? "\r\n" : "\n";
+    const char *eol = opt_.crlf ? "\r\n" : "\n";
     const Clock::time_point at = Clock::now() + std::chrono::milliseconds(opt_.delayMs);
-    for (const std::string& l : lines) {
+    for (const std::string &l : lines) {
         if (opt_.verbose)
             std::fprintf(stderr, "-> %s\n", l.c_str());
         tx_.push_back({l + eol, at});
@@ -314,7 +325,7 @@ void Server::pump()
     }
     lastPump_ = now;
     while (!tx_.empty() && tx_.front().notBefore <= now) {
-        std::string& b = tx_.front().bytes;
+        std::string &b = tx_.front().bytes;
         std::size_t n = b.size();
         if (rate > 0.0)
             n = std::min(n, static_cast<std::size_t>(credit_));
@@ -322,7 +333,7 @@ void Server::pump()
             return;
         const ssize_t w = write(fd_, b.data(), n);
         if (w <= 0)
-            return;  // full or gone; poll tells which
+            return; // full or gone; poll tells which
         if (rate > 0.0)
             credit_ -= static_cast<double>(w);
         b.erase(0, static_cast<std::size_t>(w));
@@ -363,10 +374,10 @@ int Server::run()
                 if (!connected_ && opt_.verbose)
                     std::fprintf(stderr, "-- line open\n");
                 connected_ = true;
-                for (const LineAssembler::Line& l : rx_.feed(buf, static_cast<std::size_t>(n)))
+                for (const LineAssembler::Line &l : rx_.feed(buf, static_cast<std::size_t>(n)))
                     onLine(l);
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                gone = true;  // EIO: the slave side has been closed
+                gone = true; // EIO: the slave side has been closed
             }
         }
         if (gone) {
@@ -386,15 +397,16 @@ int Server::run()
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     Options opt;
     if (const int rc = parseArgs(argc, argv, opt))
         return rc - 1;
 
-    struct sigaction sa {};
+    struct sigaction sa
+    { };
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
@@ -421,7 +433,8 @@ int main(int argc, char** argv)
 
     bool linked = false;
     if (!opt.link.empty()) {
-        struct stat st {};
+        struct stat st
+        { };
         if (lstat(opt.link.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
             unlink(opt.link.c_str());
         if (symlink(path.c_str(), opt.link.c_str()) != 0) {

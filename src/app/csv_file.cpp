@@ -11,9 +11,8 @@ const char *const filter = "Texto separado (*.csv)";
 
 QString choose_csv_to_save(QWidget *parent)
 {
-    const QString name = QFileDialog::getSaveFileName(parent, QString::fromUtf8(caption),
-                                                      QDir::currentPath(),
-                                                      QString::fromUtf8(filter));
+    const QString name = QFileDialog::getSaveFileName(
+        parent, QString::fromUtf8(caption), QDir::currentPath(), QString::fromUtf8(filter));
     if (name.isEmpty())
         return name;
     return with_csv_extension(name);

@@ -13,9 +13,10 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Administración del controlador DORVAK"));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("PORT"),
-                                 QStringLiteral("Puerto serie del controlador, por ejemplo /dev/ttyUSB0"),
-                                 QStringLiteral("[PORT]"));
+    parser.addPositionalArgument(
+        QStringLiteral("PORT"),
+        QStringLiteral("Puerto serie del controlador, por ejemplo /dev/ttyUSB0"),
+        QStringLiteral("[PORT]"));
     parser.process(app);
 
     QFile style(QStringLiteral(":/darkorange_stylesheet.css"));

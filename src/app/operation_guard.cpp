@@ -29,8 +29,8 @@ void OperationGuard::set_rows_enabled(bool enabled)
 {
     // Disabling the containers leaves each button's own enabled state alone
     // (Editar/Grabar/Cancelar keep theirs), and it comes back with the rows.
-    for (QWidget *row : {window->maint_ops, window->debug_ops, window->user_ops,
-                         window->log_ops, window->param_ops}) {
+    for (QWidget *row : {window->maint_ops, window->debug_ops, window->user_ops, window->log_ops,
+                         window->param_ops}) {
         if (row)
             row->setEnabled(enabled);
     }

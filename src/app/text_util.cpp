@@ -14,5 +14,6 @@ int read_decimal(const QString &text)
 
 QString decode_line(const QByteArray &raw)
 {
-    return QString::fromUtf8(raw.constData(), static_cast<int>(qstrnlen(raw.constData(), raw.size())));
+    return QString::fromUtf8(raw.constData(),
+                             static_cast<int>(qstrnlen(raw.constData(), raw.size())));
 }

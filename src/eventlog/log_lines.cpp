@@ -31,18 +31,30 @@ LogRecord decode_log_line(const QString &line)
 QString event_text(int code)
 {
     switch (code) {
-    case 1: return QStringLiteral("Acceso 1 operado ");
-    case 2: return QStringLiteral("Acceso 2 operado ");
-    case 3: return QStringLiteral("Generador iniciando ");
-    case 4: return QStringLiteral("Generador deteniendo ");
-    case 5: return QStringLiteral("Generador Funcionando ");
-    case 6: return QStringLiteral("Generador Detenido ");
-    case 7: return QStringLiteral("Energia desde la red ");
-    case 8: return QStringLiteral("Falla suministro electrico ");
-    case 10: return QStringLiteral("Usuario Creado");
-    case 11: return QStringLiteral("Usuario Borrado");
-    case 12: return QStringLiteral("Usuario Modificado");
-    default: return QString();
+    case 1:
+        return QStringLiteral("Acceso 1 operado ");
+    case 2:
+        return QStringLiteral("Acceso 2 operado ");
+    case 3:
+        return QStringLiteral("Generador iniciando ");
+    case 4:
+        return QStringLiteral("Generador deteniendo ");
+    case 5:
+        return QStringLiteral("Generador Funcionando ");
+    case 6:
+        return QStringLiteral("Generador Detenido ");
+    case 7:
+        return QStringLiteral("Energia desde la red ");
+    case 8:
+        return QStringLiteral("Falla suministro electrico ");
+    case 10:
+        return QStringLiteral("Usuario Creado");
+    case 11:
+        return QStringLiteral("Usuario Borrado");
+    case 12:
+        return QStringLiteral("Usuario Modificado");
+    default:
+        return QString();
     }
 }
 

@@ -16,7 +16,8 @@ Console::Console(QWidget *parent) : QPlainTextEdit(parent)
 
 void Console::putData(const QByteArray &data)
 {
-    insertPlainText(QString::fromUtf8(data.constData(), static_cast<int>(qstrnlen(data.constData(), data.size()))));
+    insertPlainText(QString::fromUtf8(data.constData(),
+                                      static_cast<int>(qstrnlen(data.constData(), data.size()))));
     QScrollBar *bar = verticalScrollBar();
     bar->setValue(bar->maximum());
 }

@@ -74,7 +74,7 @@ void DORVAK_Admin::add_5000()
                 const int percent = visitors_written * 100 / visitors;
                 progress->setValue(percent);
                 progress->setFormat(QStringLiteral("Agregando Usuarios : ")
-                    + QString::number(percent) + QLatin1Char('%'));
+                                    + QString::number(percent) + QLatin1Char('%'));
             }
         }
     };

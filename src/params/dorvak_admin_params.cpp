@@ -18,8 +18,7 @@
 
 namespace {
 
-template <typename Widget>
-Widget *named(Widget *widget, const char *name)
+template<typename Widget> Widget *named(Widget *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -178,30 +177,61 @@ void DORVAK_Admin::apply_param(int numero, const QString &valor)
     // the field's length, and the spin boxes clamp their values.
     const int n = param_number(valor);
     switch (numero) {
-    case 0: nombre_inst_edit->setText(param_text(0, valor)); break;
-    case 1: num_equipo_edit->setText(param_text(1, valor)); break;
-    case 2: version_edit->setText(version_text(n)); break;
-    case 3: max_visitas_spin->setValue(n); break;
+    case 0:
+        nombre_inst_edit->setText(param_text(0, valor));
+        break;
+    case 1:
+        num_equipo_edit->setText(param_text(1, valor));
+        break;
+    case 2:
+        version_edit->setText(version_text(n));
+        break;
+    case 3:
+        max_visitas_spin->setValue(n);
+        break;
     case 4:
         notif_acceso_btn->setChecked((n & notif_acceso) != 0);
         notif_usuarios_btn->setChecked((n & notif_usuarios) != 0);
         notif_sms_btn->setChecked((n & notif_sms) != 0);
         notif_config_btn->setChecked((n & notif_config) != 0);
         break;
-    case 5: num_registro_edit->setText(param_text(5, valor)); break;
+    case 5:
+        num_registro_edit->setText(param_text(5, valor));
+        break;
     // The operation modes 1 to 5 are the items "1" to "5"; anything else
     // leaves no item selected.
-    case 6: modo_operacion_combo->setCurrentIndex(n > 0 ? n - 1 : -1); break;
-    case 7: modo_entrada1_combo->setCurrentIndex(n); break;
-    case 8: modo_entrada2_combo->setCurrentIndex(n); break;
-    case 9: msg_apertura1_edit->setText(param_text(9, valor)); break;
-    case 10: msg_cierre1_edit->setText(param_text(10, valor)); break;
-    case 11: msg_apertura2_edit->setText(param_text(11, valor)); break;
-    case 12: msg_cierre2_edit->setText(param_text(12, valor)); break;
-    case 13: min_digitos_spin->setValue(n); break;
-    case 14: num_base_edit->setText(param_text(14, valor)); break;
-    case 15: limite_usuarios_edit->setText(QString::number(n)); break;
-    default: break;
+    case 6:
+        modo_operacion_combo->setCurrentIndex(n > 0 ? n - 1 : -1);
+        break;
+    case 7:
+        modo_entrada1_combo->setCurrentIndex(n);
+        break;
+    case 8:
+        modo_entrada2_combo->setCurrentIndex(n);
+        break;
+    case 9:
+        msg_apertura1_edit->setText(param_text(9, valor));
+        break;
+    case 10:
+        msg_cierre1_edit->setText(param_text(10, valor));
+        break;
+    case 11:
+        msg_apertura2_edit->setText(param_text(11, valor));
+        break;
+    case 12:
+        msg_cierre2_edit->setText(param_text(12, valor));
+        break;
+    case 13:
+        min_digitos_spin->setValue(n);
+        break;
+    case 14:
+        num_base_edit->setText(param_text(14, valor));
+        break;
+    case 15:
+        limite_usuarios_edit->setText(QString::number(n));
+        break;
+    default:
+        break;
     }
 }
 
@@ -212,9 +242,9 @@ ParamForm DORVAK_Admin::param_values() const
     f.num_equipo = num_equipo_edit->text();
     f.max_visitas = max_visitas_spin->value();
     f.notificaciones = (notif_acceso_btn->isChecked() ? notif_acceso : 0)
-                       | (notif_usuarios_btn->isChecked() ? notif_usuarios : 0)
-                       | (notif_sms_btn->isChecked() ? notif_sms : 0)
-                       | (notif_config_btn->isChecked() ? notif_config : 0);
+        | (notif_usuarios_btn->isChecked() ? notif_usuarios : 0)
+        | (notif_sms_btn->isChecked() ? notif_sms : 0)
+        | (notif_config_btn->isChecked() ? notif_config : 0);
     f.num_registro = num_registro_edit->text();
     f.modo_operacion = modo_operacion_combo->currentText();
     f.modo_entrada1 = modo_entrada1_combo->currentIndex();

@@ -32,7 +32,7 @@ QStringList send_par_lines(const ParamForm &f)
 {
     auto text = [](const char *nn, const QString &value) {
         return QStringLiteral("SEND_PAR 2 ") + QLatin1String(nn) + QStringLiteral(" \"")
-               + fold(value) + QLatin1Char('"');
+            + fold(value) + QLatin1Char('"');
     };
     auto number = [](const char *type_nn, const QString &value) {
         return QStringLiteral("SEND_PAR ") + QLatin1String(type_nn) + QLatin1Char(' ') + value;

@@ -123,9 +123,9 @@ void DORVAK_Admin::borrar()
         for (int i = 0; i < item->childCount(); ++i)
             walk.append(item->child(i));
     }
-    users.erase(std::remove_if(users.begin(), users.end(),
-                               [&](UserRow *u) { return doomed.contains(u); }),
-                users.end());
+    users.erase(
+        std::remove_if(users.begin(), users.end(), [&](UserRow *u) { return doomed.contains(u); }),
+        users.end());
 
     delete_subtree(record);
     user_panel->setMode(true);

@@ -22,8 +22,7 @@ class StepProgress
 public:
     StepProgress(QProgressBar *progress, const QString &text, int steps)
         : bar(progress), label(text), total(steps)
-    {
-    }
+    { }
 
     void at(int step)
     {
@@ -174,4 +173,3 @@ QTreeWidgetItem *DORVAK_Admin::find_user_item(int id)
 {
     return first_showing(user_tree, id);
 }
-

@@ -10,8 +10,7 @@ namespace {
 // Visits the items in tree order until `visit` returns true; returns the
 // item it stopped at. Iterative, so that a deep tree cannot exhaust the
 // stack.
-template <typename Visit>
-QTreeWidgetItem *walk(const QTreeWidget *tree, Visit visit)
+template<typename Visit> QTreeWidgetItem *walk(const QTreeWidget *tree, Visit visit)
 {
     QVector<QTreeWidgetItem *> stack;
     for (int i = tree->topLevelItemCount() - 1; i >= 0; --i)

@@ -60,7 +60,7 @@ private slots:
         QTemporaryDir dir;
         QFile file(dir.filePath(QStringLiteral("u.csv")));
         QVERIFY(bytes.isNull()
-            || (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()));
+                || (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()));
         file.close();
         ModalAnswerer answerer;
         DORVAK_Admin w;
@@ -73,7 +73,7 @@ private slots:
         probe.export_users_to(file.fileName());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromLocal8Bit(file.readAll()).split('\n'),
-            QStringList {users_csv_header()} + exported << QString());
+                 QStringList{users_csv_header()} + exported << QString());
     }
 
     void counter()

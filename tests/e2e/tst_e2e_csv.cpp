@@ -79,7 +79,7 @@ private slots:
         connect_to(probe, sim.port());
         int highest = 0;
         connect(w.findChild<QProgressBar *>(QStringLiteral("progress")),
-            &QProgressBar::valueChanged, [&](int value) { highest = qMax(highest, value); });
+                &QProgressBar::valueChanged, [&](int value) { highest = qMax(highest, value); });
         probe.invoke("add_5000");
         QCOMPARE(highest, 100);
 

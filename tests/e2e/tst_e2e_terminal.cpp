@@ -38,16 +38,26 @@ void TstE2eTerminal::maintenance_commands_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("debug_row");
 
-    QTest::newRow("print db") << "print_db_btn" << "PRINTDB" << false;
-    QTest::newRow("reset") << "reset_btn" << "RESET" << false;
-    QTest::newRow("print fat") << "print_fat_btn" << "PRINTFAT" << false;
-    QTest::newRow("default db") << "default_db_btn" << "DEFAULTDB" << false;
-    QTest::newRow("silent") << "silent_btn" << "SILENT" << true;
-    QTest::newRow("verbose") << "verbose_btn" << "VERBOSE" << true;
-    QTest::newRow("test suite") << "test_btn" << "TEST_SUITE" << true;
-    QTest::newRow("add 500 users") << "add_500_btn" << "CREATE500U" << true;
-    QTest::newRow("add 500 logs") << "add_500_logs_btn" << "CREATE500L" << true;
-    QTest::newRow("make 5000") << "make_5000_btn" << "STUM 5000" << true;
+    QTest::newRow("print db") << "print_db_btn"
+                              << "PRINTDB" << false;
+    QTest::newRow("reset") << "reset_btn"
+                           << "RESET" << false;
+    QTest::newRow("print fat") << "print_fat_btn"
+                               << "PRINTFAT" << false;
+    QTest::newRow("default db") << "default_db_btn"
+                                << "DEFAULTDB" << false;
+    QTest::newRow("silent") << "silent_btn"
+                            << "SILENT" << true;
+    QTest::newRow("verbose") << "verbose_btn"
+                             << "VERBOSE" << true;
+    QTest::newRow("test suite") << "test_btn"
+                                << "TEST_SUITE" << true;
+    QTest::newRow("add 500 users") << "add_500_btn"
+                                   << "CREATE500U" << true;
+    QTest::newRow("add 500 logs") << "add_500_logs_btn"
+                                  << "CREATE500L" << true;
+    QTest::newRow("make 5000") << "make_5000_btn"
+                               << "STUM 5000" << true;
 }
 
 void TstE2eTerminal::maintenance_commands()

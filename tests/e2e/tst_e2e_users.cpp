@@ -77,8 +77,8 @@ void TstE2eUsers::round_trip_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::newRow("plain") << QStringList();
-    QTest::newRow("cr lf") << QStringList {"--crlf"};
-    QTest::newRow("noise") << QStringList {"--noise"};
+    QTest::newRow("cr lf") << QStringList{"--crlf"};
+    QTest::newRow("noise") << QStringList{"--noise"};
 }
 
 void TstE2eUsers::round_trip()

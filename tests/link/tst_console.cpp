@@ -64,7 +64,8 @@ void TstConsole::shown_text_data()
     QTest::newRow("line") << QByteArray("## OK\n") << "## OK\n";
     QTest::newRow("crlf") << QByteArray("OK\r\n") << "OK\n";
     QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << "AB";
-    QTest::newRow("utf-8") << QByteArray("Configuraci\xc3\xb3n\n") << QString::fromUtf8("Configuración\n");
+    QTest::newRow("utf-8") << QByteArray("Configuraci\xc3\xb3n\n")
+                           << QString::fromUtf8("Configuración\n");
 }
 
 void TstConsole::shown_text()

@@ -44,19 +44,26 @@ void TstExchange::success_rule_data()
     QTest::addColumn<int>("min_ms"); // lower bound of the wait
     QTest::addColumn<int>("max_ms"); // upper bound of the wait
 
-    QTest::newRow("one of one") << QByteArray("7\n") << 0 << 1 << 2 << true << QStringList{"7\n"} << 0 << 1500;
-    QTest::newRow("burst of three for two")
-        << QByteArray("a\nb\nc\n") << 0 << 2 << 1 << true << QStringList{"a\n", "b\n", "c\n"} << 0 << 1500;
-    QTest::newRow("expected zero, one line") << QByteArray("x\n") << 0 << 0 << 1 << true << QStringList{"x\n"} << 0 << 1500;
-    QTest::newRow("too few lines") << QByteArray("a\n") << 0 << 2 << 1 << false << QStringList{"a\n"} << 900 << 4500;
-    QTest::newRow("no answer") << QByteArray() << 0 << 1 << 1 << false << QStringList() << 900 << 4500;
+    QTest::newRow("one of one") << QByteArray("7\n") << 0 << 1 << 2 << true << QStringList{"7\n"}
+                                << 0 << 1500;
+    QTest::newRow("burst of three for two") << QByteArray("a\nb\nc\n") << 0 << 2 << 1 << true
+                                            << QStringList{"a\n", "b\n", "c\n"} << 0 << 1500;
+    QTest::newRow("expected zero, one line")
+        << QByteArray("x\n") << 0 << 0 << 1 << true << QStringList{"x\n"} << 0 << 1500;
+    QTest::newRow("too few lines")
+        << QByteArray("a\n") << 0 << 2 << 1 << false << QStringList{"a\n"} << 900 << 4500;
+    QTest::newRow("no answer") << QByteArray() << 0 << 1 << 1 << false << QStringList() << 900
+                               << 4500;
     QTest::newRow("timeout zero waits like one")
         << QByteArray() << 0 << 1 << 0 << false << QStringList() << 900 << 4500;
-    QTest::newRow("negative timeout") << QByteArray() << 0 << 1 << -1 << false << QStringList() << 0 << 1000;
+    QTest::newRow("negative timeout")
+        << QByteArray() << 0 << 1 << -1 << false << QStringList() << 0 << 1000;
     QTest::newRow("late answer within the time-out")
         << QByteArray("late\n") << 1500 << 1 << 2 << true << QStringList{"late\n"} << 1400 << 5000;
-    QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 0 << 1 << 1 << true << QStringList{"OK\r\n"} << 0 << 1500;
-    QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 0 << 1 << 1 << true << QStringList{"AB"} << 0 << 1500;
+    QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 0 << 1 << 1 << true
+                                << QStringList{"OK\r\n"} << 0 << 1500;
+    QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 0 << 1 << 1 << true
+                                << QStringList{"AB"} << 0 << 1500;
     QTest::newRow("half line never collected")
         << QByteArray("done\npart") << 0 << 2 << 1 << false << QStringList{"done\n"} << 900 << 4500;
 }
@@ -90,8 +97,11 @@ void TstExchange::success_rule()
     // The command went out as typed plus a line feed, even when nothing
     // came back, and the console shows it.
     QTRY_COMPARE(fake.received(), QByteArray("CMD\n"));
-    QCOMPARE(log.starting(QStringLiteral("Ejecutando : ")), QStringList{"Ejecutando :  \"CMD\\n\""});
-    QVERIFY(w.findChild<Console *>(QStringLiteral("console"))->toPlainText().contains(QStringLiteral("--> CMD\n")));
+    QCOMPARE(log.starting(QStringLiteral("Ejecutando : ")),
+             QStringList{"Ejecutando :  \"CMD\\n\""});
+    QVERIFY(w.findChild<Console *>(QStringLiteral("console"))
+                ->toPlainText()
+                .contains(QStringLiteral("--> CMD\n")));
 }
 
 void TstExchange::progress_data()
@@ -171,7 +181,8 @@ void TstExchange::paced_answer_is_not_cut()
     fake.on("LU", answer);
     DORVAK_Admin w;
     connect_to(w, fake);
-    QVERIFY(w.exchange(QStringLiteral("LU"), 1000, 2, QStringLiteral("Cargando Usuarios"), counted));
+    QVERIFY(
+        w.exchange(QStringLiteral("LU"), 1000, 2, QStringLiteral("Cargando Usuarios"), counted));
     int records = 0;
     for (const QString &line : TestProbe(w).resps())
         records += line.startsWith(QLatin1String("##")) ? 1 : 0;

@@ -22,8 +22,9 @@ private slots:
 void TstGuard::second_operation_refused_data()
 {
     QTest::addColumn<QString>("second");
-    for (const char *slot : {"reset_dorvak", "printDB", "getUsers", "nuevo", "borrar", "save", "sync_users",
-                             "limpia_usuarios", "import_users", "getLog", "get_param", "send_params", "add_5000"})
+    for (const char *slot :
+         {"reset_dorvak", "printDB", "getUsers", "nuevo", "borrar", "save", "sync_users",
+          "limpia_usuarios", "import_users", "getLog", "get_param", "send_params", "add_5000"})
         QTest::newRow(slot) << QString::fromLatin1(slot);
 }
 
@@ -66,7 +67,8 @@ void TstGuard::disconnect_stays_available()
     DORVAK_Admin w;
     w.choose_port(fake.port());
     w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
-    QTimer::singleShot(200, [&] { w.findChild<QPushButton *>(QStringLiteral("disconnect_btn"))->click(); });
+    QTimer::singleShot(
+        200, [&] { w.findChild<QPushButton *>(QStringLiteral("disconnect_btn"))->click(); });
     w.findChild<QPushButton *>(QStringLiteral("print_db_btn"))->click();
     QVERIFY(!TestProbe(w).serial()->isOpen());
     QVERIFY(w.findChild<QWidget *>(QStringLiteral("maint_ops"))->isEnabled());

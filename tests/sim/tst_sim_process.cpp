@@ -11,7 +11,7 @@
 namespace {
 
 // Sends one command line and returns the next answer line, without its LF.
-std::string ask(int fd, const std::string& command)
+std::string ask(int fd, const std::string &command)
 {
     std::string line = command + "\n";
     if (write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
@@ -23,9 +23,10 @@ std::string ask(int fd, const std::string& command)
     return line;
 }
 
-}  // namespace
+} // namespace
 
-class TstSimProcess : public QObject {
+class TstSimProcess : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -52,14 +53,16 @@ private slots:
         QByteArray trace;
         for (int round = 0; round < 2; ++round) {
             // The first round goes through the device named first, the second through the link.
-            const int fd = open(round ? QFile::encodeName(link).constData() : path.constData(), O_RDWR | O_NOCTTY);
+            const int fd = open(round ? QFile::encodeName(link).constData() : path.constData(),
+                                O_RDWR | O_NOCTTY);
             QCOMPARE(ask(fd, "TOT_USERS"), "12" + eol.toStdString());
             QVERIFY(write(fd, "PRINTDB\n", 8) == 8);
             close(fd);
             QTRY_COMPARE((trace += sim.readAllStandardError()).count("line closed"), round + 1);
         }
         ::kill(static_cast<pid_t>(sim.processId()), SIGTERM);
-        QVERIFY(sim.waitForFinished(3000) && sim.exitStatus() == QProcess::NormalExit && sim.exitCode() == 0);
+        QVERIFY(sim.waitForFinished(3000) && sim.exitStatus() == QProcess::NormalExit
+                && sim.exitCode() == 0);
         QVERIFY(!QFileInfo(link).isSymLink());
     }
 };

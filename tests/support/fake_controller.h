@@ -48,7 +48,8 @@ private:
     void answer(const QByteArray &bytes);
     void write_paced();
 
-    struct Reply {
+    struct Reply
+    {
         QByteArray bytes;
         int delay_ms = 0;
     };

@@ -35,7 +35,8 @@ void ModalAnswerer::poll()
         else
             box->reject();
     } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
-        log << Seen{QStringLiteral("file"), dialog->windowTitle(), dialog->nameFilters().join(QLatin1Char(';'))};
+        log << Seen{QStringLiteral("file"), dialog->windowTitle(),
+                    dialog->nameFilters().join(QLatin1Char(';'))};
         const QString answer = files.isEmpty() ? QString() : files.takeFirst();
         if (answer.isEmpty()) {
             dialog->reject();

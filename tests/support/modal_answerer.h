@@ -14,7 +14,8 @@ class ModalAnswerer : public QObject
     Q_OBJECT
 
 public:
-    struct Seen {
+    struct Seen
+    {
         QString kind; // "box" or "file"
         QString title;
         QString text;

@@ -8,7 +8,7 @@
 // The tests' view into the main window's state and its private helpers.
 struct TestProbe
 {
-    explicit TestProbe(DORVAK_Admin &window) : w(window) {}
+    explicit TestProbe(DORVAK_Admin &window) : w(window) { }
 
     // Runs an operation slot by name, as its button would.
     bool invoke(const char *slot) { return QMetaObject::invokeMethod(&w, slot); }

@@ -12,10 +12,10 @@
 namespace {
 
 // Administrator 1 with user 2 and its visitor 3, administrator 4.
-const QStringList db {"## 1,1,\"N1\",+56900000001,1,0,0,0,0,24,127\n",
-    "## 2,2,\"N2\",+56900000002,1,0,0,0,0,24,127\n",
-    "## 3,3,\"N3\",+56900000003,2,0,0,0,0,24,127\n",
-    "## 4,1,\"N4\",+56900000004,4,0,0,0,0,24,127\n"};
+const QStringList db{"## 1,1,\"N1\",+56900000001,1,0,0,0,0,24,127\n",
+                     "## 2,2,\"N2\",+56900000002,1,0,0,0,0,24,127\n",
+                     "## 3,3,\"N3\",+56900000003,2,0,0,0,0,24,127\n",
+                     "## 4,1,\"N4\",+56900000004,4,0,0,0,0,24,127\n"};
 
 } // namespace
 
@@ -73,7 +73,7 @@ void TstUserCommands::sync()
                          " UU 3 3 \"N3\" +56900000003 %1 0 0 24 127\nUD_NUM +56900000003\n"
                          " UU 4 1 \"N4\" +56900000004 4 0 0 24 127\nUD_NUM +56900000004\n";
     QCOMPARE(QString(fake.received()), id ? wire.arg(id) : QString());
-    QCOMPARE(answerer.texts(), id ? QStringList() : QStringList {"El puerto está cerrado"});
+    QCOMPARE(answerer.texts(), id ? QStringList() : QStringList{"El puerto está cerrado"});
     QCOMPARE(u[1]->id_user, id ? id : 2);
     QCOMPARE(u[1]->text(0), QString::number(u[1]->id_user));
     QCOMPARE(u[2]->id_padre, u[1]->id_user);

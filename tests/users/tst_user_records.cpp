@@ -103,7 +103,7 @@ void TstUserRecords::save_refusals()
     panel.findChild<QComboBox *>("cat_combo")->setCurrentIndex(cat_index);
     ModalAnswerer answerer;
     QCOMPARE(panel.save(record), message.isEmpty());
-    QCOMPARE(answerer.texts(), message.isEmpty() ? QStringList() : QStringList {message});
+    QCOMPARE(answerer.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     // A refusal leaves the record alone.
     QCOMPARE(record->nombre, message.isEmpty() ? nombre : QStringLiteral("Nombre"));
 }

@@ -105,7 +105,7 @@ void TstUserTree::buttons()
     TestProbe probe(w);
     probe.load_user_lines(lines("1,1,1 2,2,1 3,3,2 4,1,4"));
     // What an earlier exchange left: it reads like a count.
-    probe.resps() = QStringList {"30\n"};
+    probe.resps() = QStringList{"30\n"};
     UserRow::id_siguiente = 1;
     if (!records.isEmpty() || button == "borrar_btn") {
         w.choose_port(fake.port());
