@@ -4,6 +4,7 @@
 #include "port_combo.h"
 #include "user_panel.h"
 #include "user_row.h"
+#include "widget_util.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -21,29 +22,9 @@
 
 namespace {
 
-QPushButton *make_button(const QString &text, const char *name)
-{
-    auto *button = new QPushButton(text);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
 QPushButton *make_icon_button(const char *icon, const char *name)
 {
-    auto *button = new QPushButton(QIcon(QLatin1String(icon)), QString());
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
-// A row of buttons inside a widget of its own, so that the operation guard
-// can disable the whole row at once without touching each button's state.
-QWidget *make_ops_row(const char *name, QHBoxLayout **layout)
-{
-    auto *row = new QWidget;
-    row->setObjectName(QLatin1String(name));
-    *layout = new QHBoxLayout(row);
-    (*layout)->setContentsMargins(0, 0, 0, 0);
-    return row;
+    return named(new QPushButton(QIcon(QLatin1String(icon)), QString()), name);
 }
 
 } // namespace
@@ -183,35 +164,23 @@ void DORVAK_Admin::build_frame()
     clear_btn->setToolTip(QStringLiteral("Limpiar consola"));
     maint_row->addWidget(clear_btn);
 
-    QHBoxLayout *maint_ops_layout = nullptr;
-    QHBoxLayout *debug_ops_layout = nullptr;
-    maint_ops = make_ops_row("maint_ops", &maint_ops_layout);
-    debug_ops = make_ops_row("debug_ops", &debug_ops_layout);
+    print_db_btn = make_button(QStringLiteral("Print DB"), "print_db_btn");
+    reset_btn = make_button(QStringLiteral("Reset"), "reset_btn");
+    print_fat_btn = make_button(QStringLiteral("Print FAT"), "print_fat_btn");
+    silent_btn = make_button(QStringLiteral("Silent"), "silent_btn");
+    verbose_btn = make_button(QStringLiteral("Verbose"), "verbose_btn");
+    default_db_btn = make_button(QStringLiteral("Default DB"), "default_db_btn");
+    test_btn = make_button(QStringLiteral("Test DORVAK"), "test_btn");
+    add_500_btn = make_button(QStringLiteral("Add 500 users"), "add_500_btn");
+    add_5000_btn = make_button(QStringLiteral("Add 500 u x 1"), "add_5000_btn");
+    add_500_logs_btn = make_button(QStringLiteral("Add 500 logs"), "add_500_logs_btn");
+    make_5000_btn = make_button(QStringLiteral("Make 5000"), "make_5000_btn");
+    maint_ops = make_ops_row("maint_ops", {print_db_btn, reset_btn, print_fat_btn, default_db_btn});
+    debug_ops = make_ops_row("debug_ops",
+                             {silent_btn, verbose_btn, test_btn, add_500_btn, add_5000_btn,
+                              add_500_logs_btn, make_5000_btn});
     maint_row->addWidget(maint_ops);
     debug_row->addWidget(debug_ops);
-
-    print_db_btn = make_button(QStringLiteral("Print DB"), "print_db_btn");
-    maint_ops_layout->addWidget(print_db_btn);
-    reset_btn = make_button(QStringLiteral("Reset"), "reset_btn");
-    maint_ops_layout->addWidget(reset_btn);
-    print_fat_btn = make_button(QStringLiteral("Print FAT"), "print_fat_btn");
-    maint_ops_layout->addWidget(print_fat_btn);
-    silent_btn = make_button(QStringLiteral("Silent"), "silent_btn");
-    debug_ops_layout->addWidget(silent_btn);
-    verbose_btn = make_button(QStringLiteral("Verbose"), "verbose_btn");
-    debug_ops_layout->addWidget(verbose_btn);
-    default_db_btn = make_button(QStringLiteral("Default DB"), "default_db_btn");
-    maint_ops_layout->addWidget(default_db_btn);
-    test_btn = make_button(QStringLiteral("Test DORVAK"), "test_btn");
-    debug_ops_layout->addWidget(test_btn);
-    add_500_btn = make_button(QStringLiteral("Add 500 users"), "add_500_btn");
-    debug_ops_layout->addWidget(add_500_btn);
-    add_5000_btn = make_button(QStringLiteral("Add 500 u x 1"), "add_5000_btn");
-    debug_ops_layout->addWidget(add_5000_btn);
-    add_500_logs_btn = make_button(QStringLiteral("Add 500 logs"), "add_500_logs_btn");
-    debug_ops_layout->addWidget(add_500_logs_btn);
-    make_5000_btn = make_button(QStringLiteral("Make 5000"), "make_5000_btn");
-    debug_ops_layout->addWidget(make_5000_btn);
 
     progress = new QProgressBar;
     progress->setObjectName(QStringLiteral("progress"));
@@ -241,18 +210,12 @@ void DORVAK_Admin::build_users_page()
 {
     user_buttons = new QHBoxLayout;
     user_buttons->setObjectName(QStringLiteral("user_buttons"));
-    QHBoxLayout *ops = nullptr;
-    user_ops = make_ops_row("user_ops", &ops);
-    user_buttons->addWidget(user_ops);
-
     get_users_btn = make_button(QStringLiteral("Obtener"), "get_users_btn");
     nuevo_btn = make_button(QStringLiteral("Nuevo"), "nuevo_btn");
     borrar_btn = make_button(QStringLiteral("Borrar"), "borrar_btn");
     edit_btn = make_button(QStringLiteral("Editar"), "edit_btn");
     save_btn = make_button(QStringLiteral("Grabar"), "save_btn");
     cancel_btn = make_button(QStringLiteral("Cancelar"), "cancel_btn");
-    for (QPushButton *b : {get_users_btn, nuevo_btn, borrar_btn, edit_btn, save_btn, cancel_btn})
-        ops->addWidget(b);
     edit_btn->setEnabled(true);
     save_btn->setEnabled(false);
     cancel_btn->setEnabled(false);
@@ -260,8 +223,10 @@ void DORVAK_Admin::build_users_page()
     import_users_btn = make_button(QStringLiteral("Importar"), "import_users_btn");
     limpia_usuarios_btn = make_button(QStringLiteral("Borrar Todos"), "limpia_usuarios_btn");
     sync_btn = make_button(QStringLiteral("Sincronizar"), "sync_btn");
-    for (QPushButton *b : {export_users_btn, import_users_btn, limpia_usuarios_btn, sync_btn})
-        ops->addWidget(b);
+    user_ops = make_ops_row("user_ops",
+                            {get_users_btn, nuevo_btn, borrar_btn, edit_btn, save_btn, cancel_btn,
+                             export_users_btn, import_users_btn, limpia_usuarios_btn, sync_btn});
+    user_buttons->addWidget(user_ops);
     console_btn = make_button(QStringLiteral("Ver Consola"), "console_btn");
     console_btn->setCheckable(true);
     console_btn->setChecked(false);

@@ -7,6 +7,7 @@
 #include "text_util.h"
 #include "user_index.h"
 #include "user_row.h"
+#include "widget_util.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -32,16 +33,9 @@ void DORVAK_Admin::build_log_page()
         log_table->setColumnWidth(c, 150);
     log_table->setSortingEnabled(true);
 
-    log_ops = new QWidget;
-    log_ops->setObjectName(QStringLiteral("log_ops"));
-    auto *ops = new QHBoxLayout(log_ops);
-    ops->setContentsMargins(0, 0, 0, 0);
-    get_log_btn = new QPushButton(QStringLiteral("Obtener Registro"));
-    get_log_btn->setObjectName(QStringLiteral("get_log_btn"));
-    export_log_btn = new QPushButton(QStringLiteral("Exportar Registro"));
-    export_log_btn->setObjectName(QStringLiteral("export_log_btn"));
-    ops->addWidget(get_log_btn);
-    ops->addWidget(export_log_btn);
+    get_log_btn = make_button(QStringLiteral("Obtener Registro"), "get_log_btn");
+    export_log_btn = make_button(QStringLiteral("Exportar Registro"), "export_log_btn");
+    log_ops = make_ops_row("log_ops", {get_log_btn, export_log_btn});
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(log_ops);
     buttons->addStretch();

@@ -3,6 +3,7 @@
 
 #include "operation_guard.h"
 #include "param_lines.h"
+#include "widget_util.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -17,12 +18,6 @@
 #include <utility>
 
 namespace {
-
-template<typename Widget> Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QLineEdit *make_edit(const char *name, int max_length, QValidator *validator)
 {
@@ -131,16 +126,9 @@ void DORVAK_Admin::build_config_page()
     param_form->addRow(QStringLiteral("Mensaje Cierre entrada 1"), msg_cierre1_edit);
     param_form->addRow(QStringLiteral("Mensaje Cierre entrada 2"), msg_cierre2_edit);
 
-    param_ops = new QWidget;
-    param_ops->setObjectName(QStringLiteral("param_ops"));
-    auto *ops = new QHBoxLayout(param_ops);
-    ops->setContentsMargins(0, 0, 0, 0);
-    get_params_btn = new QPushButton(QStringLiteral("Obtener Parametros"));
-    get_params_btn->setObjectName(QStringLiteral("get_params_btn"));
-    send_params_btn = new QPushButton(QStringLiteral("Grabar Parametros"));
-    send_params_btn->setObjectName(QStringLiteral("send_params_btn"));
-    ops->addWidget(get_params_btn);
-    ops->addWidget(send_params_btn);
+    get_params_btn = make_button(QStringLiteral("Obtener Parametros"), "get_params_btn");
+    send_params_btn = make_button(QStringLiteral("Grabar Parametros"), "send_params_btn");
+    param_ops = make_ops_row("param_ops", {get_params_btn, send_params_btn});
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(param_ops);
     buttons->addStretch();

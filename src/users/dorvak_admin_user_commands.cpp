@@ -35,6 +35,15 @@ UserRow *selected_or_refuse(const QTreeWidget *tree, QWidget *parent)
     return record;
 }
 
+// The selected record when it is one that can be edited, deleted or saved:
+// null after the message when nothing is selected, and null without one for
+// the root, which stands for the whole database.
+UserRow *selected_record_not_root(const QTreeWidget *tree, QWidget *parent)
+{
+    UserRow *record = selected_or_refuse(tree, parent);
+    return record && record->parent() ? record : nullptr;
+}
+
 } // namespace
 
 void DORVAK_Admin::reset_edit_buttons(bool editing)
@@ -64,10 +73,8 @@ void DORVAK_Admin::cancel()
 
 void DORVAK_Admin::edit()
 {
-    UserRow *record = selected_or_refuse(user_tree, this);
+    UserRow *record = selected_record_not_root(user_tree, this);
     if (!record)
-        return;
-    if (record == root)
         return;
     user_panel->edit(record);
     reset_edit_buttons(true);
@@ -106,10 +113,8 @@ void DORVAK_Admin::borrar()
     const OperationGuard guard(this);
     if (!guard)
         return;
-    UserRow *record = selected_or_refuse(user_tree, this);
+    UserRow *record = selected_record_not_root(user_tree, this);
     if (!record)
-        return;
-    if (record == root)
         return;
     // The controller is told first; the tree follows whatever it answered.
     exchange(delete_command(record->numero), 0, 0, QString());
@@ -138,10 +143,8 @@ void DORVAK_Admin::save()
     const OperationGuard guard(this);
     if (!guard)
         return;
-    UserRow *record = selected_or_refuse(user_tree, this);
+    UserRow *record = selected_record_not_root(user_tree, this);
     if (!record)
-        return;
-    if (!record->parent())
         return;
     if (!user_panel->save(record))
         return;

@@ -1,0 +1,26 @@
+#ifndef WIDGET_UTIL_H
+#define WIDGET_UTIL_H
+
+#include <QString>
+
+#include <initializer_list>
+
+class QPushButton;
+class QWidget;
+
+// Every widget the window builds carries its member name as object name,
+// so that tests and the style sheet can address it.
+template<typename Widget> Widget *named(Widget *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QPushButton *make_button(const QString &text, const char *name);
+
+// A row of buttons that start operations, in a widget of its own: the
+// operation guard disables the whole row at once, which leaves each
+// button's own enabled state alone.
+QWidget *make_ops_row(const char *name, std::initializer_list<QPushButton *> buttons);
+
+#endif
