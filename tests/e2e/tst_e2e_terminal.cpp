@@ -7,7 +7,6 @@
 #include "sim_process.h"
 
 #include <QPushButton>
-#include <QShortcut>
 #include <QTest>
 
 class TstE2eTerminal : public QObject
@@ -36,49 +35,34 @@ void TstE2eTerminal::maintenance_commands_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("command");
-    QTest::addColumn<bool>("debug_row");
 
-    QTest::newRow("print db") << "print_db_btn"
-                              << "PRINTDB" << false;
-    QTest::newRow("reset") << "reset_btn"
-                           << "RESET" << false;
-    QTest::newRow("print fat") << "print_fat_btn"
-                               << "PRINTFAT" << false;
-    QTest::newRow("default db") << "default_db_btn"
-                                << "DEFAULTDB" << false;
-    QTest::newRow("silent") << "silent_btn"
-                            << "SILENT" << true;
-    QTest::newRow("verbose") << "verbose_btn"
-                             << "VERBOSE" << true;
-    QTest::newRow("test suite") << "test_btn"
-                                << "TEST_SUITE" << true;
-    QTest::newRow("add 500 users") << "add_500_btn"
-                                   << "CREATE500U" << true;
-    QTest::newRow("add 500 logs") << "add_500_logs_btn"
-                                  << "CREATE500L" << true;
-    QTest::newRow("make 5000") << "make_5000_btn"
-                               << "STUM 5000" << true;
+    // clang-format off
+    QTest::newRow("print db") << "print_db_btn" << "PRINTDB";
+    QTest::newRow("reset") << "reset_btn" << "RESET";
+    QTest::newRow("print fat") << "print_fat_btn" << "PRINTFAT";
+    QTest::newRow("default db") << "default_db_btn" << "DEFAULTDB";
+    QTest::newRow("silent") << "silent_btn" << "SILENT";
+    QTest::newRow("verbose") << "verbose_btn" << "VERBOSE";
+    QTest::newRow("test suite") << "test_btn" << "TEST_SUITE";
+    QTest::newRow("add 500 users") << "add_500_btn" << "CREATE500U";
+    QTest::newRow("add 500 logs") << "add_500_logs_btn" << "CREATE500L";
+    QTest::newRow("make 5000") << "make_5000_btn" << "STUM 5000";
+    // clang-format on
 }
 
 void TstE2eTerminal::maintenance_commands()
 {
     QFETCH(QString, button);
     QFETCH(QString, command);
-    QFETCH(bool, debug_row);
 
     SimProcess sim;
     QVERIFY(sim.ok());
     ModalAnswerer answerer;
     DORVAK_Admin w;
     connect_to(w, sim.port());
-    if (debug_row)
-        w.findChild<QShortcut *>(QStringLiteral("debug_shortcut"))->activated();
-    auto *btn = w.findChild<QPushButton *>(button);
-    QVERIFY(btn);
-    btn->click();
-
-    auto *console = w.findChild<Console *>(QStringLiteral("console"));
-    const QString text = console->toPlainText();
+    QMetaObject::invokeMethod(&w, "show_debug");
+    w.findChild<QPushButton *>(button)->click();
+    const QString text = w.findChild<Console *>(QStringLiteral("console"))->toPlainText();
     QVERIFY(text.contains(QStringLiteral("--> ") + command));
     // Whatever the simulator answered reached the console after the echo.
     QVERIFY(!TestProbe(w).resps().isEmpty());
@@ -135,11 +119,13 @@ void TstE2eTerminal::same_answers_as_another_program_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("expected");
+    // clang-format off
     QTest::newRow("users") << "LU" << 30;
     QTest::newRow("parameters") << "GET_PARS" << 16;
     QTest::newRow("log") << "ENVLOG" << 100;
     QTest::newRow("next id") << "NEXT" << 1;
     QTest::newRow("unknown number") << "UD_NUM +56900000000" << 1;
+    // clang-format on
 }
 
 void TstE2eTerminal::same_answers_as_another_program()

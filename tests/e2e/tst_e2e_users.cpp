@@ -76,9 +76,11 @@ private slots:
 void TstE2eUsers::round_trip_data()
 {
     QTest::addColumn<QStringList>("args");
+    // clang-format off
     QTest::newRow("plain") << QStringList();
     QTest::newRow("cr lf") << QStringList{"--crlf"};
     QTest::newRow("noise") << QStringList{"--noise"};
+    // clang-format on
 }
 
 void TstE2eUsers::round_trip()

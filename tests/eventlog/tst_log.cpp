@@ -29,9 +29,11 @@ private slots:
               "2024-03-01 08:15 ; Luis ; +5 ; Acceso 2 operado  ; ???? ; ???? ; \n"
               " ; Ana ; +1 ; Generador deteniendo  ; ???? ; ???? ; \n"
               " ; ???? ; ???? ;  ; ???? ; ???? ; \n";
+        // clang-format off
         QTest::newRow("count with blank and cr lf") << true << QByteArray(" 6\r\n") << fresh;
         QTest::newRow("two count lines") << true << QByteArray("3\nOK\n") << old;
         QTest::newRow("closed port, stale lines") << false << QByteArray() << old;
+        // clang-format on
     }
     void download()
     {

@@ -22,6 +22,7 @@ void TstConsole::key_bytes_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("emitted"); // "-" for no signal at all
 
+    // clang-format off
     QTest::newRow("letter") << int(Qt::Key_A) << "a" << QByteArray("a");
     QTest::newRow("enter") << int(Qt::Key_Return) << "\r" << QByteArray("\r");
     QTest::newRow("keypad enter") << int(Qt::Key_Enter) << "\r" << QByteArray("\r");
@@ -31,6 +32,7 @@ void TstConsole::key_bytes_data()
     QTest::newRow("right") << int(Qt::Key_Right) << "" << QByteArray("-");
     QTest::newRow("up") << int(Qt::Key_Up) << "" << QByteArray("-");
     QTest::newRow("down") << int(Qt::Key_Down) << "" << QByteArray("-");
+    // clang-format on
 }
 
 void TstConsole::key_bytes()
@@ -61,11 +63,12 @@ void TstConsole::shown_text_data()
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("shown");
 
+    // clang-format off
     QTest::newRow("line") << QByteArray("## OK\n") << "## OK\n";
     QTest::newRow("crlf") << QByteArray("OK\r\n") << "OK\n";
     QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << "AB";
-    QTest::newRow("utf-8") << QByteArray("Configuraci\xc3\xb3n\n")
-                           << QString::fromUtf8("Configuración\n");
+    QTest::newRow("utf-8") << QByteArray("Configuraci\xc3\xb3n\n") << QString::fromUtf8("Configuración\n");
+    // clang-format on
 }
 
 void TstConsole::shown_text()

@@ -44,28 +44,19 @@ void TstExchange::success_rule_data()
     QTest::addColumn<int>("min_ms"); // lower bound of the wait
     QTest::addColumn<int>("max_ms"); // upper bound of the wait
 
-    QTest::newRow("one of one") << QByteArray("7\n") << 0 << 1 << 2 << true << QStringList{"7\n"}
-                                << 0 << 1500;
-    QTest::newRow("burst of three for two") << QByteArray("a\nb\nc\n") << 0 << 2 << 1 << true
-                                            << QStringList{"a\n", "b\n", "c\n"} << 0 << 1500;
-    QTest::newRow("expected zero, one line")
-        << QByteArray("x\n") << 0 << 0 << 1 << true << QStringList{"x\n"} << 0 << 1500;
-    QTest::newRow("too few lines")
-        << QByteArray("a\n") << 0 << 2 << 1 << false << QStringList{"a\n"} << 900 << 4500;
-    QTest::newRow("no answer") << QByteArray() << 0 << 1 << 1 << false << QStringList() << 900
-                               << 4500;
-    QTest::newRow("timeout zero waits like one")
-        << QByteArray() << 0 << 1 << 0 << false << QStringList() << 900 << 4500;
-    QTest::newRow("negative timeout")
-        << QByteArray() << 0 << 1 << -1 << false << QStringList() << 0 << 1000;
-    QTest::newRow("late answer within the time-out")
-        << QByteArray("late\n") << 1500 << 1 << 2 << true << QStringList{"late\n"} << 1400 << 5000;
-    QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 0 << 1 << 1 << true
-                                << QStringList{"OK\r\n"} << 0 << 1500;
-    QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 0 << 1 << 1 << true
-                                << QStringList{"AB"} << 0 << 1500;
-    QTest::newRow("half line never collected")
-        << QByteArray("done\npart") << 0 << 2 << 1 << false << QStringList{"done\n"} << 900 << 4500;
+    // clang-format off
+    QTest::newRow("one of one") << QByteArray("7\n") << 0 << 1 << 2 << true << QStringList{"7\n"} << 0 << 1500;
+    QTest::newRow("burst of three for two") << QByteArray("a\nb\nc\n") << 0 << 2 << 1 << true << QStringList{"a\n", "b\n", "c\n"} << 0 << 1500;
+    QTest::newRow("expected zero, one line") << QByteArray("x\n") << 0 << 0 << 1 << true << QStringList{"x\n"} << 0 << 1500;
+    QTest::newRow("too few lines") << QByteArray("a\n") << 0 << 2 << 1 << false << QStringList{"a\n"} << 900 << 4500;
+    QTest::newRow("no answer") << QByteArray() << 0 << 1 << 1 << false << QStringList() << 900 << 4500;
+    QTest::newRow("timeout zero waits like one") << QByteArray() << 0 << 1 << 0 << false << QStringList() << 900 << 4500;
+    QTest::newRow("negative timeout") << QByteArray() << 0 << 1 << -1 << false << QStringList() << 0 << 1000;
+    QTest::newRow("late answer within the time-out") << QByteArray("late\n") << 1500 << 1 << 2 << true << QStringList{"late\n"} << 1400 << 5000;
+    QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 0 << 1 << 1 << true << QStringList{"OK\r\n"} << 0 << 1500;
+    QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 0 << 1 << 1 << true << QStringList{"AB"} << 0 << 1500;
+    QTest::newRow("half line never collected") << QByteArray("done\npart") << 0 << 2 << 1 << false << QStringList{"done\n"} << 900 << 4500;
+    // clang-format on
 }
 
 void TstExchange::success_rule()
@@ -107,8 +98,10 @@ void TstExchange::success_rule()
 void TstExchange::progress_data()
 {
     QTest::addColumn<bool>("driven");
+    // clang-format off
     QTest::newRow("driven by the exchange") << true;
     QTest::newRow("left to the operation") << false;
+    // clang-format on
 }
 
 void TstExchange::progress()
@@ -159,8 +152,10 @@ void TstExchange::paced_answer_is_not_cut_data()
 {
     QTest::addColumn<int>("noise_every"); // a status line after every n records, 0 for none
     QTest::addColumn<QString>("counted");
+    // clang-format off
     QTest::newRow("records only") << 0 << QString();
     QTest::newRow("status lines in between") << 7 << QStringLiteral("##");
+    // clang-format on
 }
 
 void TstExchange::paced_answer_is_not_cut()

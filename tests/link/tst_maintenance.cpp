@@ -42,28 +42,20 @@ void TstMaintenance::command_data()
     QTest::addColumn<QString>("debug");
 
     // Too few lines: the bar shows the share, then the time-out ends it.
-    QTest::newRow("print db") << "print_db_btn" << QByteArray("PRINTDB") << 51 << 0 << " : 98%"
-                              << 1900 << 8000 << "Done in main thread";
-    QTest::newRow("reset") << "reset_btn" << QByteArray("RESET") << 3 << 0 << "Reset : 3%" << 900
-                           << 4500 << "";
-    QTest::newRow("print fat") << "print_fat_btn" << QByteArray("PRINTFAT") << 11 << 0
-                               << "Printing FAT : 91%" << 900 << 4500 << "";
-    QTest::newRow("default db") << "default_db_btn" << QByteArray("DEFAULTDB") << 9 << 0 << " : 90%"
-                                << 900 << 4500 << "";
-    QTest::newRow("test suite") << "test_btn" << QByteArray("TEST_SUITE") << 9 << 0
-                                << "Probando DORVAK : 90%" << 900 << 4500 << "";
-    QTest::newRow("add 500 logs") << "add_500_logs_btn" << QByteArray("CREATE500L") << 99 << 0
-                                  << "Creando 500 Logs : 99%" << 900 << 4500 << "";
+    // clang-format off
+    QTest::newRow("print db") << "print_db_btn" << QByteArray("PRINTDB") << 51 << 0 << " : 98%" << 1900 << 8000 << "Done in main thread";
+    QTest::newRow("reset") << "reset_btn" << QByteArray("RESET") << 3 << 0 << "Reset : 3%" << 900 << 4500 << "";
+    QTest::newRow("print fat") << "print_fat_btn" << QByteArray("PRINTFAT") << 11 << 0 << "Printing FAT : 91%" << 900 << 4500 << "";
+    QTest::newRow("default db") << "default_db_btn" << QByteArray("DEFAULTDB") << 9 << 0 << " : 90%" << 900 << 4500 << "";
+    QTest::newRow("test suite") << "test_btn" << QByteArray("TEST_SUITE") << 9 << 0 << "Probando DORVAK : 90%" << 900 << 4500 << "";
+    QTest::newRow("add 500 logs") << "add_500_logs_btn" << QByteArray("CREATE500L") << 99 << 0 << "Creando 500 Logs : 99%" << 900 << 4500 << "";
     // No answer: a time-out of 0 waits one second, the debug line follows.
-    QTest::newRow("silent") << "silent_btn" << QByteArray("SILENT") << 0 << 0 << "" << 900 << 4500
-                            << "Silent sent";
-    QTest::newRow("verbose") << "verbose_btn" << QByteArray("VERBOSE") << 0 << 0 << "" << 900
-                             << 4500 << "Verbose sent";
+    QTest::newRow("silent") << "silent_btn" << QByteArray("SILENT") << 0 << 0 << "" << 900 << 4500 << "Silent sent";
+    QTest::newRow("verbose") << "verbose_btn" << QByteArray("VERBOSE") << 0 << 0 << "" << 900 << 4500 << "Verbose sent";
     // One expected line ends the wait as soon as it arrives.
-    QTest::newRow("add 500 users waits long")
-        << "add_500_btn" << QByteArray("CREATE500U") << 1 << 2500 << "" << 2400 << 6000 << "";
-    QTest::newRow("make 5000") << "make_5000_btn" << QByteArray("STUM 5000") << 1 << 0 << "" << 0
-                               << 1500 << "";
+    QTest::newRow("add 500 users waits long") << "add_500_btn" << QByteArray("CREATE500U") << 1 << 2500 << "" << 2400 << 6000 << "";
+    QTest::newRow("make 5000") << "make_5000_btn" << QByteArray("STUM 5000") << 1 << 0 << "" << 0 << 1500 << "";
+    // clang-format on
 }
 
 void TstMaintenance::command()

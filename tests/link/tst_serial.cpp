@@ -74,9 +74,11 @@ void TstSerial::typed_line_data()
     QTest::addColumn<QByteArray>("wire");
     QTest::addColumn<int>("kept");
 
+    // clang-format off
     QTest::newRow("two letters") << "AB" << QByteArray("AB\r\n") << 2;
     QTest::newRow("empty line") << "" << QByteArray("\r\n") << 0;
     QTest::newRow("command") << "TOT_USERS" << QByteArray("TOT_USERS\r\n") << 9;
+    // clang-format on
 }
 
 void TstSerial::typed_line()

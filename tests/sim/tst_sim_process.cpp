@@ -34,9 +34,11 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("eol");
+        // clang-format off
         QTest::newRow("unpaced") << QStringList{"--baud", "0"} << "";
         QTest::newRow("paced crlf") << QStringList{"--crlf"} << "\r";
         QTest::newRow("delayed") << QStringList{"--baud", "0", "--delay", "200"} << "";
+        // clang-format on
     }
     // The first output line names a pty that answers; an answer cut short by a
     // hang-up is not handed to the next opener; SIGTERM takes the link away.

@@ -36,13 +36,14 @@ void TstUserCommands::sync_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("id");
     QTest::addColumn<bool>("confirmed");
+    // clang-format off
     QTest::newRow("own record") << db[1] << 2 << true;
-    QTest::newRow("own record under a new id")
-        << QString(db[1]).replace("## 2,", "## 40,") << 40 << true;
+    QTest::newRow("own record under a new id") << QString(db[1]).replace("## 2,", "## 40,") << 40 << true;
     QTest::newRow("status line") << "## OK\n" << 2 << false;
     QTest::newRow("another number") << QString(db[2]).replace("## 3,", "## 2,") << 2 << false;
     QTest::newRow("silence") << "" << 2 << false;
     QTest::newRow("closed port") << db[1] << 0 << false;
+    // clang-format on
 }
 
 void TstUserCommands::sync()

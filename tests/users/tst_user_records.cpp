@@ -30,27 +30,18 @@ void TstUserRecords::read_and_written_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("categoria");
     QTest::addColumn<QString>("sent");
-    QTest::newRow("user, CR LF") << "## 12,2,\"Casa 12\",+56912345678,3,0,0,0,8,20,31\r\n"
-                                 << -1 << "1 UU 12 2 \"Casa 12\" +56912345678 3 0 8 20 31";
-    QTest::newRow("visitor, blanks folded, any quotes")
-        << "## 8 , 3 , 'Casa    grande' ,  +569 1 ,  3 ,0,0,0, 1 ,2 , 3" << -1
-        << "0 UU 8 3 \"Casa grande\" +569 1 3 0 1 2 3";
-    QTest::newRow("unknown category sent without a code")
-        << "## 7,1,\"X\",+5691,1,0,0,0,0,24,1" << 9 << "9 UU 7 \"X\" +5691 1 0 0 24 1";
-    QTest::newRow("unquoted name loses its ends")
-        << "## 9,2,Casa,+5,3,-5,0,0,0,24,1" << -1 << "1 UU 9 2 \"as\" +5 3 -5 0 24 1";
-    QTest::newRow("comma in the name shifts the fields")
-        << "## 9,2,\"Casa, 12\",+5691,3,0,0,0,8,20,31" << -1
-        << "1 UU 9 2 \"Cas\" 12\" 5691 3 0 8 20";
-    QTest::newRow("non-numbers read 0")
-        << "## 9,x,\"A\",+5,padre,1h,0,0,ocho,20,lunes" << -1 << "0 UU 9 3 \"A\" +5 0 0 0 20 0";
-    QTest::newRow("administrator, no blank after ## eats a digit")
-        << "##12,1,\"A\",+5,2,48,4,5,0,24,1" << -1 << "2 UU 2 1 \"A\" +5 2 48 0 24 1";
+    // clang-format off
+    QTest::newRow("user, CR LF") << "## 12,2,\"Casa 12\",+56912345678,3,0,0,0,8,20,31\r\n" << -1 << "1 UU 12 2 \"Casa 12\" +56912345678 3 0 8 20 31";
+    QTest::newRow("visitor, blanks folded, any quotes") << "## 8 , 3 , 'Casa    grande' ,  +569 1 ,  3 ,0,0,0, 1 ,2 , 3" << -1 << "0 UU 8 3 \"Casa grande\" +569 1 3 0 1 2 3";
+    QTest::newRow("unknown category sent without a code") << "## 7,1,\"X\",+5691,1,0,0,0,0,24,1" << 9 << "9 UU 7 \"X\" +5691 1 0 0 24 1";
+    QTest::newRow("unquoted name loses its ends") << "## 9,2,Casa,+5,3,-5,0,0,0,24,1" << -1 << "1 UU 9 2 \"as\" +5 3 -5 0 24 1";
+    QTest::newRow("comma in the name shifts the fields") << "## 9,2,\"Casa, 12\",+5691,3,0,0,0,8,20,31" << -1 << "1 UU 9 2 \"Cas\" 12\" 5691 3 0 8 20";
+    QTest::newRow("non-numbers read 0") << "## 9,x,\"A\",+5,padre,1h,0,0,ocho,20,lunes" << -1 << "0 UU 9 3 \"A\" +5 0 0 0 20 0";
+    QTest::newRow("administrator, no blank after ## eats a digit") << "##12,1,\"A\",+5,2,48,4,5,0,24,1" << -1 << "2 UU 2 1 \"A\" +5 2 48 0 24 1";
     // The record took 100 from the counter: the owner defaults to it.
-    QTest::newRow("missing fields keep defaults")
-        << "## 15,2,\"Corto\"\n"
-        << -1 << "1 UU 15 2 \"Corto\" Numero 100 0 0 24 255";
+    QTest::newRow("missing fields keep defaults") << "## 15,2,\"Corto\"\n" << -1 << "1 UU 15 2 \"Corto\" Numero 100 0 0 24 255";
     QTest::newRow("single hash") << "# 1,2,\"A\",+5,1,0,0,0,0,24,1" << -1 << "";
+    // clang-format on
 }
 
 void TstUserRecords::read_and_written()
@@ -76,13 +67,13 @@ void TstUserRecords::save_refusals_data()
     const QString n = QStringLiteral("+56912345678");
     const QString hours =
         QStringLiteral("La hora inicial de restriccion debe ser menor que la final");
+    // clang-format off
     QTest::newRow("visitor, hours 4 to 5") << "Casa" << 4 << n << 2 << "";
     QTest::newRow("empty name") << "" << 0 << n << 2 << "El nombre debe tener al menos un caracter";
-    QTest::newRow("incomplete number")
-        << "Casa" << 0 << "+569123" << 2 << "El numero debe tener el formato +XXXXXXXXXXX";
+    QTest::newRow("incomplete number") << "Casa" << 0 << "+569123" << 2 << "El numero debe tener el formato +XXXXXXXXXXX";
     QTest::newRow("hours 5 to 5") << "Casa" << 5 << n << 2 << hours;
-    QTest::newRow("user under a user")
-        << "Casa" << 0 << n << 1 << "Un usuario solo puede crear visitas";
+    QTest::newRow("user under a user") << "Casa" << 0 << n << 1 << "Un usuario solo puede crear visitas";
+    // clang-format on
 }
 
 void TstUserRecords::save_refusals()

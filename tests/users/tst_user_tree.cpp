@@ -63,32 +63,22 @@ void TstUserTree::buttons_data()
     const QString sent = QStringLiteral("TOT_USERS\nLU\n");
     // The new root takes 1, the first record 2 and raises the counter to 5,
     // the second takes 5 and raises it to 40.
+    // clang-format off
     QTest::newRow("ids 5 and 40") << get << -1 << "5,1,5 40,1,40" << 40 << "5 40" << 2 << sent;
-    QTest::newRow("visitor of an administrator to the root")
-        << get << -1 << "1,1,1 3,3,1" << -1 << "1 3" << 2 << sent;
-    QTest::newRow("orphans last, in list order")
-        << get << -1 << "5,2,9 1,1,1 7,3,99" << -1 << "1 5 7" << 3 << sent;
-    QTest::newRow("order kept at every level")
-        << get << -1 << "1,1,1 2,2,1 3,2,1 4,3,3 5,3,2 6,1,6 7,2,6" << -1 << "1(2(5) 3(4)) 6(7)"
-        << 7 << sent;
-    QTest::newRow("owners listed after what they own")
-        << get << -1 << "3,3,2 2,2,1 1,1,1" << -1 << "1(2(3))" << 3 << sent;
-    QTest::newRow("duplicate administrator: the first takes the users")
-        << get << -1 << "1,1,1 1,1,1 2,2,1" << -1 << "1(2) 1" << 3 << sent;
-    QTest::newRow("duplicate user: the first takes the visitors")
-        << get << -1 << "1,1,1 2,2,1 2,2,1 3,3,2" << -1 << "1(2(3) 2)" << 4 << sent;
-    QTest::newRow("download on a closed port: tree kept")
-        << get << -1 << "" << 1 << "1(2(3)) 4" << 4 << "El puerto está cerrado";
+    QTest::newRow("visitor of an administrator to the root") << get << -1 << "1,1,1 3,3,1" << -1 << "1 3" << 2 << sent;
+    QTest::newRow("orphans last, in list order") << get << -1 << "5,2,9 1,1,1 7,3,99" << -1 << "1 5 7" << 3 << sent;
+    QTest::newRow("order kept at every level") << get << -1 << "1,1,1 2,2,1 3,2,1 4,3,3 5,3,2 6,1,6 7,2,6" << -1 << "1(2(5) 3(4)) 6(7)" << 7 << sent;
+    QTest::newRow("owners listed after what they own") << get << -1 << "3,3,2 2,2,1 1,1,1" << -1 << "1(2(3))" << 3 << sent;
+    QTest::newRow("duplicate administrator: the first takes the users") << get << -1 << "1,1,1 1,1,1 2,2,1" << -1 << "1(2) 1" << 3 << sent;
+    QTest::newRow("duplicate user: the first takes the visitors") << get << -1 << "1,1,1 2,2,1 2,2,1 3,3,2" << -1 << "1(2(3) 2)" << 4 << sent;
+    QTest::newRow("download on a closed port: tree kept") << get << -1 << "" << 1 << "1(2(3)) 4" << 4 << "El puerto está cerrado";
     // The port is closed: the id comes from the counter.
-    QTest::newRow("nuevo under the root")
-        << "nuevo_btn" << -1 << "" << 2 << "1(2(3)) 4 1*" << 4 << "";
-    QTest::newRow("nuevo under an administrator")
-        << "nuevo_btn" << 0 << "" << 2 << "1(2(3) 1*) 4" << 4 << "";
+    QTest::newRow("nuevo under the root") << "nuevo_btn" << -1 << "" << 2 << "1(2(3)) 4 1*" << 4 << "";
+    QTest::newRow("nuevo under an administrator") << "nuevo_btn" << 0 << "" << 2 << "1(2(3) 1*) 4" << 4 << "";
     QTest::newRow("nuevo under a user") << "nuevo_btn" << 1 << "" << 2 << "1(2(3 1*)) 4" << 4 << "";
-    QTest::newRow("nuevo under a visitor") << "nuevo_btn" << 2 << "" << 1 << "1(2(3)) 4" << 4
-                                           << "Una Visita no puede tener usuarios usuarios";
-    QTest::newRow("borrar an administrator")
-        << "borrar_btn" << 0 << "" << 1 << "4" << 1 << "BU +5691\n";
+    QTest::newRow("nuevo under a visitor") << "nuevo_btn" << 2 << "" << 1 << "1(2(3)) 4" << 4 << "Una Visita no puede tener usuarios usuarios";
+    QTest::newRow("borrar an administrator") << "borrar_btn" << 0 << "" << 1 << "4" << 1 << "BU +5691\n";
+    // clang-format on
 }
 
 void TstUserTree::buttons()
