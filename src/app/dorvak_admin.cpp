@@ -35,16 +35,14 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     // are only linked in when something refers to them.
     Q_INIT_RESOURCE(resources);
     setObjectName(QStringLiteral("DORVAK_Admin"));
-    serial = new QSerialPort(this);
-    serial->setObjectName(QStringLiteral("serial"));
+    serial = named(new QSerialPort(this), "serial");
     UserRow::id_siguiente = 0;
 
     root = new UserRow;
     root->id_user = 0;
     root->id_padre = 0;
     root->setText(0, QStringLiteral("0"));
-    user_tree = new QTreeWidget(this);
-    user_tree->setObjectName(QStringLiteral("user_tree"));
+    user_tree = named(new QTreeWidget(this), "user_tree");
     setWindowIcon(QIcon(QStringLiteral(":/images/dorvak-admin.png")));
     auto *header = new QTreeWidgetItem;
     header->setText(0, QStringLiteral("ID"));
@@ -62,19 +60,16 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
 
     build_frame();
 
-    user_panel = new UserPanel(root, true, this);
-    user_panel->setObjectName(QStringLiteral("user_panel"));
+    user_panel = named(new UserPanel(root, true, this), "user_panel");
     build_users_page();
-    tabs = new QTabWidget;
-    tabs->setObjectName(QStringLiteral("tabs"));
+    tabs = named(new QTabWidget, "tabs");
     tabs->addTab(user_tree->parentWidget(), QStringLiteral("Usuarios"));
     build_log_page();
     tabs->addTab(log_page, QStringLiteral("Registro"));
     build_config_page();
     tabs->addTab(config_page, QStringLiteral("Configuración"));
 
-    auto *main_page = new QWidget;
-    main_page->setObjectName(QStringLiteral("main_page"));
+    auto *main_page = named(new QWidget, "main_page");
     auto *main_layout = new QVBoxLayout(main_page);
     main_layout->setContentsMargins(0, 0, 0, 0);
     main_layout->addWidget(tabs);
@@ -90,8 +85,7 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     connect_all();
     port_combo->addItems(ports);
 
-    splitter = new QSplitter(Qt::Horizontal);
-    splitter->setObjectName(QStringLiteral("splitter"));
+    splitter = named(new QSplitter(Qt::Horizontal), "splitter");
     splitter->setLineWidth(10);
     splitter->addWidget(main_page);
     splitter->addWidget(console_panel);
@@ -101,8 +95,8 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     setMinimumHeight(800);
     setMinimumWidth(1000);
 
-    auto *debug_shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
-    debug_shortcut->setObjectName(QStringLiteral("debug_shortcut"));
+    auto *debug_shortcut =
+        named(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), "debug_shortcut");
     debug_shortcut->setContext(Qt::WindowShortcut);
     connect(debug_shortcut, &QShortcut::activated, this, &DORVAK_Admin::show_debug);
 }
@@ -118,33 +112,26 @@ DORVAK_Admin::~DORVAK_Admin()
 
 void DORVAK_Admin::build_frame()
 {
-    console = new Console;
-    console->setObjectName(QStringLiteral("console"));
+    console = named(new Console, "console");
     console->setEnabled(false);
     console->setLocalEcho(true);
     console->setMinimumWidth(400);
-    auto *scroll = new QScrollArea;
-    scroll->setObjectName(QStringLiteral("console_scroll"));
+    auto *scroll = named(new QScrollArea, "console_scroll");
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->setWidgetResizable(true);
-    auto *scroll_content = new QWidget;
-    scroll_content->setObjectName(QStringLiteral("console_scroll_content"));
+    auto *scroll_content = named(new QWidget, "console_scroll_content");
     auto *scroll_layout = new QVBoxLayout(scroll_content);
     scroll_layout->setContentsMargins(0, 0, 0, 0);
     scroll_layout->addWidget(console);
     scroll->setWidget(scroll_content);
 
-    console_panel = new QWidget;
-    console_panel->setObjectName(QStringLiteral("console_panel"));
-    console_layout = new QVBoxLayout;
-    console_layout->setObjectName(QStringLiteral("console_layout"));
+    console_panel = named(new QWidget, "console_panel");
+    console_layout = named(new QVBoxLayout, "console_layout");
     console_layout->addWidget(scroll);
 
-    port_combo = new PortCombo;
-    port_combo->setObjectName(QStringLiteral("port_combo"));
+    port_combo = named(new PortCombo, "port_combo");
     port_combo->setMinimumWidth(100);
-    auto *conn_layout = new QHBoxLayout;
-    conn_layout->setObjectName(QStringLiteral("conn_layout"));
+    auto *conn_layout = named(new QHBoxLayout, "conn_layout");
     conn_layout->addWidget(port_combo);
 
     connect_btn = make_icon_button(":/images/connect.png", "connect_btn");
@@ -156,10 +143,8 @@ void DORVAK_Admin::build_frame()
     connect_btn->setEnabled(true);
     disconnect_btn->setEnabled(false);
 
-    maint_row = new QHBoxLayout;
-    maint_row->setObjectName(QStringLiteral("maint_row"));
-    debug_row = new QHBoxLayout;
-    debug_row->setObjectName(QStringLiteral("debug_row"));
+    maint_row = named(new QHBoxLayout, "maint_row");
+    debug_row = named(new QHBoxLayout, "debug_row");
     clear_btn = make_icon_button(":/images/clear.png", "clear_btn");
     clear_btn->setToolTip(QStringLiteral("Limpiar consola"));
     maint_row->addWidget(clear_btn);
@@ -182,16 +167,14 @@ void DORVAK_Admin::build_frame()
     maint_row->addWidget(maint_ops);
     debug_row->addWidget(debug_ops);
 
-    progress = new QProgressBar;
-    progress->setObjectName(QStringLiteral("progress"));
+    progress = named(new QProgressBar, "progress");
     progress->setRange(0, 100);
     progress->reset();
     conn_layout->addWidget(progress);
     maint_row->addStretch();
     debug_row->addStretch();
 
-    conn_bar = new QWidget;
-    conn_bar->setObjectName(QStringLiteral("conn_bar"));
+    conn_bar = named(new QWidget, "conn_bar");
     conn_layout->setContentsMargins(0, 0, 0, 0);
     conn_bar->setLayout(conn_layout);
     conn_bar->setAutoFillBackground(true);
@@ -208,8 +191,7 @@ void DORVAK_Admin::build_frame()
 
 void DORVAK_Admin::build_users_page()
 {
-    user_buttons = new QHBoxLayout;
-    user_buttons->setObjectName(QStringLiteral("user_buttons"));
+    user_buttons = named(new QHBoxLayout, "user_buttons");
     get_users_btn = make_button(QStringLiteral("Obtener"), "get_users_btn");
     nuevo_btn = make_button(QStringLiteral("Nuevo"), "nuevo_btn");
     borrar_btn = make_button(QStringLiteral("Borrar"), "borrar_btn");
@@ -233,8 +215,7 @@ void DORVAK_Admin::build_users_page()
     user_buttons->addWidget(console_btn);
     user_buttons->addStretch();
 
-    auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("users_page"));
+    auto *page = named(new QWidget, "users_page");
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(user_tree);
