@@ -134,6 +134,9 @@ private:
     QTreeWidgetItem *find_user_item(int id);
     void install_root(const QString &caption);
     void upload_user(UserRow *u);
+    // Asks the controller for its next free id and takes it as the next
+    // record's id; false when the line did not go out.
+    bool ask_next_id();
     bool sync_branch(UserRow *r);
     void write_user_branch(QTextStream &out, UserRow *record);
     // The file side of "Exportar" and "Importar", once the file is chosen.

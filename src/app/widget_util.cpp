@@ -17,3 +17,11 @@ QWidget *make_ops_row(const char *name, std::initializer_list<QPushButton *> but
         layout->addWidget(button);
     return row;
 }
+
+QHBoxLayout *button_bar(QWidget *row)
+{
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(row);
+    bar->addStretch();
+    return bar;
+}

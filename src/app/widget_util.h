@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 
+class QHBoxLayout;
 class QPushButton;
 class QWidget;
 
@@ -22,5 +23,9 @@ QPushButton *make_button(const QString &text, const char *name);
 // operation guard disables the whole row at once, which leaves each
 // button's own enabled state alone.
 QWidget *make_ops_row(const char *name, std::initializer_list<QPushButton *> buttons);
+
+// A row of buttons as it stands at the foot of a page: the row, then a
+// stretch that keeps the buttons to the left.
+QHBoxLayout *button_bar(QWidget *row);
 
 #endif

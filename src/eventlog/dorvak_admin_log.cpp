@@ -36,13 +36,10 @@ void DORVAK_Admin::build_log_page()
     get_log_btn = make_button(QStringLiteral("Obtener Registro"), "get_log_btn");
     export_log_btn = make_button(QStringLiteral("Exportar Registro"), "export_log_btn");
     log_ops = make_ops_row("log_ops", {get_log_btn, export_log_btn});
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(log_ops);
-    buttons->addStretch();
 
     auto *layout = new QVBoxLayout(log_page);
     layout->addWidget(log_table);
-    layout->addLayout(buttons);
+    layout->addLayout(button_bar(log_ops));
 }
 
 void DORVAK_Admin::getLog()

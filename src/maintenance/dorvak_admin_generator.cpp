@@ -4,7 +4,6 @@
 
 #include "operation_guard.h"
 #include "test_users.h"
-#include "text_util.h"
 #include "user_row.h"
 
 #include <QDebug>
@@ -51,12 +50,8 @@ void DORVAK_Admin::add_5000()
     };
 
     auto run = [&] {
-        exchange(QStringLiteral("NEXT"), 1, 1, QString());
-        if (!sent)
+        if (!ask_next_id())
             return;
-        // Without exactly one answer line the local count goes on.
-        if (resps.size() == 1)
-            UserRow::id_siguiente = read_decimal(resps.first());
 
         const std::optional<int> admin = write(UserRow::Admin, 0, "Grabando admin ");
         if (!admin)

@@ -129,14 +129,11 @@ void DORVAK_Admin::build_config_page()
     get_params_btn = make_button(QStringLiteral("Obtener Parametros"), "get_params_btn");
     send_params_btn = make_button(QStringLiteral("Grabar Parametros"), "send_params_btn");
     param_ops = make_ops_row("param_ops", {get_params_btn, send_params_btn});
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(param_ops);
-    buttons->addStretch();
 
     auto *layout = new QVBoxLayout(config_page);
     layout->addLayout(param_form);
     layout->addStretch();
-    layout->addLayout(buttons);
+    layout->addLayout(button_bar(param_ops));
 }
 
 void DORVAK_Admin::get_param()

@@ -93,11 +93,8 @@ void DORVAK_Admin::nuevo()
                               QStringLiteral("Una Visita no puede tener usuarios usuarios"));
         return;
     }
-    if (serial->isOpen()) {
-        exchange(QStringLiteral("NEXT"), 1, 1, QString());
-        if (sent && resps.size() == 1)
-            UserRow::id_siguiente = read_decimal(resps.first());
-    }
+    if (serial->isOpen())
+        ask_next_id();
     auto *record = new UserRow(owner);
     record->pending = true;
     record->id_padre = owner->id_user;
@@ -106,6 +103,15 @@ void DORVAK_Admin::nuevo()
     user_panel->setUser(record);
     user_panel->setMode(false);
     reset_edit_buttons(true);
+}
+
+bool DORVAK_Admin::ask_next_id()
+{
+    exchange(QStringLiteral("NEXT"), 1, 1, QString());
+    // Without exactly one answer line the local count goes on.
+    if (sent && resps.size() == 1)
+        UserRow::id_siguiente = read_decimal(resps.first());
+    return sent;
 }
 
 void DORVAK_Admin::borrar()
