@@ -7,9 +7,12 @@
 #include "widget_util.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDebug>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -99,6 +102,9 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
         named(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), "debug_shortcut");
     debug_shortcut->setContext(Qt::WindowShortcut);
     connect(debug_shortcut, &QShortcut::activated, this, &DORVAK_Admin::show_debug);
+    auto *stop_shortcut = named(new QShortcut(QKeySequence(Qt::Key_Escape), this), "stop_shortcut");
+    stop_shortcut->setContext(Qt::WindowShortcut);
+    connect(stop_shortcut, &QShortcut::activated, this, &DORVAK_Admin::detener);
 }
 
 DORVAK_Admin::~DORVAK_Admin()
@@ -171,6 +177,10 @@ void DORVAK_Admin::build_frame()
     progress->setRange(0, 100);
     progress->reset();
     conn_layout->addWidget(progress);
+    stop_btn = make_button(QStringLiteral("Detener"), "stop_btn");
+    stop_btn->setToolTip(QStringLiteral("Detener la operación en curso (Esc)"));
+    stop_btn->setEnabled(false);
+    conn_layout->addWidget(stop_btn);
     maint_row->addStretch();
     debug_row->addStretch();
 
@@ -259,6 +269,48 @@ void DORVAK_Admin::connect_all()
     connect(edit_btn, &QPushButton::clicked, this, &DORVAK_Admin::edit);
     connect(cancel_btn, &QPushButton::clicked, this, &DORVAK_Admin::cancel);
     connect(save_btn, &QPushButton::clicked, this, &DORVAK_Admin::save);
+    connect(stop_btn, &QPushButton::clicked, this, &DORVAK_Admin::detener);
+}
+
+void DORVAK_Admin::detener()
+{
+    if (!operation_running || stopping)
+        return;
+    stopping = true;
+    qDebug() << "Deteniendo operacion";
+}
+
+void DORVAK_Admin::closeEvent(QCloseEvent *event)
+{
+    if (operation_running) {
+        // The operation is on the stack below this event: it is stopped, and
+        // the window closes once it has unwound.
+        const auto answer =
+            QMessageBox::question(this, QStringLiteral("DORVAK Admin"),
+                                  QStringLiteral("Hay una operación en curso. ¿Detenerla y salir?"),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        event->ignore();
+        if (answer == QMessageBox::Yes && operation_running) {
+            stopping = true;
+            close_when_done = true;
+        }
+        return;
+    }
+    close();
+    event->accept();
+}
+
+bool DORVAK_Admin::event(QEvent *event)
+{
+    // A deletion asked for while an operation waits on the controller would
+    // pull the window from under it: the operation is stopped and the
+    // window deleted once it has unwound.
+    if (event->type() == QEvent::DeferredDelete && operation_running) {
+        stopping = true;
+        delete_when_done = true;
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void DORVAK_Admin::show_consola()

@@ -1,11 +1,17 @@
 #ifndef DORVAK_ADMIN_H
 #define DORVAK_ADMIN_H
 
+#include "operation_guard.h"
+
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSerialPort>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -25,7 +31,6 @@ class QTreeWidgetItem;
 class QVBoxLayout;
 
 class Console;
-class OperationGuard;
 class OwnerIndex;
 class PortCombo;
 class UserIndex;
@@ -54,13 +59,26 @@ public:
     // line has been silent for `timeout_s` seconds. With `counted` given,
     // only the lines that begin with it count towards `expected`: a
     // controller may interleave status lines with a long answer.
+    //
+    // The command goes out only once the line has fallen quiet: what is still
+    // arriving from an earlier answer is shown in the console and never
+    // enters resps. The wait ends early, with false, when the user stops the
+    // operation or the line is lost. If the window is deleted while the
+    // exchange waits, it throws WindowGone (see run_operation).
     bool exchange(QString command, int expected, int timeout_s, QString label,
                   const QString &counted = QString());
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private slots:
     // Shell (src/app)
     void show_consola();
     void show_debug();
+    // Stops the running operation: its exchange ends at once and the
+    // operation ends between two records.
+    void detener();
 
     // Serial connection (src/link)
     void writeData(QByteArray data);
@@ -116,6 +134,19 @@ private:
     void build_config_page();
     void connect_all();
 
+    // Runs an operation slot's body under the operation guard. The body is
+    // not run when the guard is refused. A window deleted while the body
+    // waits on the controller unwinds it here, touching nothing of the
+    // window on the way.
+    void run_operation(OperationGuard::Line line, const std::function<void()> &body);
+    void run_operation(const std::function<void()> &body)
+    {
+        run_operation(OperationGuard::Line::any, body);
+    }
+    // Whether the user asked the running operation to stop; operations that
+    // loop over records look at it between two records.
+    bool stopped() const { return stopping; }
+
     // Maintenance: one fixed command under the operation guard; false when
     // another operation is running.
     bool maintenance(const QString &command, int expected, int timeout_s, const QString &label);
@@ -123,8 +154,22 @@ private:
     // Serial link
     void set_connected(bool connected);
     void show_port_closed();
+    // The one message for a listing that did not arrive whole ("Descarga
+    // incompleta: 79 de 200 usuarios"); what it was to replace stays as it
+    // was. Not shown when the user stopped the operation.
+    void show_incomplete(int got, int total, const QString &what);
     void lose_line(const QString &why);
     void show_line(const QByteArray &raw);
+    // Shows an arriving line in the console only: it belongs to no
+    // command's answer.
+    void show_stray_line(const QByteArray &raw);
+    // Waits, turning the event loop, until the line has been quiet for
+    // quiet_ms (or at most limit_ms), showing what arrives in the console.
+    // False when the operation was stopped or the line was lost meanwhile.
+    bool settle_line(int quiet_ms, int limit_ms);
+    // The pause the controller gets after every command: events keep being
+    // processed and late lines are shown.
+    void pause_after_command(int ms);
 
     // User directory
     void load_user_lines(QStringList lines);
@@ -168,10 +213,20 @@ private:
     // One operation at a time: the widgets that start operations are
     // disabled while one runs (see OperationGuard).
     bool operation_running = false;
+    // The user asked the running operation to stop.
+    bool stopping = false;
+    // The window was asked to close, or to be deleted, while an operation
+    // ran: it happens once the operation has unwound.
+    bool close_when_done = false;
+    bool delete_when_done = false;
+    // When the last byte arrived from the controller: a command waits for
+    // the line to fall quiet.
+    QElapsedTimer last_rx;
 
     // Frame
     Console *console = nullptr;
     QProgressBar *progress = nullptr;
+    QPushButton *stop_btn = nullptr;
     QWidget *conn_bar = nullptr;
     PortCombo *port_combo = nullptr;
     QPushButton *connect_btn = nullptr;

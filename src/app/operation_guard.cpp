@@ -1,7 +1,11 @@
 #include "operation_guard.h"
 
+#include "console.h"
 #include "dorvak_admin.h"
 
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
 OperationGuard::OperationGuard(DORVAK_Admin *w, Line line) : window(w)
@@ -14,15 +18,37 @@ OperationGuard::OperationGuard(DORVAK_Admin *w, Line line) : window(w)
     }
     acquired = true;
     window->operation_running = true;
+    window->stopping = false;
     set_rows_enabled(false);
+    window->stop_btn->setEnabled(true);
 }
 
 OperationGuard::~OperationGuard()
 {
-    if (!acquired)
+    // Nothing of a deleted window may be touched.
+    if (!acquired || !window)
         return;
-    window->operation_running = false;
+    DORVAK_Admin *w = window;
+    w->operation_running = false;
     set_rows_enabled(true);
+    w->stop_btn->setEnabled(false);
+    if (w->stopping) {
+        w->stopping = false;
+        w->show_progress = true;
+        w->progress->setValue(0);
+        w->progress->setFormat(QString());
+        w->console->appendPlainText(QStringLiteral("*** Operación detenida ***"));
+    }
+    // A close or a deletion asked for while the operation ran happens now
+    // that nothing of the window is on the stack any more.
+    if (w->close_when_done) {
+        w->close_when_done = false;
+        QTimer::singleShot(0, w, [w] { w->QWidget::close(); });
+    }
+    if (w->delete_when_done) {
+        w->delete_when_done = false;
+        w->deleteLater();
+    }
 }
 
 void OperationGuard::set_rows_enabled(bool enabled)
@@ -33,5 +59,17 @@ void OperationGuard::set_rows_enabled(bool enabled)
                          window->param_ops}) {
         if (row)
             row->setEnabled(enabled);
+    }
+}
+
+void DORVAK_Admin::run_operation(OperationGuard::Line line, const std::function<void()> &body)
+{
+    try {
+        const OperationGuard guard(this, line);
+        if (guard)
+            body();
+    } catch (const WindowGone &) {
+        // The window was deleted while the operation waited for the
+        // controller; its guard let go of it without touching it.
     }
 }

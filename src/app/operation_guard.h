@@ -1,7 +1,14 @@
 #ifndef OPERATION_GUARD_H
 #define OPERATION_GUARD_H
 
+#include <QPointer>
+
 class DORVAK_Admin;
+
+// Thrown by the exchange when the window was deleted while it waited for the
+// controller; caught where the operation started (DORVAK_Admin::run_operation).
+struct WindowGone
+{ };
 
 // One operation at a time. The exchange processes events while it waits for
 // the controller, so without this a second button could start an operation
@@ -29,7 +36,8 @@ public:
 private:
     void set_rows_enabled(bool enabled);
 
-    DORVAK_Admin *window = nullptr;
+    // Guarded: the window may be deleted while the operation waits.
+    QPointer<DORVAK_Admin> window;
     bool acquired = false;
 };
 

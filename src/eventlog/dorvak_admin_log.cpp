@@ -44,28 +44,27 @@ void DORVAK_Admin::build_log_page()
 
 void DORVAK_Admin::getLog()
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return;
-    exchange(QStringLiteral("TOTAL_LOG"), 1, 2, QStringLiteral("Bajando Eventos"));
-    // On a closed port resps still holds what an earlier exchange left: a
-    // lone stale line would pass for the count and the table would be
-    // emptied, or refilled with an old log.
-    if (sent && resps.size() == 1) {
-        const int total = read_decimal(resps.first());
-        log_table->setRowCount(0);
-        QThread::msleep(100);
-        // Only the log lines count: status lines that the controller mixes
-        // in would otherwise end the wait before the last events are in.
-        exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"),
-                 QStringLiteral("XX "));
-        // Whatever arrived is shown, even when fewer lines than announced
-        // came in before the controller fell silent.
-        if (sent)
-            load_log_lines(resps);
-    }
-    progress->setValue(0);
-    progress->setFormat(QString());
+    run_operation([this] {
+        exchange(QStringLiteral("TOTAL_LOG"), 1, 2, QStringLiteral("Bajando Eventos"));
+        // On a closed port resps still holds what an earlier exchange left: a
+        // lone stale line would pass for the count and the table would be
+        // emptied, or refilled with an old log.
+        if (sent && resps.size() == 1) {
+            const int total = read_decimal(resps.first());
+            log_table->setRowCount(0);
+            QThread::msleep(100);
+            // Only the log lines count: status lines that the controller mixes
+            // in would otherwise end the wait before the last events are in.
+            exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"),
+                     QStringLiteral("XX "));
+            // Whatever arrived is shown, even when fewer lines than announced
+            // came in before the controller fell silent.
+            if (sent)
+                load_log_lines(resps);
+        }
+        progress->setValue(0);
+        progress->setFormat(QString());
+    });
 }
 
 void DORVAK_Admin::load_log_lines(const QStringList &lines)
@@ -118,31 +117,30 @@ void DORVAK_Admin::load_log_lines(const QStringList &lines)
 
 void DORVAK_Admin::export_log()
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return;
-    const QString name = choose_csv_to_save(this);
-    if (name.isEmpty())
-        return;
+    run_operation([this] {
+        const QString name = choose_csv_to_save(this);
+        if (name.isEmpty())
+            return;
 
-    // The cells as the table shows them, in its current (possibly sorted)
-    // row order.
-    QByteArray bytes = log_csv_header();
-    const int rows = log_table->rowCount();
-    for (int r = 0; r < rows; ++r) {
-        QStringList cells;
-        for (int c = 0; c < log_table->columnCount(); ++c) {
-            const QTableWidgetItem *item = log_table->item(r, c);
-            cells << (item ? item->text() : QString());
+        // The cells as the table shows them, in its current (possibly sorted)
+        // row order.
+        QByteArray bytes = log_csv_header();
+        const int rows = log_table->rowCount();
+        for (int r = 0; r < rows; ++r) {
+            QStringList cells;
+            for (int c = 0; c < log_table->columnCount(); ++c) {
+                const QTableWidgetItem *item = log_table->item(r, c);
+                cells << (item ? item->text() : QString());
+            }
+            bytes += log_csv_line(cells);
         }
-        bytes += log_csv_line(cells);
-    }
 
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        show_file_error(this, QStringLiteral("No se pudo abrir el archivo : ") + name);
-        return;
-    }
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        show_file_error(this, QStringLiteral("No se pudo escribir el archivo : ") + name);
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            show_file_error(this, QStringLiteral("No se pudo abrir el archivo : ") + name);
+            return;
+        }
+        if (file.write(bytes) != bytes.size() || !file.flush())
+            show_file_error(this, QStringLiteral("No se pudo escribir el archivo : ") + name);
+    });
 }

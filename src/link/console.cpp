@@ -1,6 +1,7 @@
 #include "console.h"
 
 #include <QScrollBar>
+#include <QTextCursor>
 
 Console::Console(QWidget *parent) : QPlainTextEdit(parent)
 {
@@ -16,10 +17,17 @@ Console::Console(QWidget *parent) : QPlainTextEdit(parent)
 
 void Console::putData(const QByteArray &data)
 {
-    insertPlainText(QString::fromUtf8(data.constData(),
-                                      static_cast<int>(qstrnlen(data.constData(), data.size()))));
+    // Incoming text goes to the end, through a cursor of its own: the
+    // user's selection stays as it is, and a view scrolled up to read an
+    // earlier answer is not pulled away.
     QScrollBar *bar = verticalScrollBar();
-    bar->setValue(bar->maximum());
+    const bool following = bar->value() == bar->maximum();
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QString::fromUtf8(data.constData(),
+                                     static_cast<int>(qstrnlen(data.constData(), data.size()))));
+    if (following)
+        bar->setValue(bar->maximum());
 }
 
 void Console::setLocalEcho(bool set)

@@ -19,6 +19,9 @@ void DORVAK_Admin::portChanged(QString port)
 
 void DORVAK_Admin::open()
 {
+    // A second connect leaves the open line as it is.
+    if (serial->isOpen())
+        return;
     qDebug() << "tratando de abrir puerto : " << port_name;
     serial->setPortName(port_name);
     if (serial->open(QIODevice::ReadWrite)) {
@@ -109,7 +112,15 @@ void DORVAK_Admin::newData()
     if (busy)
         return;
     while (serial->canReadLine()) {
-        show_line(serial->readLine());
+        const QByteArray raw = serial->readLine();
+        // Between two commands of an operation the lines belong to no
+        // answer; they are shown and kept out of the next command's resps.
+        if (operation_running) {
+            show_stray_line(raw);
+            continue;
+        }
+        last_rx.start();
+        show_line(raw);
         qDebug() << "resps size " << resps.size();
     }
 }

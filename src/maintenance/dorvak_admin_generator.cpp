@@ -2,7 +2,7 @@
 // through the ordinary upload, record by record.
 #include "dorvak_admin.h"
 
-#include "operation_guard.h"
+#include "console.h"
 #include "test_users.h"
 #include "user_row.h"
 
@@ -14,70 +14,74 @@
 
 void DORVAK_Admin::add_5000()
 {
-    const OperationGuard guard(this, OperationGuard::Line::open);
-    if (!guard)
-        return;
+    run_operation(OperationGuard::Line::open, [this] {
+        const int users_per_admin = 10;
+        const int visitors_per_user = 50;
+        const int visitors = users_per_admin * visitors_per_user;
 
-    const int users_per_admin = 10;
-    const int visitors_per_user = 50;
-    const int visitors = users_per_admin * visitors_per_user;
+        // Builds, uploads and drops one record. Gives the id under which the
+        // controller keeps it, or nothing once the line is gone.
+        auto write = [this](int categoria, int owner, const char *label) -> std::optional<int> {
+            // Two ids a record: the one its construction takes (an
+            // administrator keeps it as its owner id), and the next.
+            const auto record = std::make_unique<UserRow>();
+            record->id_user = UserRow::id_siguiente++;
+            record->categoria = categoria;
+            if (categoria != UserRow::Admin)
+                record->id_padre = owner;
+            record->nombre = test_user_name(categoria, record->id_user);
+            record->numero = test_user_number(categoria, record->id_user);
+            qDebug() << label << record->nombre << " num " << record->numero;
 
-    // Builds, uploads and drops one record. Gives the id under which the
-    // controller keeps it, or nothing once the line is gone.
-    auto write = [this](int categoria, int owner, const char *label) -> std::optional<int> {
-        // Two ids a record: the one its construction takes (an
-        // administrator keeps it as its owner id), and the next.
-        const auto record = std::make_unique<UserRow>();
-        record->id_user = UserRow::id_siguiente++;
-        record->categoria = categoria;
-        if (categoria != UserRow::Admin)
-            record->id_padre = owner;
-        record->nombre = test_user_name(categoria, record->id_user);
-        record->numero = test_user_number(categoria, record->id_user);
-        qDebug() << label << record->nombre << " num " << record->numero;
+            const int counter = UserRow::id_siguiente;
+            upload_user(record.get());
+            // The confirmation reads the stored record into a scratch record,
+            // which takes an id of its own; the run goes on counting two ids a
+            // record, past the id the controller kept this one under if that is
+            // higher, so that no later record is sent with it.
+            UserRow::id_siguiente = qMax(counter, record->id_user + 1);
+            ++gen_count;
+            // The line is gone, or the user stopped the run: what was written
+            // stays written, nothing more goes out.
+            if (!serial->isOpen() || stopped())
+                return std::nullopt;
+            return record->id_user;
+        };
 
-        const int counter = UserRow::id_siguiente;
-        upload_user(record.get());
-        // The confirmation reads the stored record into a scratch record,
-        // which takes an id of its own; the run goes on counting two ids a
-        // record, past the id the controller kept this one under if that is
-        // higher, so that no later record is sent with it.
-        UserRow::id_siguiente = qMax(counter, record->id_user + 1);
-        ++gen_count;
-        if (!serial->isOpen())
-            return std::nullopt;
-        return record->id_user;
-    };
-
-    auto run = [&] {
-        if (!ask_next_id())
-            return;
-
-        const std::optional<int> admin = write(UserRow::Admin, 0, "Grabando admin ");
-        if (!admin)
-            return;
-        int visitors_written = 0;
-        for (int u = 0; u < users_per_admin; ++u) {
-            const std::optional<int> user = write(UserRow::Usuario, *admin, "Grabando user ");
-            if (!user)
+        auto run = [&] {
+            if (!ask_next_id())
                 return;
-            for (int v = 0; v < visitors_per_user; ++v) {
-                if (!write(UserRow::Visita, *user, "Grabando guest "))
-                    return;
-                // The visitors alone set the pace: the last one makes 100.
-                ++visitors_written;
-                const int percent = visitors_written * 100 / visitors;
-                progress->setValue(percent);
-                progress->setFormat(QStringLiteral("Agregando Usuarios : ")
-                                    + QString::number(percent) + QLatin1Char('%'));
-            }
-        }
-    };
 
-    show_progress = false;
-    gen_count = 0;
-    run();
-    progress->setValue(0);
-    progress->setFormat(QString());
-    show_progress = true;
+            const std::optional<int> admin = write(UserRow::Admin, 0, "Grabando admin ");
+            if (!admin)
+                return;
+            int visitors_written = 0;
+            for (int u = 0; u < users_per_admin; ++u) {
+                const std::optional<int> user = write(UserRow::Usuario, *admin, "Grabando user ");
+                if (!user)
+                    return;
+                for (int v = 0; v < visitors_per_user; ++v) {
+                    if (!write(UserRow::Visita, *user, "Grabando guest "))
+                        return;
+                    // The visitors alone set the pace: the last one makes 100.
+                    ++visitors_written;
+                    const int percent = visitors_written * 100 / visitors;
+                    progress->setValue(percent);
+                    progress->setFormat(QStringLiteral("Agregando Usuarios : ")
+                                        + QString::number(percent) + QLatin1Char('%'));
+                }
+            }
+        };
+
+        show_progress = false;
+        gen_count = 0;
+        run();
+        if (stopped())
+            console->appendPlainText(QStringLiteral("Generador detenido tras ")
+                                     + QString::number(gen_count)
+                                     + QStringLiteral(" registros enviados"));
+        progress->setValue(0);
+        progress->setFormat(QString());
+        show_progress = true;
+    });
 }

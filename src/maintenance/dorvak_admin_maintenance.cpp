@@ -9,11 +9,12 @@
 bool DORVAK_Admin::maintenance(const QString &command, int expected, int timeout_s,
                                const QString &label)
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return false;
-    exchange(command, expected, timeout_s, label);
-    return true;
+    bool ran = false;
+    run_operation([&] {
+        ran = true;
+        exchange(command, expected, timeout_s, label);
+    });
+    return ran;
 }
 
 void DORVAK_Admin::printDB()

@@ -138,22 +138,21 @@ void DORVAK_Admin::build_config_page()
 
 void DORVAK_Admin::get_param()
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return;
-    // Status lines mixed into the answer do not count towards the sixteen.
-    exchange(QStringLiteral("GET_PARS"), 16, 1, QStringLiteral("Obteniendo Parametros"),
-             QStringLiteral("## "));
-    // On a closed port resps holds an earlier exchange's lines, and user
-    // lines start with "## " as well: they would be taken for parameters.
-    if (!sent)
-        return;
-    // Fields whose line did not come keep what they showed; a number that
-    // comes twice takes the later value.
-    for (const QString &line : std::as_const(resps)) {
-        if (const auto p = read_param_line(line))
-            apply_param(p->numero, p->valor);
-    }
+    run_operation([this] {
+        // Status lines mixed into the answer do not count towards the sixteen.
+        exchange(QStringLiteral("GET_PARS"), 16, 1, QStringLiteral("Obteniendo Parametros"),
+                 QStringLiteral("## "));
+        // On a closed port resps holds an earlier exchange's lines, and user
+        // lines start with "## " as well: they would be taken for parameters.
+        if (!sent)
+            return;
+        // Fields whose line did not come keep what they showed; a number that
+        // comes twice takes the later value.
+        for (const QString &line : std::as_const(resps)) {
+            if (const auto p = read_param_line(line))
+                apply_param(p->numero, p->valor);
+        }
+    });
 }
 
 void DORVAK_Admin::apply_param(int numero, const QString &valor)
@@ -245,16 +244,15 @@ ParamForm DORVAK_Admin::param_values() const
 
 void DORVAK_Admin::send_params()
 {
-    const OperationGuard guard(this, OperationGuard::Line::open);
-    if (!guard)
-        return;
-    const int count = send_par_lines(param_values()).size();
-    for (int i = 0; i < count; ++i) {
-        // The form stays editable while the lines go out; each line takes
-        // its field as it is when the line is sent. The answers are only
-        // shown in the console.
-        exchange(send_par_lines(param_values()).at(i), 1, 1, QString());
-        if (!sent)
-            break; // the line was lost on the way and the user already told so
-    }
+    run_operation(OperationGuard::Line::open, [this] {
+        const int count = send_par_lines(param_values()).size();
+        for (int i = 0; i < count; ++i) {
+            // The form stays editable while the lines go out; each line takes
+            // its field as it is when the line is sent. The answers are only
+            // shown in the console.
+            exchange(send_par_lines(param_values()).at(i), 1, 1, QString());
+            if (!sent)
+                break; // the line was lost on the way and the user already told so
+        }
+    });
 }

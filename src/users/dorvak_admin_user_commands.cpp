@@ -82,27 +82,26 @@ void DORVAK_Admin::edit()
 
 void DORVAK_Admin::nuevo()
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return;
-    UserRow *owner = selected_or_refuse(user_tree, this);
-    if (!owner)
-        return;
-    if (owner != root && owner->categoria == UserRow::Visita) {
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QStringLiteral("Una Visita no puede tener usuarios usuarios"));
-        return;
-    }
-    if (serial->isOpen())
-        ask_next_id();
-    auto *record = new UserRow(owner);
-    record->pending = true;
-    record->id_padre = owner->id_user;
-    user_tree->setCurrentItem(record);
-    user_tree->scrollToItem(record);
-    user_panel->setUser(record);
-    user_panel->setMode(false);
-    reset_edit_buttons(true);
+    run_operation([this] {
+        UserRow *owner = selected_or_refuse(user_tree, this);
+        if (!owner)
+            return;
+        if (owner != root && owner->categoria == UserRow::Visita) {
+            QMessageBox::critical(this, QStringLiteral("Error"),
+                                  QStringLiteral("Una Visita no puede tener usuarios usuarios"));
+            return;
+        }
+        if (serial->isOpen())
+            ask_next_id();
+        auto *record = new UserRow(owner);
+        record->pending = true;
+        record->id_padre = owner->id_user;
+        user_tree->setCurrentItem(record);
+        user_tree->scrollToItem(record);
+        user_panel->setUser(record);
+        user_panel->setMode(false);
+        reset_edit_buttons(true);
+    });
 }
 
 bool DORVAK_Admin::ask_next_id()
@@ -116,52 +115,50 @@ bool DORVAK_Admin::ask_next_id()
 
 void DORVAK_Admin::borrar()
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return;
-    UserRow *record = selected_record_not_root(user_tree, this);
-    if (!record)
-        return;
-    // The controller is told first; the tree follows whatever it answered.
-    exchange(delete_command(record->numero), 0, 0, QString());
+    run_operation([this] {
+        UserRow *record = selected_record_not_root(user_tree, this);
+        if (!record)
+            return;
+        // The controller is told first; the tree follows whatever it answered.
+        exchange(delete_command(record->numero), 0, 0, QString());
 
-    // The list must not keep pointers to the records that go.
-    QSet<UserRow *> doomed;
-    QList<QTreeWidgetItem *> walk{record};
-    while (!walk.isEmpty()) {
-        QTreeWidgetItem *item = walk.takeLast();
-        doomed.insert(static_cast<UserRow *>(item));
-        for (int i = 0; i < item->childCount(); ++i)
-            walk.append(item->child(i));
-    }
-    users.erase(
-        std::remove_if(users.begin(), users.end(), [&](UserRow *u) { return doomed.contains(u); }),
-        users.end());
+        // The list must not keep pointers to the records that go.
+        QSet<UserRow *> doomed;
+        QList<QTreeWidgetItem *> walk{record};
+        while (!walk.isEmpty()) {
+            QTreeWidgetItem *item = walk.takeLast();
+            doomed.insert(static_cast<UserRow *>(item));
+            for (int i = 0; i < item->childCount(); ++i)
+                walk.append(item->child(i));
+        }
+        users.erase(std::remove_if(users.begin(), users.end(),
+                                   [&](UserRow *u) { return doomed.contains(u); }),
+                    users.end());
 
-    delete_subtree(record);
-    user_panel->setMode(true);
-    if (UserRow *now = selected_record(user_tree))
-        user_panel->setUser(now);
+        delete_subtree(record);
+        user_panel->setMode(true);
+        if (UserRow *now = selected_record(user_tree))
+            user_panel->setUser(now);
+    });
 }
 
 void DORVAK_Admin::save()
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return;
-    UserRow *record = selected_record_not_root(user_tree, this);
-    if (!record)
-        return;
-    if (!user_panel->save(record))
-        return;
-    record->pending = true;
-    record->show_columns();
-    if (record->categoria == UserRow::Admin)
-        record->id_padre = record->id_user;
-    reset_edit_buttons(false);
-    // With the port closed the record waits, pending, for "Sincronizar".
-    if (serial->isOpen())
-        upload_user(record);
+    run_operation([this] {
+        UserRow *record = selected_record_not_root(user_tree, this);
+        if (!record)
+            return;
+        if (!user_panel->save(record))
+            return;
+        record->pending = true;
+        record->show_columns();
+        if (record->categoria == UserRow::Admin)
+            record->id_padre = record->id_user;
+        reset_edit_buttons(false);
+        // With the port closed the record waits, pending, for "Sincronizar".
+        if (serial->isOpen())
+            upload_user(record);
+    });
 }
 
 void DORVAK_Admin::upload_user(UserRow *u)
@@ -213,13 +210,12 @@ void DORVAK_Admin::upload_user(UserRow *u)
 
 void DORVAK_Admin::sync_users()
 {
-    const OperationGuard guard(this, OperationGuard::Line::open);
-    if (!guard)
-        return;
-    for (int i = 0; i < root->childCount(); ++i) {
-        if (!sync_branch(static_cast<UserRow *>(root->child(i))))
-            return;
-    }
+    run_operation(OperationGuard::Line::open, [this] {
+        for (int i = 0; i < root->childCount(); ++i) {
+            if (!sync_branch(static_cast<UserRow *>(root->child(i))))
+                return;
+        }
+    });
 }
 
 bool DORVAK_Admin::sync_branch(UserRow *r)

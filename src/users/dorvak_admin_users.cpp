@@ -59,45 +59,41 @@ void DORVAK_Admin::install_root(const QString &caption)
 
 void DORVAK_Admin::getUsers()
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return;
-    exchange(QStringLiteral("TOT_USERS"), 1, 2, QString());
-    // On a closed port resps still holds an earlier exchange's lines; the
-    // tree must not be replaced on their word.
-    if (!sent)
-        return;
-    if (resps.size() == 1) {
-        // The line may have gone while the count was awaited; the tree is
-        // kept rather than swapped for one that cannot be filled.
-        if (!serial->isOpen())
-            return;
-        install_root(QStringLiteral("Raíz"));
-        const int total = read_decimal(resps.first());
-        qDebug() << "Usuarios registrados : " << total;
-        exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"),
-                 QStringLiteral("##"));
+    run_operation([this] {
+        exchange(QStringLiteral("TOT_USERS"), 1, 2, QString());
+        // On a closed port resps still holds an earlier exchange's lines; the
+        // tree must not be replaced on their word.
         if (!sent)
             return;
-        QStringList lines;
-        lines.reserve(resps.size());
-        for (int i = 0; i < resps.size(); ++i) {
-            qDebug() << "Usuario " << i << " - " << resps.at(i);
-            lines << resps.at(i);
+        if (resps.size() == 1) {
+            // The line may have gone while the count was awaited; the tree is
+            // kept rather than swapped for one that cannot be filled.
+            if (!serial->isOpen())
+                return;
+            install_root(QStringLiteral("Raíz"));
+            const int total = read_decimal(resps.first());
+            qDebug() << "Usuarios registrados : " << total;
+            exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"),
+                     QStringLiteral("##"));
+            if (!sent)
+                return;
+            QStringList lines;
+            lines.reserve(resps.size());
+            for (int i = 0; i < resps.size(); ++i) {
+                qDebug() << "Usuario " << i << " - " << resps.at(i);
+                lines << resps.at(i);
+            }
+            load_user_lines(lines);
+        } else {
+            for (const QString &line : qAsConst(resps))
+                qDebug() << line;
         }
-        load_user_lines(lines);
-    } else {
-        for (const QString &line : qAsConst(resps))
-            qDebug() << line;
-    }
+    });
 }
 
 void DORVAK_Admin::limpia_usuarios()
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return;
-    install_root(QStringLiteral("Raiz"));
+    run_operation([this] { install_root(QStringLiteral("Raiz")); });
 }
 
 void DORVAK_Admin::load_user_lines(QStringList lines)

@@ -12,12 +12,11 @@
 
 void DORVAK_Admin::export_users()
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return;
-    const QString name = choose_csv_to_save(this);
-    if (!name.isEmpty())
-        export_users_to(name);
+    run_operation([this] {
+        const QString name = choose_csv_to_save(this);
+        if (!name.isEmpty())
+            export_users_to(name);
+    });
 }
 
 void DORVAK_Admin::export_users_to(const QString &name)
@@ -47,12 +46,11 @@ void DORVAK_Admin::write_user_branch(QTextStream &out, UserRow *record)
 
 void DORVAK_Admin::import_users()
 {
-    const OperationGuard guard(this);
-    if (!guard)
-        return;
-    const QString name = choose_csv_to_open(this);
-    if (!name.isEmpty())
-        import_users_from(name);
+    run_operation([this] {
+        const QString name = choose_csv_to_open(this);
+        if (!name.isEmpty())
+            import_users_from(name);
+    });
 }
 
 void DORVAK_Admin::import_users_from(const QString &name)
