@@ -29,9 +29,11 @@ void ModalAnswerer::poll()
         return;
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         log << Seen{QStringLiteral("box"), box->windowTitle(), box->text()};
-        const auto buttons = box->buttons();
-        if (!buttons.isEmpty())
-            buttons.first()->click();
+        QAbstractButton *chosen = buttons.isEmpty() ? nullptr : box->button(buttons.takeFirst());
+        if (!chosen && !box->buttons().isEmpty())
+            chosen = box->buttons().first();
+        if (chosen)
+            chosen->click();
         else
             box->reject();
     } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {

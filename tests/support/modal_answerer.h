@@ -1,6 +1,7 @@
 #ifndef MODAL_ANSWERER_H
 #define MODAL_ANSWERER_H
 
+#include <QMessageBox>
 #include <QObject>
 #include <QStringList>
 
@@ -8,7 +9,8 @@ class QTimer;
 
 // Closes the modal message boxes and file dialogs that the tool opens and
 // records what they said. File dialogs take the queued answers in order (an
-// empty answer cancels); without one they are cancelled.
+// empty answer cancels); without one they are cancelled. Message boxes take
+// the queued buttons in order; without one their first button is pressed.
 class ModalAnswerer : public QObject
 {
     Q_OBJECT
@@ -24,6 +26,7 @@ public:
     explicit ModalAnswerer(QObject *parent = nullptr);
 
     void queue_file(const QString &path) { files << path; }
+    void queue_button(QMessageBox::StandardButton button) { buttons << button; }
     const QList<Seen> &seen() const { return log; }
     QStringList texts() const;
     int count(const QString &text) const { return texts().count(text); }
@@ -34,6 +37,7 @@ private:
 
     QTimer *timer = nullptr;
     QStringList files;
+    QList<QMessageBox::StandardButton> buttons;
     QList<Seen> log;
 };
 
