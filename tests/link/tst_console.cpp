@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 
 class TstConsole : public QObject
 {
@@ -62,12 +63,16 @@ void TstConsole::shown_text_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("selected");    // the user has selected the first line
+    QTest::addColumn<bool>("scrolled_up"); // the user reads an earlier answer
 
     // clang-format off
-    QTest::newRow("line") << QByteArray("## OK\n") << "## OK\n";
-    QTest::newRow("crlf") << QByteArray("OK\r\n") << "OK\n";
-    QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << "AB";
-    QTest::newRow("utf-8") << QByteArray("Configuraci\xc3\xb3n\n") << QString::fromUtf8("Configuración\n");
+    QTest::newRow("line") << QByteArray("## OK\n") << "## OK\n" << false << false;
+    QTest::newRow("crlf") << QByteArray("OK\r\n") << "OK\n" << false << false;
+    QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << "AB" << false << false;
+    QTest::newRow("utf-8") << QByteArray("Configuraci\xc3\xb3n\n") << QString::fromUtf8("Configuración\n") << false << false;
+    QTest::newRow("selection kept") << QByteArray("NEW\n") << "NEW\n" << true << false;
+    QTest::newRow("view scrolled up kept") << QByteArray("NEW\n") << "NEW\n" << false << true;
     // clang-format on
 }
 
@@ -75,16 +80,31 @@ void TstConsole::shown_text()
 {
     QFETCH(QByteArray, data);
     QFETCH(QString, shown);
+    QFETCH(bool, selected);
+    QFETCH(bool, scrolled_up);
 
     Console console;
     console.resize(300, 100);
+    console.putData("first line\n");
     for (int i = 0; i < 50; ++i)
         console.putData("filler\n");
+    QScrollBar *bar = console.verticalScrollBar();
+    if (selected) {
+        QTextCursor cursor(console.document());
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        console.setTextCursor(cursor);
+        bar->setValue(bar->maximum());
+    }
+    if (scrolled_up)
+        bar->setValue(2);
     const QString before = console.toPlainText();
     console.putData(data);
+    // Received text goes to the end, whatever the user has selected.
     QCOMPARE(console.toPlainText().mid(before.size()), shown);
-    // The view follows the end of the text.
-    QCOMPARE(console.verticalScrollBar()->value(), console.verticalScrollBar()->maximum());
+    QCOMPARE(console.textCursor().selectedText(),
+             selected ? QStringLiteral("first line") : QString());
+    // The view follows the end unless the user scrolled away from it.
+    QCOMPARE(bar->value(), scrolled_up ? 2 : bar->maximum());
 }
 
 QTEST_MAIN(TstConsole)

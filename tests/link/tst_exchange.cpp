@@ -21,6 +21,8 @@ private slots:
     void progress_data();
     void progress();
     void closed_port();
+    void stray_lines_data();
+    void stray_lines();
     void paced_answer_is_not_cut_data();
     void paced_answer_is_not_cut();
 
@@ -146,6 +148,63 @@ void TstExchange::closed_port()
     QCOMPARE(answerer.seen().first().text, QStringLiteral("El puerto está cerrado"));
     auto *console = w.findChild<Console *>(QStringLiteral("console"));
     QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS")));
+}
+
+void TstExchange::stray_lines_data()
+{
+    QTest::addColumn<QByteArray>("before"); // unasked, just before the command
+    QTest::addColumn<QByteArray>("first");  // the answer to FIRST, of which 2 lines are awaited
+    QTest::addColumn<QByteArray>("late");   // arrives just after SECOND's answer "7"
+
+    QByteArray listing;
+    for (int i = 0; i < 60; ++i)
+        listing += "## " + QByteArray::number(i) + ",2,\"Casa\",+56912345678,1,0,0,0,0,24,127\n";
+    // clang-format off
+    QTest::newRow("leftover of a longer answer") << QByteArray() << listing << QByteArray();
+    QTest::newRow("unasked line before the command") << QByteArray("RING\n") << QByteArray() << QByteArray();
+    QTest::newRow("half line left over") << QByteArray("## 1,2,\"Ca") << QByteArray() << QByteArray();
+    QTest::newRow("late line after the answer") << QByteArray() << QByteArray() << QByteArray("DBG late\n");
+    // clang-format on
+}
+
+void TstExchange::stray_lines()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, late);
+    // At the real line rate an answer longer than awaited is still arriving
+    // when the next command is due: its lines must not be taken for the
+    // next command's answer, and none of them may vanish from the console.
+    FakeController fake;
+    fake.set_pace(11520);
+    fake.on("FIRST", first);
+    fake.on("SECOND", "7\n");
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        if (!late.isEmpty() && fake.count("SECOND") == 1) {
+            watch.stop();
+            QTimer::singleShot(30, [&] { fake.send(late); });
+        }
+    });
+    watch.start(1);
+    DORVAK_Admin w;
+    connect_to(w, fake);
+    auto *console = w.findChild<Console *>(QStringLiteral("console"));
+    if (!first.isEmpty())
+        QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()));
+    if (!before.isEmpty()) {
+        fake.send(before);
+        QTest::qWait(20);
+    }
+    QVERIFY(w.exchange(QStringLiteral("SECOND"), 1, 1, QString()));
+    QCOMPARE(TestProbe(w).resps(), QStringList{"7\n"});
+    // Everything is shown, in the order it arrived, and the second command
+    // went out only after the first answer had ended.
+    const QString text = console->toPlainText();
+    const int sent_at = text.indexOf(QStringLiteral("--> SECOND"));
+    QVERIFY(text.indexOf(QString::fromLatin1(before + first)) <= sent_at);
+    QVERIFY(text.indexOf(QLatin1String("7\n" + late), sent_at) > sent_at);
+    QCOMPARE(fake.received(), first.isEmpty() ? QByteArray("SECOND\n") : "FIRST\nSECOND\n");
 }
 
 void TstExchange::paced_answer_is_not_cut_data()

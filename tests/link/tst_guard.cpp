@@ -5,6 +5,9 @@
 #include "modal_answerer.h"
 #include "probe.h"
 
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -17,6 +20,19 @@ private slots:
     void second_operation_refused_data();
     void second_operation_refused();
     void disconnect_stays_available();
+    void stop_data();
+    void stop();
+    void close_while_running_data();
+    void close_while_running();
+    void deleted_while_waiting_data();
+    void deleted_while_waiting();
+
+private:
+    static void connect_to(DORVAK_Admin &w, const FakeController &fake)
+    {
+        w.choose_port(fake.port());
+        w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
+    }
 };
 
 void TstGuard::second_operation_refused_data()
@@ -72,6 +88,118 @@ void TstGuard::disconnect_stays_available()
     w.findChild<QPushButton *>(QStringLiteral("print_db_btn"))->click();
     QVERIFY(!TestProbe(w).serial()->isOpen());
     QVERIFY(w.findChild<QWidget *>(QStringLiteral("maint_ops"))->isEnabled());
+}
+
+void TstGuard::stop_data()
+{
+    QTest::addColumn<bool>("escape");
+    // clang-format off
+    QTest::newRow("Detener") << false;
+    QTest::newRow("Escape") << true;
+    // clang-format on
+}
+
+void TstGuard::stop()
+{
+    QFETCH(bool, escape);
+    // A controller that never answers: the exchange would wait out its ten
+    // seconds. Stopping ends it at once and gives the window back.
+    FakeController fake;
+    DORVAK_Admin w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    connect_to(w, fake);
+    QMetaObject::invokeMethod(&w, "show_debug");
+    auto *stop = w.findChild<QPushButton *>(QStringLiteral("stop_btn"));
+    QVERIFY(!stop->isEnabled());
+    QTimer::singleShot(300, [&] {
+        QVERIFY(stop->isEnabled());
+        if (escape)
+            QTest::keyClick(&w, Qt::Key_Escape);
+        else
+            stop->click();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    w.findChild<QPushButton *>(QStringLiteral("add_500_btn"))->click();
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!stop->isEnabled());
+    QVERIFY(!TestProbe(w).operation_running());
+    QVERIFY(w.findChild<QWidget *>(QStringLiteral("debug_ops"))->isEnabled());
+    QVERIFY(w.findChild<Console *>(QStringLiteral("console"))
+                ->toPlainText()
+                .endsWith(QStringLiteral("*** Operación detenida ***")));
+    QVERIFY(TestProbe(w).serial()->isOpen());
+}
+
+void TstGuard::close_while_running_data()
+{
+    QTest::addColumn<bool>("yes");
+    // clang-format off
+    QTest::newRow("stop and leave") << true;
+    QTest::newRow("keep running") << false;
+    // clang-format on
+}
+
+void TstGuard::close_while_running()
+{
+    QFETCH(bool, yes);
+    FakeController fake;
+    fake.on("CREATE500U", "OK\n", 1500);
+    ModalAnswerer answerer;
+    answerer.queue_button(yes ? QMessageBox::Yes : QMessageBox::No);
+    QPointer<DORVAK_Admin> w = new DORVAK_Admin;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->show();
+    connect_to(*w, fake);
+    QMetaObject::invokeMethod(w, "show_debug");
+    QTimer::singleShot(300, w, [&] { w->QWidget::close(); });
+    w->findChild<QPushButton *>(QStringLiteral("add_500_btn"))->click();
+    QCOMPARE(answerer.texts(),
+             QStringList{QStringLiteral("Hay una operación en curso. ¿Detenerla y salir?")});
+    if (yes) {
+        // Stopped before its answer came, then closed and deleted.
+        QTRY_VERIFY(w.isNull());
+        QCOMPARE(fake.received(), QByteArray("CREATE500U\n"));
+    } else {
+        // The answer was awaited to the end; the window stays.
+        QVERIFY(!w.isNull());
+        QCOMPARE(TestProbe(*w).resps(), QStringList{"OK\n"});
+        QVERIFY(w->isVisible());
+        delete w;
+    }
+}
+
+void TstGuard::deleted_while_waiting_data()
+{
+    QTest::addColumn<bool>("later");
+    // clang-format off
+    QTest::newRow("delete") << false;
+    QTest::newRow("deleteLater") << true;
+    // clang-format on
+}
+
+void TstGuard::deleted_while_waiting()
+{
+    QFETCH(bool, later);
+    // Deleting the window while an operation waits for the controller must
+    // not touch freed memory (the sanitizer build tells), and must not leave
+    // the operation writing to the controller.
+    FakeController fake;
+    fake.on("NEXT", "5\n");
+    QPointer<DORVAK_Admin> w = new DORVAK_Admin;
+    connect_to(*w, fake);
+    QTimer::singleShot(300, [&] {
+        if (later)
+            w->deleteLater();
+        else
+            delete w;
+    });
+    QMetaObject::invokeMethod(w, "add_5000");
+    QTRY_VERIFY(w.isNull());
+    const int lines = fake.lines().size();
+    QTest::qWait(300);
+    QCOMPARE(fake.lines().size(), lines);
 }
 
 QTEST_MAIN(TstGuard)

@@ -47,6 +47,9 @@ void TstSerial::open_and_close()
     QVERIFY(w.findChild<Console *>(QStringLiteral("console"))->isEnabled());
     QVERIFY(!button(w, "connect_btn")->isEnabled());
     QVERIFY(log.has(QStringLiteral("Conectado :)")));
+    // A second connect (the slot run again) keeps the line open.
+    QVERIFY(TestProbe(w).invoke("open"));
+    QVERIFY(port->isOpen());
 
     button(w, "disconnect_btn")->click();
     QVERIFY(!port->isOpen());

@@ -1,8 +1,13 @@
 // The bulk test-user generator on the wire: ids, names, numbers and owners
 // as sent, a closed port, and a line that goes away in the middle of a run.
+#include "console.h"
 #include "fake_controller.h"
 #include "modal_answerer.h"
 #include "probe.h"
+#include "sim_process.h"
+
+#include <QProgressBar>
+#include <QPushButton>
 
 #include <QTest>
 #include <QTimer>
@@ -65,6 +70,38 @@ private slots:
         QCOMPARE(answerer.count(QStringLiteral("El puerto está cerrado")), int(sent.isEmpty()));
         QCOMPARE(probe.gen_count(), sent.size());
         QVERIFY(probe.show_progress());
+    }
+
+    void stopped_between_records()
+    {
+        // At the real line rate against the simulator: "Detener" ends the
+        // run between two records and nothing more goes out.
+        SimProcess sim({"--baud", "115200"});
+        QVERIFY(sim.ok());
+        DORVAK_Admin w;
+        TestProbe probe(w);
+        w.choose_port(sim.port());
+        QVERIFY(probe.invoke("open"));
+        auto *console = w.findChild<Console *>(QStringLiteral("console"));
+        int sent_at_stop = -1;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (probe.gen_count() >= 5) {
+                watch.stop();
+                sent_at_stop = console->toPlainText().count(QStringLiteral("--> "));
+                w.findChild<QPushButton *>(QStringLiteral("stop_btn"))->click();
+            }
+        });
+        watch.start(1);
+        QVERIFY(probe.invoke("add_5000"));
+        QVERIFY(sent_at_stop > 0);
+        QTest::qWait(300);
+        QCOMPARE(console->toPlainText().count(QStringLiteral("--> ")), sent_at_stop);
+        QVERIFY(console->toPlainText().contains(QStringLiteral("Generador detenido tras ")
+                                                + QString::number(probe.gen_count())));
+        QVERIFY(probe.gen_count() < 10);
+        QVERIFY(probe.show_progress());
+        QCOMPARE(w.findChild<QProgressBar *>(QStringLiteral("progress"))->value(), 0);
     }
 };
 
