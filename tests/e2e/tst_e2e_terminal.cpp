@@ -21,6 +21,7 @@ private slots:
     void disconnect_and_reconnect();
     void same_answers_as_another_program_data();
     void same_answers_as_another_program();
+    void longer_answer_does_not_leak_into_next();
 
 private:
     static void connect_to(DORVAK_Admin &w, const QString &port)
@@ -55,7 +56,7 @@ void TstE2eTerminal::maintenance_commands()
     QFETCH(QString, button);
     QFETCH(QString, command);
 
-    SimProcess sim;
+    SimProcess sim({"--baud", "115200"});
     QVERIFY(sim.ok());
     ModalAnswerer answerer;
     DORVAK_Admin w;
@@ -132,7 +133,7 @@ void TstE2eTerminal::same_answers_as_another_program()
 {
     QFETCH(QString, command);
     QFETCH(int, expected);
-    SimProcess sim({QStringLiteral("--crlf")});
+    SimProcess sim({"--crlf", "--baud", "115200"});
     QVERIFY(sim.ok());
     // Another program on the same line first, then the tool.
     const QStringList direct = sim.query(command);
@@ -147,6 +148,26 @@ void TstE2eTerminal::same_answers_as_another_program()
         through_tool << line.chopped(2);
     }
     QCOMPARE(through_tool, direct);
+}
+
+void TstE2eTerminal::longer_answer_does_not_leak_into_next()
+{
+    // At the line's real rate, "Print DB" awaits 52 lines of an answer of
+    // about a thousand; the rest is still arriving when "Obtener" is
+    // pressed. The download must get the whole list all the same.
+    SimProcess sim({"--users", "1000", "--baud", "115200"});
+    QVERIFY(sim.ok());
+    ModalAnswerer answerer;
+    DORVAK_Admin w;
+    TestProbe probe(w);
+    connect_to(w, sim.port());
+    QVERIFY(probe.invoke("getUsers"));
+    QCOMPARE(probe.users().size(), 1000);
+    QVERIFY(probe.invoke("printDB"));
+    QTest::qWait(300);
+    QVERIFY(probe.invoke("getUsers"));
+    QCOMPARE(probe.users().size(), 1000);
+    QVERIFY(answerer.seen().isEmpty());
 }
 
 QTEST_MAIN(TstE2eTerminal)
