@@ -17,5 +17,6 @@ int main(int argc, char *argv[])
     bench_users(out);
     bench_log(out);
     bench_csv(out);
+    bench_stall(out);
     return 0;
 }

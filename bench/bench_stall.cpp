@@ -1,0 +1,49 @@
+// How long the window's event loop can go without a turn while "Sincronizar"
+// uploads 100 records to the simulator at the line's real rate: a timer that
+// should tick every 5 ms records the longest gap between two ticks.
+#include "bench.h"
+
+#include "probe.h"
+#include "sim_process.h"
+#include "user_row.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+void bench_stall(QTextStream &out)
+{
+    SimProcess sim({"--users", "100", "--baud", "115200"});
+    if (!sim.ok()) {
+        out << "sync stall: simulator did not start\n";
+        return;
+    }
+    DORVAK_Admin w;
+    TestProbe probe(w);
+    w.show();
+    w.choose_port(sim.port());
+    probe.invoke("open");
+    probe.invoke("getUsers");
+    for (UserRow *record : probe.users())
+        record->pending = true;
+    const int records = probe.users().size();
+
+    QElapsedTimer since_tick;
+    qint64 longest = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (since_tick.isValid())
+            longest = qMax(longest, since_tick.elapsed());
+        since_tick.start();
+    });
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.start(5);
+    const qint64 ms = timed(out, "sync of the records", [&] { probe.invoke("sync_users"); });
+    ticker.stop();
+    int still_pending = 0;
+    for (UserRow *record : probe.users())
+        still_pending += record->pending ? 1 : 0;
+    out << "sync: " << records << " records, " << still_pending << " left pending, "
+        << ms / qMax(1, records) << " ms a record\n";
+    out << "sync: longest event-loop stall: " << longest << " ms\n";
+    out.flush();
+}
