@@ -3,6 +3,7 @@
 // and for checking the screens by eye. Run through scripts/screenshots.sh.
 #include "probe.h"
 #include "sim_process.h"
+#include "user_row.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -53,6 +55,16 @@ int main(int argc, char *argv[])
     click(w, "console_btn");
     click(w, "get_users_btn");
     shoot(dir, "03-users");
+
+    // A synchronisation of every record, caught half-way with "Detener"
+    // ready, then stopped.
+    for (UserRow *record : TestProbe(w).users())
+        record->pending = true;
+    QTimer::singleShot(1500, [&] {
+        shoot(dir, "06-sync-detener");
+        click(w, "stop_btn");
+    });
+    click(w, "sync_btn");
 
     auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabs"));
     tabs->setCurrentIndex(1);
