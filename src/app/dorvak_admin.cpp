@@ -12,13 +12,17 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSerialPortInfo>
+#include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -94,6 +98,10 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     splitter->addWidget(console_panel);
     setCentralWidget(splitter);
     console_panel->hide();
+    status_bar = named(new QStatusBar, "status_bar");
+    status_port = named(new QLabel(QStringLiteral("Desconectado")), "status_port");
+    status_bar->addPermanentWidget(status_port);
+    setStatusBar(status_bar);
     adjustSize();
     setMinimumHeight(800);
     setMinimumWidth(1000);
@@ -102,9 +110,22 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
         named(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), "debug_shortcut");
     debug_shortcut->setContext(Qt::WindowShortcut);
     connect(debug_shortcut, &QShortcut::activated, this, &DORVAK_Admin::show_debug);
-    auto *stop_shortcut = named(new QShortcut(QKeySequence(Qt::Key_Escape), this), "stop_shortcut");
-    stop_shortcut->setContext(Qt::WindowShortcut);
-    connect(stop_shortcut, &QShortcut::activated, this, &DORVAK_Admin::detener);
+    auto *escape_shortcut =
+        named(new QShortcut(QKeySequence(Qt::Key_Escape), this), "escape_shortcut");
+    connect(escape_shortcut, &QShortcut::activated, this, &DORVAK_Admin::escape_pressed);
+    auto *read_shortcut = named(new QShortcut(QKeySequence(Qt::Key_F5), this), "read_shortcut");
+    connect(read_shortcut, &QShortcut::activated, this, &DORVAK_Admin::read_current_tab);
+    auto *save_shortcut =
+        named(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this), "save_shortcut");
+    connect(save_shortcut, &QShortcut::activated, this, &DORVAK_Admin::save_shortcut);
+    // Only on the tree: Delete in a text field edits the text.
+    auto *delete_shortcut =
+        named(new QShortcut(QKeySequence(Qt::Key_Delete), user_tree), "delete_shortcut");
+    delete_shortcut->setContext(Qt::WidgetShortcut);
+    connect(delete_shortcut, &QShortcut::activated, this, &DORVAK_Admin::borrar);
+
+    update_title();
+    restore_settings();
 }
 
 DORVAK_Admin::~DORVAK_Admin()
@@ -141,9 +162,9 @@ void DORVAK_Admin::build_frame()
     conn_layout->addWidget(port_combo);
 
     connect_btn = make_icon_button(":/images/connect.png", "connect_btn");
-    connect_btn->setToolTip(QStringLiteral("Conectar"));
+    connect_btn->setToolTip(QStringLiteral("Abrir el puerto elegido (115200 8N1)"));
     disconnect_btn = make_icon_button(":/images/disconnect.png", "disconnect_btn");
-    disconnect_btn->setToolTip(QStringLiteral("Desconectar"));
+    disconnect_btn->setToolTip(QStringLiteral("Cerrar el puerto"));
     conn_layout->addWidget(connect_btn);
     conn_layout->addWidget(disconnect_btn);
     connect_btn->setEnabled(true);
@@ -152,7 +173,7 @@ void DORVAK_Admin::build_frame()
     maint_row = named(new QHBoxLayout, "maint_row");
     debug_row = named(new QHBoxLayout, "debug_row");
     clear_btn = make_icon_button(":/images/clear.png", "clear_btn");
-    clear_btn->setToolTip(QStringLiteral("Limpiar consola"));
+    clear_btn->setToolTip(QStringLiteral("Limpiar la consola"));
     maint_row->addWidget(clear_btn);
 
     print_db_btn = make_button(QStringLiteral("Print DB"), "print_db_btn");
@@ -166,6 +187,20 @@ void DORVAK_Admin::build_frame()
     add_5000_btn = make_button(QStringLiteral("Add 500 u x 1"), "add_5000_btn");
     add_500_logs_btn = make_button(QStringLiteral("Add 500 logs"), "add_500_logs_btn");
     make_5000_btn = make_button(QStringLiteral("Make 5000"), "make_5000_btn");
+    print_db_btn->setToolTip(
+        QStringLiteral("Mostrar en la consola la base de datos del controlador"));
+    reset_btn->setToolTip(QStringLiteral("Reiniciar el controlador (pregunta antes)"));
+    print_fat_btn->setToolTip(QStringLiteral("Mostrar en la consola la tabla de archivos"));
+    default_db_btn->setToolTip(
+        QStringLiteral("Restaurar la base de datos de fábrica del controlador (pregunta antes)"));
+    silent_btn->setToolTip(QStringLiteral("Apagar los mensajes de depuración del controlador"));
+    verbose_btn->setToolTip(QStringLiteral("Encender los mensajes de depuración del controlador"));
+    test_btn->setToolTip(QStringLiteral("Ejecutar la prueba interna del controlador"));
+    add_500_btn->setToolTip(QStringLiteral("El controlador crea 500 usuarios de prueba"));
+    add_5000_btn->setToolTip(
+        QStringLiteral("Grabar 511 usuarios de prueba: 1 administrador, 10 usuarios, 500 visitas"));
+    add_500_logs_btn->setToolTip(QStringLiteral("El controlador agrega 500 eventos de prueba"));
+    make_5000_btn->setToolTip(QStringLiteral("Enviar al controlador la orden STUM 5000"));
     maint_ops = make_ops_row("maint_ops", {print_db_btn, reset_btn, print_fat_btn, default_db_btn});
     debug_ops = make_ops_row("debug_ops",
                              {silent_btn, verbose_btn, test_btn, add_500_btn, add_5000_btn,
@@ -176,6 +211,7 @@ void DORVAK_Admin::build_frame()
     progress = named(new QProgressBar, "progress");
     progress->setRange(0, 100);
     progress->reset();
+    progress->setTextVisible(true);
     conn_layout->addWidget(progress);
     stop_btn = make_button(QStringLiteral("Detener"), "stop_btn");
     stop_btn->setToolTip(QStringLiteral("Detener la operación en curso (Esc)"));
@@ -215,11 +251,26 @@ void DORVAK_Admin::build_users_page()
     import_users_btn = make_button(QStringLiteral("Importar"), "import_users_btn");
     limpia_usuarios_btn = make_button(QStringLiteral("Borrar Todos"), "limpia_usuarios_btn");
     sync_btn = make_button(QStringLiteral("Sincronizar"), "sync_btn");
+    get_users_btn->setToolTip(
+        QStringLiteral("Descargar los usuarios del controlador (F5); reemplaza la lista"));
+    nuevo_btn->setToolTip(QStringLiteral("Crear un registro bajo el elemento seleccionado"));
+    borrar_btn->setToolTip(
+        QStringLiteral("Borrar del controlador el registro seleccionado y lo que posee (Supr)"));
+    edit_btn->setToolTip(QStringLiteral("Editar el registro seleccionado"));
+    save_btn->setToolTip(
+        QStringLiteral("Grabar el registro en edición en el controlador (Ctrl+S)"));
+    cancel_btn->setToolTip(QStringLiteral("Descartar lo escrito (Esc)"));
+    export_users_btn->setToolTip(QStringLiteral("Guardar la lista de usuarios en un archivo CSV"));
+    import_users_btn->setToolTip(QStringLiteral("Leer usuarios de un archivo CSV"));
+    limpia_usuarios_btn->setToolTip(
+        QStringLiteral("Vaciar la lista de la ventana; el controlador conserva sus usuarios"));
+    sync_btn->setToolTip(QStringLiteral("Grabar en el controlador los registros pendientes"));
     user_ops = make_ops_row("user_ops",
                             {get_users_btn, nuevo_btn, borrar_btn, edit_btn, save_btn, cancel_btn,
                              export_users_btn, import_users_btn, limpia_usuarios_btn, sync_btn});
     user_buttons->addWidget(user_ops);
     console_btn = make_button(QStringLiteral("Ver Consola"), "console_btn");
+    console_btn->setToolTip(QStringLiteral("Mostrar u ocultar la consola del puerto serie"));
     console_btn->setCheckable(true);
     console_btn->setChecked(false);
     user_buttons->addWidget(console_btn);
@@ -296,6 +347,7 @@ void DORVAK_Admin::closeEvent(QCloseEvent *event)
         }
         return;
     }
+    save_settings();
     close();
     event->accept();
 }
@@ -316,11 +368,17 @@ bool DORVAK_Admin::event(QEvent *event)
 void DORVAK_Admin::show_consola()
 {
     console_panel->setVisible(console_btn->isChecked());
+    // Reopened, the console shows its last lines.
+    if (console_panel->isVisible()) {
+        QScrollBar *bar = console->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    }
 }
 
 void DORVAK_Admin::show_debug()
 {
     console_panel->show();
+    console_btn->setChecked(true);
     if (!debug_row->parent()) {
         debug_row->setContentsMargins(0, 0, 0, 0);
         console_layout->addLayout(debug_row);
@@ -329,6 +387,88 @@ void DORVAK_Admin::show_debug()
 
 void DORVAK_Admin::choose_port(const QString &path)
 {
-    port_combo->insertItem(0, path);
-    port_combo->setCurrentIndex(0);
+    int at = port_combo->findText(path);
+    if (at < 0) {
+        port_combo->insertItem(0, path);
+        at = 0;
+    }
+    port_combo->setCurrentIndex(at);
+}
+
+void DORVAK_Admin::escape_pressed()
+{
+    if (operation_running)
+        detener();
+    else if (cancel_btn->isEnabled())
+        cancel();
+}
+
+void DORVAK_Admin::read_current_tab()
+{
+    switch (tabs->currentIndex()) {
+    case 0:
+        getUsers();
+        break;
+    case 1:
+        getLog();
+        break;
+    case 2:
+        get_param();
+        break;
+    default:
+        break;
+    }
+}
+
+void DORVAK_Admin::save_shortcut()
+{
+    if (save_btn->isEnabled() && user_ops->isEnabled())
+        save();
+}
+
+bool DORVAK_Admin::ask(const QString &question)
+{
+    return QMessageBox::question(this, QStringLiteral("Confirmar"), question,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+void DORVAK_Admin::report(const QString &text)
+{
+    status_bar->showMessage(text);
+}
+
+void DORVAK_Admin::update_title()
+{
+    QString title = QStringLiteral("DORVAK Admin[*]");
+    if (serial->isOpen())
+        title += QStringLiteral(" — ") + serial->portName();
+    if (!installation.isEmpty())
+        title += QStringLiteral(" — ") + installation;
+    setWindowTitle(title);
+}
+
+void DORVAK_Admin::restore_settings()
+{
+    if (QCoreApplication::organizationName().isEmpty())
+        return;
+    const QSettings settings;
+    restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
+    splitter->restoreState(settings.value(QStringLiteral("window/splitter")).toByteArray());
+    console_btn->setChecked(settings.value(QStringLiteral("window/console"), false).toBool());
+    show_consola();
+    const QString port = settings.value(QStringLiteral("serial/port")).toString();
+    if (!port.isEmpty())
+        choose_port(port);
+}
+
+void DORVAK_Admin::save_settings()
+{
+    if (QCoreApplication::organizationName().isEmpty())
+        return;
+    QSettings settings;
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("window/splitter"), splitter->saveState());
+    settings.setValue(QStringLiteral("window/console"), console_btn->isChecked());
+    settings.setValue(QStringLiteral("serial/port"), port_name);
 }

@@ -22,7 +22,9 @@ class QProgressBar;
 class QPushButton;
 class QRegularExpressionValidator;
 class QSpinBox;
+class QLabel;
 class QSplitter;
+class QStatusBar;
 class QTabWidget;
 class QTableWidget;
 class QTextStream;
@@ -79,6 +81,12 @@ private slots:
     // Stops the running operation: its exchange ends at once and the
     // operation ends between two records.
     void detener();
+    // Escape: stops the running operation, or else abandons the edit.
+    void escape_pressed();
+    // F5: reads the current tab's data from the controller.
+    void read_current_tab();
+    // Ctrl+S: saves the record being edited.
+    void save_shortcut();
 
     // Serial connection (src/link)
     void writeData(QByteArray data);
@@ -148,8 +156,24 @@ private:
     bool stopped() const { return stopping; }
 
     // Maintenance: one fixed command under the operation guard; false when
-    // another operation is running.
-    bool maintenance(const QString &command, int expected, int timeout_s, const QString &label);
+    // another operation is running. With a question, the command goes out
+    // only after the user's yes.
+    bool maintenance(const QString &command, int expected, int timeout_s, const QString &label,
+                     const QString &question = QString());
+
+    // Asks a yes/no question before something that cannot be undone; No is
+    // the default answer.
+    bool ask(const QString &question);
+    // The outcome of an operation, in one line of the status bar.
+    void report(const QString &text);
+    // The title names the port and, once its parameters were read, the
+    // installation the data comes from.
+    void update_title();
+    // What the window remembers between runs: the port, its size, the
+    // splitter and whether the console is shown. Only a program that named
+    // itself (QCoreApplication::organizationName) keeps settings.
+    void restore_settings();
+    void save_settings();
 
     // Serial link
     void set_connected(bool connected);
@@ -227,6 +251,10 @@ private:
     Console *console = nullptr;
     QProgressBar *progress = nullptr;
     QPushButton *stop_btn = nullptr;
+    QStatusBar *status_bar = nullptr;
+    QLabel *status_port = nullptr;
+    // The installation's name as the controller's parameters gave it.
+    QString installation;
     QWidget *conn_bar = nullptr;
     PortCombo *port_combo = nullptr;
     QPushButton *connect_btn = nullptr;

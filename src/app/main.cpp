@@ -3,12 +3,36 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace {
+
+QString translations_dir()
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#else
+    return QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#endif
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);
     QApplication::setApplicationName(QStringLiteral("dorvak-admin"));
+    // The settings (last port, window size, folders) live under this name.
+    QApplication::setOrganizationName(QStringLiteral("DORVAK"));
+
+    // Qt's own dialogs and buttons in Spanish, from the system's translations.
+    QTranslator qt_spanish;
+    if (qt_spanish.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        translations_dir()))
+        QApplication::installTranslator(&qt_spanish);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Administración del controlador DORVAK"));

@@ -4,9 +4,11 @@
 
 #include "console.h"
 #include "port_combo.h"
+#include "serial_text.h"
 #include "text_util.h"
 
 #include <QDebug>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -34,9 +36,14 @@ void DORVAK_Admin::open()
         qDebug() << "Conectado :)";
         set_connected(true);
     } else {
+        const QString why = serial_error_text(serial->error(), serial->errorString());
         serial->close();
         qDebug() << "Error de conexion : " << serial->errorString();
         set_connected(false);
+        QMessageBox::critical(
+            this, QStringLiteral("Error"),
+            QStringLiteral("No se pudo abrir el puerto %1: %2")
+                .arg(port_name.isEmpty() ? QStringLiteral("(ninguno)") : port_name, why));
     }
 }
 
@@ -56,6 +63,12 @@ void DORVAK_Admin::set_connected(bool connected)
     conn_bar->setProperty("connected", connected);
     conn_bar->style()->unpolish(conn_bar);
     conn_bar->style()->polish(conn_bar);
+    // While the line is open the box cannot point elsewhere: the data shown
+    // must be from the controller the title names.
+    port_combo->setEnabled(!connected);
+    status_port->setText(connected ? connected_text(serial->portName())
+                                   : QStringLiteral("Desconectado"));
+    update_title();
     console->setEnabled(connected);
     connect_btn->setEnabled(!connected);
     disconnect_btn->setEnabled(connected);
@@ -74,7 +87,8 @@ void DORVAK_Admin::connError(QSerialPort::SerialPortError error)
     // gone.
     if (error == QSerialPort::ResourceError
         || (error == QSerialPort::ReadError && serial->isOpen()))
-        lose_line(serial->errorString());
+        lose_line(QStringLiteral("Se perdió la conexión con el controlador: ")
+                  + serial_error_text(error, serial->errorString()));
 }
 
 void DORVAK_Admin::lose_line(const QString &why)
@@ -85,12 +99,19 @@ void DORVAK_Admin::lose_line(const QString &why)
     // Closed before the message box, whose event loop would otherwise keep
     // receiving the port's errors.
     close();
+    report(QStringLiteral("Se perdió la conexión con el controlador"));
     QMessageBox::critical(this, tr("Critical Error"), why);
 }
 
 void DORVAK_Admin::writeData(QByteArray data)
 {
-    line_buffer += decode_line(data);
+    // A backspace from the console takes back the last typed character.
+    for (const QChar c : decode_line(data)) {
+        if (c == QLatin1Char('\b'))
+            line_buffer.chop(1);
+        else
+            line_buffer += c;
+    }
     if (!data.endsWith('\r')) {
         qDebug() << "Guardando .." << data;
         return;

@@ -73,6 +73,9 @@ void DORVAK_Admin::add_5000()
             }
         };
 
+        if (!ask(QStringLiteral("¿Grabar 511 usuarios de prueba en el controlador (1 "
+                                "administrador, 10 usuarios y 500 visitas)?")))
+            return;
         show_progress = false;
         gen_count = 0;
         run();

@@ -7,12 +7,19 @@
 #include <QDebug>
 
 bool DORVAK_Admin::maintenance(const QString &command, int expected, int timeout_s,
-                               const QString &label)
+                               const QString &label, const QString &question)
 {
     bool ran = false;
     run_operation([&] {
         ran = true;
+        // On a closed port the exchange says so; there is nothing to ask.
+        if (!question.isEmpty() && serial->isOpen() && !ask(question)) {
+            report(QStringLiteral("Cancelado: ") + command);
+            return;
+        }
         exchange(command, expected, timeout_s, label);
+        if (sent)
+            report(QStringLiteral("Enviado: ") + command);
     });
     return ran;
 }
@@ -25,7 +32,8 @@ void DORVAK_Admin::printDB()
 
 void DORVAK_Admin::reset_dorvak()
 {
-    maintenance(QStringLiteral("RESET"), 100, 1, QStringLiteral("Reset"));
+    maintenance(QStringLiteral("RESET"), 100, 1, QStringLiteral("Reset"),
+                QStringLiteral("¿Reiniciar el controlador? Dejará de atender mientras arranca."));
 }
 
 void DORVAK_Admin::print_fat()
@@ -35,7 +43,9 @@ void DORVAK_Admin::print_fat()
 
 void DORVAK_Admin::default_db()
 {
-    maintenance(QStringLiteral("DEFAULTDB"), 10, 1, QString());
+    maintenance(QStringLiteral("DEFAULTDB"), 10, 1, QString(),
+                QStringLiteral("¿Restaurar la base de datos de fábrica del controlador? Se "
+                               "perderán los usuarios que tiene ahora."));
 }
 
 void DORVAK_Admin::silent()
@@ -57,15 +67,18 @@ void DORVAK_Admin::test_dorvak()
 
 void DORVAK_Admin::add_500()
 {
-    maintenance(QStringLiteral("CREATE500U"), 1, 10, QStringLiteral("Creando Usuarios"));
+    maintenance(QStringLiteral("CREATE500U"), 1, 10, QStringLiteral("Creando Usuarios"),
+                QStringLiteral("¿Crear 500 usuarios de prueba en el controlador?"));
 }
 
 void DORVAK_Admin::add_500_logs()
 {
-    maintenance(QStringLiteral("CREATE500L"), 100, 1, QStringLiteral("Creando 500 Logs"));
+    maintenance(QStringLiteral("CREATE500L"), 100, 1, QStringLiteral("Creando 500 Logs"),
+                QStringLiteral("¿Agregar 500 eventos de prueba al registro del controlador?"));
 }
 
 void DORVAK_Admin::make_dorvak()
 {
-    maintenance(QStringLiteral("STUM 5000"), 1, 1, QString());
+    maintenance(QStringLiteral("STUM 5000"), 1, 1, QString(),
+                QStringLiteral("¿Enviar al controlador la orden de prueba STUM 5000?"));
 }

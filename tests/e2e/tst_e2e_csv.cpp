@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(admin->childCount(), 10);
         for (int i = 0; i < 10; ++i)
             QCOMPARE(admin->child(i)->childCount(), 50);
-        QVERIFY(answerer.seen().isEmpty());
+        QCOMPARE(answerer.seen().size(), 1); // the question before the run
     }
 };
 

@@ -67,7 +67,8 @@ void TstE2eTerminal::maintenance_commands()
     QVERIFY(text.contains(QStringLiteral("--> ") + command));
     // Whatever the simulator answered reached the console after the echo.
     QVERIFY(!TestProbe(w).resps().isEmpty());
-    QVERIFY(answerer.seen().isEmpty());
+    // At most the question before a command that cannot be undone.
+    QVERIFY(answerer.seen().size() <= 1);
 }
 
 void TstE2eTerminal::typed_line_reaches_simulator()
