@@ -5,6 +5,8 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TstWindow : public QObject
@@ -16,6 +18,7 @@ private slots:
     void console_panel_data();
     void console_panel();
     void port_argument_and_typed_path();
+    void settings_remembered();
 };
 
 void TstWindow::start_up()
@@ -82,6 +85,31 @@ void TstWindow::port_argument_and_typed_path()
     combo->refresh_ports();
     QCOMPARE(combo->currentText(), QStringLiteral("/dev/ttyUSB9"));
     QCOMPARE(TestProbe(w).port_name(), QStringLiteral("/dev/ttyUSB9"));
+}
+
+void TstWindow::settings_remembered()
+{
+    // The program names itself, which turns the settings on; they go to a
+    // scratch folder, never to the user's own.
+    QTemporaryDir dir;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    QCoreApplication::setOrganizationName(QStringLiteral("DORVAK-test"));
+    {
+        DORVAK_Admin w;
+        w.show();
+        w.choose_port(QStringLiteral("/dev/pts/77"));
+        w.findChild<QPushButton *>(QStringLiteral("console_btn"))->click();
+        w.resize(1200, 850);
+        QVERIFY(w.QWidget::close());
+    }
+    DORVAK_Admin again;
+    again.show();
+    QCoreApplication::setOrganizationName(QString());
+    QCOMPARE(TestProbe(again).port_name(), QStringLiteral("/dev/pts/77"));
+    QVERIFY(again.findChild<QWidget *>(QStringLiteral("console_panel"))->isVisible());
+    QVERIFY(again.findChild<QPushButton *>(QStringLiteral("console_btn"))->isChecked());
+    QCOMPARE(again.size(), QSize(1200, 850));
 }
 
 QTEST_MAIN(TstWindow)
