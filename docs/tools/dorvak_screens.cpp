@@ -15,11 +15,14 @@
 
 namespace {
 
+QWidget *shown = nullptr;
+
+// What the window shows, at the window's own size.
 void shoot(const QString &dir, const char *name)
 {
     QTest::qWait(400);
     const QString path = QDir(dir).filePath(QLatin1String(name) + QLatin1String(".png"));
-    QApplication::primaryScreen()->grabWindow(0).save(path);
+    QApplication::primaryScreen()->grabWindow(shown->winId()).save(path);
     qInfo("%s", qPrintable(path));
 }
 
@@ -45,6 +48,7 @@ int main(int argc, char *argv[])
     w.choose_port(sim.port());
     w.resize(1400, 860);
     w.show();
+    shown = &w;
     shoot(dir, "01-start");
 
     click(w, "connect_btn");
@@ -74,5 +78,14 @@ int main(int argc, char *argv[])
     tabs->setCurrentIndex(2);
     click(w, "get_params_btn");
     shoot(dir, "05-params");
+
+    // The smallest sizes the window is used at, with the console and the
+    // developers' row: nothing may be clipped.
+    tabs->setCurrentIndex(0);
+    QMetaObject::invokeMethod(&w, "show_debug");
+    w.resize(1000, 800);
+    shoot(dir, "07-1000x800");
+    w.resize(1366, 768);
+    shoot(dir, "08-1366x768");
     return 0;
 }

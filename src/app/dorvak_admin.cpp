@@ -58,10 +58,14 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     header->setText(3, QStringLiteral("Tipo"));
     user_tree->setHeaderItem(header);
     user_tree->addTopLevelItem(root);
+    // Wide enough for what the columns hold (three levels of ids, a long
+    // name, an international number, the category); the user can still
+    // drag them.
+    const QFontMetrics metrics(user_tree->font());
     user_tree->setColumnWidth(0, 120);
-    user_tree->setColumnWidth(1, 150);
-    user_tree->setColumnWidth(2, 100);
-    user_tree->setColumnWidth(3, 100);
+    user_tree->setColumnWidth(1, metrics.horizontalAdvance(QStringLiteral("Nombre de un usuario")));
+    user_tree->setColumnWidth(2, metrics.horizontalAdvance(QStringLiteral("+54911234567890__")));
+    user_tree->setColumnWidth(3, metrics.horizontalAdvance(QStringLiteral("USUARIO___")));
 
     setWindowTitle(QStringLiteral("DORVAK Admin"));
 
@@ -96,6 +100,9 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     splitter->setLineWidth(10);
     splitter->addWidget(main_page);
     splitter->addWidget(console_panel);
+    // The tabs get the larger share; the console is for reading along.
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
     setCentralWidget(splitter);
     console_panel->hide();
     status_bar = named(new QStatusBar, "status_bar");
@@ -158,6 +165,9 @@ void DORVAK_Admin::build_frame()
 
     port_combo = named(new PortCombo, "port_combo");
     port_combo->setMinimumWidth(100);
+    // A whole device path, "/dev/ttyUSB0" or longer, stays readable.
+    port_combo->setMinimumContentsLength(14);
+    port_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     auto *conn_layout = named(new QHBoxLayout, "conn_layout");
     conn_layout->addWidget(port_combo);
 
@@ -202,9 +212,11 @@ void DORVAK_Admin::build_frame()
     add_500_logs_btn->setToolTip(QStringLiteral("El controlador agrega 500 eventos de prueba"));
     make_5000_btn->setToolTip(QStringLiteral("Enviar al controlador la orden STUM 5000"));
     maint_ops = make_ops_row("maint_ops", {print_db_btn, reset_btn, print_fat_btn, default_db_btn});
-    debug_ops = make_ops_row("debug_ops",
-                             {silent_btn, verbose_btn, test_btn, add_500_btn, add_5000_btn,
-                              add_500_logs_btn, make_5000_btn});
+    // Two lines, so that no label is cut beside the tabs.
+    debug_ops = make_ops_grid("debug_ops",
+                              {silent_btn, verbose_btn, test_btn, add_500_btn, add_5000_btn,
+                               add_500_logs_btn, make_5000_btn},
+                              4);
     maint_row->addWidget(maint_ops);
     debug_row->addWidget(debug_ops);
 
@@ -265,9 +277,10 @@ void DORVAK_Admin::build_users_page()
     limpia_usuarios_btn->setToolTip(
         QStringLiteral("Vaciar la lista de la ventana; el controlador conserva sus usuarios"));
     sync_btn->setToolTip(QStringLiteral("Grabar en el controlador los registros pendientes"));
-    user_ops = make_ops_row("user_ops",
-                            {get_users_btn, nuevo_btn, borrar_btn, edit_btn, save_btn, cancel_btn,
-                             export_users_btn, import_users_btn, limpia_usuarios_btn, sync_btn});
+    user_ops = make_ops_grid("user_ops",
+                             {get_users_btn, nuevo_btn, borrar_btn, edit_btn, save_btn, cancel_btn,
+                              export_users_btn, import_users_btn, limpia_usuarios_btn, sync_btn},
+                             4);
     user_buttons->addWidget(user_ops);
     console_btn = make_button(QStringLiteral("Ver Consola"), "console_btn");
     console_btn->setToolTip(QStringLiteral("Mostrar u ocultar la consola del puerto serie"));
@@ -442,7 +455,7 @@ void DORVAK_Admin::update_title()
 {
     QString title = QStringLiteral("DORVAK Admin[*]");
     if (serial->isOpen())
-        title += QStringLiteral(" — ") + serial->portName();
+        title += QStringLiteral(" — ") + port_name;
     if (!installation.isEmpty())
         title += QStringLiteral(" — ") + installation;
     setWindowTitle(title);

@@ -24,6 +24,11 @@ QPushButton *make_button(const QString &text, const char *name);
 // button's own enabled state alone.
 QWidget *make_ops_row(const char *name, std::initializer_list<QPushButton *> buttons);
 
+// The same over several lines of at most `per_line` buttons, in reading
+// order, for rows too long for the width they get.
+QWidget *make_ops_grid(const char *name, std::initializer_list<QPushButton *> buttons,
+                       int per_line);
+
 // A row of buttons as it stands at the foot of a page: the row, then a
 // stretch that keeps the buttons to the left.
 QHBoxLayout *button_bar(QWidget *row);

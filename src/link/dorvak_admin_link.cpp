@@ -66,8 +66,7 @@ void DORVAK_Admin::set_connected(bool connected)
     // While the line is open the box cannot point elsewhere: the data shown
     // must be from the controller the title names.
     port_combo->setEnabled(!connected);
-    status_port->setText(connected ? connected_text(serial->portName())
-                                   : QStringLiteral("Desconectado"));
+    status_port->setText(connected ? connected_text(port_name) : QStringLiteral("Desconectado"));
     update_title();
     console->setEnabled(connected);
     connect_btn->setEnabled(!connected);
