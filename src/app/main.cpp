@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QTranslator>
 
 namespace {
@@ -41,7 +42,17 @@ int main(int argc, char *argv[])
         QStringLiteral("PORT"),
         QStringLiteral("Puerto serie del controlador, por ejemplo /dev/ttyUSB0"),
         QStringLiteral("[PORT]"));
+    const QCommandLineOption verbose(
+        QStringList{QStringLiteral("verbose")},
+        QStringLiteral("Escribe en la terminal cada línea que pasa por el puerto"));
+    parser.addOption(verbose);
     parser.process(app);
+
+    // The trace of every line on the wire is for developers: quiet unless
+    // asked for with --verbose or the usual QT_LOGGING_RULES, which take
+    // precedence over this default.
+    if (!parser.isSet(verbose))
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     QFile style(QStringLiteral(":/darkorange_stylesheet.css"));
     if (style.open(QIODevice::ReadOnly))
