@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -120,6 +121,9 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     auto *escape_shortcut =
         named(new QShortcut(QKeySequence(Qt::Key_Escape), this), "escape_shortcut");
     connect(escape_shortcut, &QShortcut::activated, this, &DORVAK_Admin::escape_pressed);
+    auto *find_shortcut =
+        named(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this), "find_shortcut");
+    connect(find_shortcut, &QShortcut::activated, this, &DORVAK_Admin::focus_filter);
     auto *read_shortcut = named(new QShortcut(QKeySequence(Qt::Key_F5), this), "read_shortcut");
     connect(read_shortcut, &QShortcut::activated, this, &DORVAK_Admin::read_current_tab);
     auto *save_shortcut =
@@ -289,9 +293,21 @@ void DORVAK_Admin::build_users_page()
     user_buttons->addWidget(console_btn);
     user_buttons->addStretch();
 
+    user_filter_edit = named(new QLineEdit, "user_filter_edit");
+    user_filter_edit->setPlaceholderText(QStringLiteral("Buscar por nombre o número (Ctrl+F)"));
+    user_filter_edit->setClearButtonEnabled(true);
+    user_filter_edit->setToolTip(
+        QStringLiteral("Muestra los registros cuyo nombre o número contiene lo escrito, con sus "
+                       "dueños"));
+    user_filter_count = named(new QLabel, "user_filter_count");
+    auto *filter_row = named(new QHBoxLayout, "user_filter_row");
+    filter_row->addWidget(user_filter_edit);
+    filter_row->addWidget(user_filter_count);
+
     auto *page = named(new QWidget, "users_page");
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(filter_row);
     layout->addWidget(user_tree);
     layout->addWidget(user_panel);
     layout->addLayout(user_buttons);
@@ -334,6 +350,13 @@ void DORVAK_Admin::connect_all()
     connect(cancel_btn, &QPushButton::clicked, this, &DORVAK_Admin::cancel);
     connect(save_btn, &QPushButton::clicked, this, &DORVAK_Admin::save);
     connect(stop_btn, &QPushButton::clicked, this, &DORVAK_Admin::detener);
+    connect(user_filter_edit, &QLineEdit::textChanged, this, &DORVAK_Admin::filter_users);
+    // Records that come into the tree (a download, an import, a new record)
+    // are put through the finder as well, once they are all in.
+    connect(user_tree->model(), &QAbstractItemModel::rowsInserted, this, [this] {
+        if (!user_filter_edit->text().isEmpty())
+            QMetaObject::invokeMethod(this, "filter_users", Qt::QueuedConnection);
+    });
 }
 
 void DORVAK_Admin::detener()
@@ -430,6 +453,14 @@ void DORVAK_Admin::read_current_tab()
         break;
     default:
         break;
+    }
+}
+
+void DORVAK_Admin::focus_filter()
+{
+    if (tabs->currentIndex() == 0) {
+        user_filter_edit->setFocus();
+        user_filter_edit->selectAll();
     }
 }
 

@@ -87,6 +87,8 @@ private slots:
     void read_current_tab();
     // Ctrl+S: saves the record being edited.
     void save_shortcut();
+    // Ctrl+F: the finder of the current tab.
+    void focus_filter();
 
     // Serial connection (src/link)
     void writeData(QByteArray data);
@@ -122,6 +124,8 @@ private slots:
     void edit();
     void cancel();
     void save();
+    // Shows the records that match the finder, with their owners.
+    void filter_users();
 
     // Event log (src/eventlog)
     void getLog();
@@ -298,6 +302,8 @@ private:
     QPushButton *limpia_usuarios_btn = nullptr;
     QPushButton *sync_btn = nullptr;
     QPushButton *console_btn = nullptr;
+    QLineEdit *user_filter_edit = nullptr;
+    QLabel *user_filter_count = nullptr;
 
     // Registro tab
     QTabWidget *log_page = nullptr;
