@@ -296,6 +296,10 @@ void DORVAK_Admin::closeEvent(QCloseEvent *event)
         }
         return;
     }
+    if (!discard_pending_ok(pending_count())) {
+        event->ignore();
+        return;
+    }
     close();
     event->accept();
 }
