@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QTextStream>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -71,6 +72,13 @@ bool differs(const UserRow &held, const UserRow &row)
         || held.rh_ini != row.rh_ini || held.rh_fin != row.rh_fin || held.rd != row.rd;
 }
 
+// A row without a number in it (the field missing, or text) names no one
+// and is never taken for another row's person.
+bool names_someone(const QString &numero)
+{
+    return std::any_of(numero.begin(), numero.end(), [](QChar c) { return c.isDigit(); });
+}
+
 void take_data(UserRow *held, const UserRow &row)
 {
     held->nombre = row.nombre;
@@ -117,7 +125,7 @@ void DORVAK_Admin::import_users_from(const QString &name)
     }
     int overwritten = 0;
     for (const auto &row : rows) {
-        const UserRow *held = by_number.value(row->numero);
+        const UserRow *held = names_someone(row->numero) ? by_number.value(row->numero) : nullptr;
         overwritten += held && held->pending && differs(*held, *row) ? 1 : 0;
     }
     if (!discard_pending_ok(overwritten))
@@ -141,7 +149,7 @@ void DORVAK_Admin::import_users_from(const QString &name)
                 break;
         }
         UserRow *row = rows[size_t(k)].get();
-        UserRow *held = by_number.value(row->numero);
+        UserRow *held = names_someone(row->numero) ? by_number.value(row->numero) : nullptr;
         if (held) {
             if (differs(*held, *row))
                 take_data(held, *row);
