@@ -2,8 +2,8 @@
 // of every pending record.
 #include "dorvak_admin.h"
 
-#include "operation_guard.h"
 #include "console.h"
+#include "operation_guard.h"
 #include "text_util.h"
 #include "user_index.h"
 #include "user_lines.h"
@@ -55,8 +55,7 @@ void DORVAK_Admin::reset_edit_buttons(bool editing)
     cancel_btn->setEnabled(editing);
 }
 
-void DORVAK_Admin::run_users_operation(OperationGuard::Line line,
-                                       const std::function<void()> &body)
+void DORVAK_Admin::run_users_operation(OperationGuard::Line line, const std::function<void()> &body)
 {
     // The title is brought up to date inside the operation: once it has
     // unwound from a deleted window, nothing of the window may be touched.
@@ -87,9 +86,9 @@ bool DORVAK_Admin::discard_pending_ok(int count)
 void DORVAK_Admin::show_pending_title()
 {
     const int count = pending_count();
-    setWindowTitle(count == 0 ? QStringLiteral("DORVAK Admin")
-                              : QStringLiteral("DORVAK Admin (%1 cambios sin sincronizar)")
-                                    .arg(count));
+    setWindowTitle(count == 0
+                       ? QStringLiteral("DORVAK Admin")
+                       : QStringLiteral("DORVAK Admin (%1 cambios sin sincronizar)").arg(count));
 }
 
 void DORVAK_Admin::remove_records(UserRow *record)
@@ -98,9 +97,9 @@ void DORVAK_Admin::remove_records(UserRow *record)
     QSet<UserRow *> doomed{record};
     for (UserRow *u : records_below(record))
         doomed.insert(u);
-    users.erase(std::remove_if(users.begin(), users.end(),
-                               [&](UserRow *u) { return doomed.contains(u); }),
-                users.end());
+    users.erase(
+        std::remove_if(users.begin(), users.end(), [&](UserRow *u) { return doomed.contains(u); }),
+        users.end());
     // Taken out of the tree whole before it is freed: the selection moves on
     // (and userChanged runs) while the record is still intact.
     if (QTreeWidgetItem *owner = record->parent())
@@ -256,8 +255,9 @@ void DORVAK_Admin::save()
             return u != record && !u->unsaved && fold(u->numero) == typed;
         });
         if (taken) {
-            QMessageBox::critical(this, QStringLiteral("Error"),
-                                  QStringLiteral("Ya existe un usuario con el numero %1").arg(typed));
+            QMessageBox::critical(
+                this, QStringLiteral("Error"),
+                QStringLiteral("Ya existe un usuario con el numero %1").arg(typed));
             return;
         }
         if (!user_panel->save(record))
@@ -348,15 +348,15 @@ bool DORVAK_Admin::release_old_number(UserRow *u)
             continue;
         if (!upload_user(child)) {
             if (!stopped() && serial->isOpen())
-                u->set_failure(QStringLiteral("no se pudo pasar %1 al numero nuevo")
-                                   .arg(child->nombre));
+                u->set_failure(
+                    QStringLiteral("no se pudo pasar %1 al numero nuevo").arg(child->nombre));
             return false;
         }
     }
     if (!delete_on_controller(u->numero_device)) {
         if (!stopped() && serial->isOpen())
-            u->set_failure(
-                QStringLiteral("el numero anterior %1 sigue en el controlador").arg(u->numero_device));
+            u->set_failure(QStringLiteral("el numero anterior %1 sigue en el controlador")
+                               .arg(u->numero_device));
         return false;
     }
     return true;
@@ -378,10 +378,9 @@ void DORVAK_Admin::sync_users()
                     .arg(total - left)
                     .arg(total));
         if (failed > 0)
-            QMessageBox::critical(this, QStringLiteral("Error"),
-                                  QStringLiteral("%1 de %2 usuarios no se pudieron grabar")
-                                      .arg(failed)
-                                      .arg(total));
+            QMessageBox::critical(
+                this, QStringLiteral("Error"),
+                QStringLiteral("%1 de %2 usuarios no se pudieron grabar").arg(failed).arg(total));
     });
 }
 

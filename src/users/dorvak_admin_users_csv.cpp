@@ -11,8 +11,8 @@
 #include "user_index.h"
 
 #include <QFile>
-#include <QSet>
 #include <QProgressBar>
+#include <QSet>
 #include <QTextStream>
 
 #include <algorithm>
@@ -68,8 +68,8 @@ namespace {
 // (id, owner, category) stays, the person's data is the file's.
 bool differs(const UserRow &held, const UserRow &row)
 {
-    return held.nombre != row.nombre || held.hrs_reman != row.hrs_reman
-        || held.rh_ini != row.rh_ini || held.rh_fin != row.rh_fin || held.rd != row.rd;
+    return held.nombre != row.nombre || held.hrs_reman != row.hrs_reman || held.rh_ini != row.rh_ini
+        || held.rh_fin != row.rh_fin || held.rd != row.rd;
 }
 
 // A row without a number in it (the field missing, or text) names no one
@@ -209,7 +209,7 @@ void DORVAK_Admin::place_imported(const QHash<int, UserRow *> &by_file_id)
     QList<QTreeWidgetItem *> orphans;
     for (UserRow *record : qAsConst(users)) {
         UserRow *owner = owner_of.value(record);
-        record->id_padre = owner ? owner->id_user
+        record->id_padre = owner                  ? owner->id_user
             : record->categoria == UserRow::Admin ? record->id_user
                                                   : record->id_padre;
         record->show_columns();

@@ -105,7 +105,8 @@ private slots:
         QTest::addColumn<QString>("shape");
         QTest::addColumn<QString>("messages");
         const QString ask = "Hay 1 cambios sin sincronizar. ¿Descartarlos?";
-        const QString same = "11;11;admin;\"N\";\"+5691\";0;0;24;127\n12;11;user;\"N\";\"+5692\";0;0;24;127";
+        const QString same =
+            "11;11;admin;\"N\";\"+5691\";0;0;24;127\n12;11;user;\"N\";\"+5692\";0;0;24;127";
         // clang-format off
         QTest::newRow("the tree's own file") << false << same << true << "1:N(2:N)" << "";
         QTest::newRow("a name changed") << false << QString(same).replace("user;\"N\"", "user;\"Ana\"") << true << "1:N(2:Ana*)" << "";
@@ -131,7 +132,8 @@ private slots:
             answerer.queue_button(QMessageBox::No);
         DORVAK_Admin w;
         TestProbe probe(w);
-        probe.load_user_lines({"## 1,1,\"N\",+5691,1,0,0,0,0,24,127", "## 2,2,\"N\",+5692,1,0,0,0,0,24,127"});
+        probe.load_user_lines(
+            {"## 1,1,\"N\",+5691,1,0,0,0,0,24,127", "## 2,2,\"N\",+5692,1,0,0,0,0,24,127"});
         if (local) {
             probe.users().at(1)->nombre = "Local";
             probe.users().at(1)->pending = true;
@@ -160,20 +162,23 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         QByteArray bytes = users_csv_header().toLatin1() + '\n';
         for (int i = 0; i < 30; ++i)
-            bytes += QByteArray::number(i + 1) + ";0;guest;\"V\";\"+5690" + QByteArray::number(i) + "\"\n";
+            bytes += QByteArray::number(i + 1) + ";0;guest;\"V\";\"+5690" + QByteArray::number(i)
+                + "\"\n";
         file.write(bytes);
         file.close();
         ModalAnswerer answerer;
         answerer.queue_file(file.fileName());
         DORVAK_Admin w;
         TestProbe probe(w);
-        connect(w.findChild<QProgressBar *>("progress"), &QProgressBar::valueChanged, [&](int value) {
-            if (value == 10)
-                w.findChild<QPushButton *>("stop_btn")->click();
-        });
+        connect(w.findChild<QProgressBar *>("progress"), &QProgressBar::valueChanged,
+                [&](int value) {
+                    if (value == 10)
+                        w.findChild<QPushButton *>("stop_btn")->click();
+                });
         probe.invoke("import_users");
         QCOMPARE(probe.root()->childCount(), 10);
-        QVERIFY(w.findChild<Console *>("console")->toPlainText().contains("Importación detenida: 10 de 30 filas importadas"));
+        QVERIFY(w.findChild<Console *>("console")->toPlainText().contains(
+            "Importación detenida: 10 de 30 filas importadas"));
         QVERIFY(w.windowTitle().contains("10 cambios sin sincronizar"));
     }
 

@@ -166,8 +166,9 @@ void TstE2eUsers::number_changed()
     const QStringList after = database(sim);
     QCOMPARE(seen, after);
     QVERIFY(after.filter(old_number).isEmpty());
-    QCOMPARE(after.filter(QRegularExpression(QStringLiteral("^\\d+ %1 ").arg(user->id_user))).size(),
-             visitors);
+    QCOMPARE(
+        after.filter(QRegularExpression(QStringLiteral("^\\d+ %1 ").arg(user->id_user))).size(),
+        visitors);
     w.findChild<QPushButton *>("connect_btn")->click();
     w.findChild<QPushButton *>("get_users_btn")->click();
     QCOMPARE(shown(probe), after);

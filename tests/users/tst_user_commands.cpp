@@ -110,7 +110,8 @@ void TstUserCommands::sync()
     QHash<QString, QByteArray> lines;
     lines["UU2"] = upload_line(*u[1]).toUtf8();
     lines["UD2"] = lookup_command(u[1]->numero).toUtf8();
-    lines["UU3"] = upload_line(*u[2]).replace(" 2 0 0 24", QStringLiteral(" %1 0 0 24").arg(id2)).toUtf8();
+    lines["UU3"] =
+        upload_line(*u[2]).replace(" 2 0 0 24", QStringLiteral(" %1 0 0 24").arg(id2)).toUtf8();
     lines["UD3"] = lookup_command(u[2]->numero).toUtf8();
     lines["UU4"] = upload_line(*u[3]).toUtf8();
     lines["UD4"] = lookup_command(u[3]->numero).toUtf8();
@@ -146,13 +147,16 @@ void TstUserCommands::sync()
         if (u[i]->pending)
             pending << QString::number(i + 1);
         // The records that failed are marked in the tree, and only they.
-        QCOMPARE(!u[i]->failure.isEmpty(), pending.contains(QString::number(i + 1)) && id2 && stop_at.isEmpty());
+        QCOMPARE(!u[i]->failure.isEmpty(),
+                 pending.contains(QString::number(i + 1)) && id2 && stop_at.isEmpty());
     }
     QTEST(pending.join(' '), "pending");
     QCOMPARE(u[1]->id_user, id2 ? id2 : 2);
     QCOMPARE(u[2]->id_padre, u[1]->id_user);
     const QString console = w.findChild<Console *>("console")->toPlainText();
-    QTEST(answerer.texts().join(' ') + (stop_at.isEmpty() ? QString() : console.section('\n', -2, -2)), "messages");
+    QTEST(answerer.texts().join(' ')
+              + (stop_at.isEmpty() ? QString() : console.section('\n', -2, -2)),
+          "messages");
     // The title tells of the records left, once an operation has run.
     QCOMPARE(w.windowTitle().contains("sin sincronizar"), id2 && !pending.isEmpty());
 }

@@ -112,7 +112,8 @@ void TstUserTree::buttons()
     const int announced = total < 0 ? lines(records).size() : total;
     fake.on("TOT_USERS", QByteArray::number(announced) + '\n');
     fake.on("LU", lines(records).join(QString()).toUtf8());
-    fake.on("UD_NUM +5691", lookup.contains(',') ? lines(lookup).first().toUtf8() : lookup.toUtf8());
+    fake.on("UD_NUM +5691",
+            lookup.contains(',') ? lines(lookup).first().toUtf8() : lookup.toUtf8());
     ModalAnswerer answerer;
     if (!yes)
         answerer.queue_button(QMessageBox::No);
