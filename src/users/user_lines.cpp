@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -48,7 +49,7 @@ UserRow *parse_user_line(const QString &line)
         u->id_user = read_decimal(fields.at(0));
         // The counter stays past every id seen, so that a record created
         // without the controller's "NEXT" takes none of them.
-        if (u->id_user >= UserRow::id_siguiente)
+        if (u->id_user >= UserRow::id_siguiente && u->id_user < std::numeric_limits<int>::max())
             UserRow::id_siguiente = u->id_user + 1;
     }
     if (count > 1)
