@@ -68,8 +68,6 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     user_tree->setColumnWidth(2, metrics.horizontalAdvance(QStringLiteral("+54911234567890__")));
     user_tree->setColumnWidth(3, metrics.horizontalAdvance(QStringLiteral("USUARIO___")));
 
-    setWindowTitle(QStringLiteral("DORVAK Admin"));
-
     build_frame();
 
     user_panel = named(new UserPanel(root, true, this), "user_panel");
@@ -383,6 +381,10 @@ void DORVAK_Admin::closeEvent(QCloseEvent *event)
         }
         return;
     }
+    if (!discard_pending_ok(pending_count())) {
+        event->ignore();
+        return;
+    }
     save_settings();
     close();
     event->accept();
@@ -484,11 +486,13 @@ void DORVAK_Admin::report(const QString &text)
 
 void DORVAK_Admin::update_title()
 {
-    QString title = QStringLiteral("DORVAK Admin[*]");
+    QString title = QStringLiteral("DORVAK Admin");
     if (serial->isOpen())
         title += QStringLiteral(" — ") + port_name;
     if (!installation.isEmpty())
         title += QStringLiteral(" — ") + installation;
+    if (pending_changes > 0)
+        title += QStringLiteral(" (%1 cambios sin sincronizar)").arg(pending_changes);
     setWindowTitle(title);
 }
 

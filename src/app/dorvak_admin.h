@@ -4,6 +4,7 @@
 #include "operation_guard.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
@@ -206,11 +207,39 @@ private:
     void attach_visitors(UserRow *user, const OwnerIndex &owned);
     QTreeWidgetItem *find_user_item(int id);
     void install_root(const QString &caption);
-    void upload_user(UserRow *u);
+    // Runs a users-page operation and then shows in the title whether
+    // records wait for upload.
+    void run_users_operation(OperationGuard::Line line, const std::function<void()> &body);
+    // Writes one record and confirms it: true only when the controller's
+    // record of the number carries what was sent. A record whose number
+    // changed leaves nothing under the old number. A failed upload leaves the
+    // record pending and marked with the reason.
+    bool upload_user(UserRow *u);
+    // After a confirmed upload under a new number: what the record owns is
+    // re-owned and the old number deleted on the controller.
+    bool release_old_number(UserRow *u);
+    // "BU" of the number, then true only when a lookup of it finds nothing.
+    bool delete_on_controller(const QString &numero);
+    // Records waiting for upload, and the question before discarding them
+    // (true: go ahead; no question when there are none).
+    int pending_count() const;
+    bool discard_pending_ok(int count);
+    void show_pending_title();
+    // Takes a record and what it owns out of the tree and the list, and
+    // frees them.
+    void remove_records(UserRow *record);
+    // Drops the records created by "Nuevo" and never saved, but `keep`.
+    void drop_unsaved(UserRow *keep);
     // Asks the controller for its next free id and takes it as the next
     // record's id; false when the line did not go out.
     bool ask_next_id();
-    bool sync_branch(UserRow *r);
+    // Uploads r if pending, then what it owns; counts the uploads that
+    // failed. False once the operation was stopped or the line lost.
+    bool sync_branch(UserRow *r, int &failed);
+    // Hangs imported records into the tree: each under the record that the
+    // file names as its owner (new or already in the tree), administrators
+    // and records without an owner under the root.
+    void place_imported(const QHash<int, UserRow *> &by_file_id);
     void write_user_branch(QTextStream &out, UserRow *record);
     // The file side of "Exportar" and "Importar", once the file is chosen.
     void export_users_to(const QString &name);
@@ -259,6 +288,8 @@ private:
     QLabel *status_port = nullptr;
     // The installation's name as the controller's parameters gave it.
     QString installation;
+    // Records waiting for upload, as the title shows them.
+    int pending_changes = 0;
     QWidget *conn_bar = nullptr;
     PortCombo *port_combo = nullptr;
     QPushButton *connect_btn = nullptr;

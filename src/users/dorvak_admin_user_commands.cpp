@@ -2,8 +2,10 @@
 // of every pending record.
 #include "dorvak_admin.h"
 
+#include "console.h"
 #include "operation_guard.h"
 #include "text_util.h"
+#include "user_index.h"
 #include "user_lines.h"
 #include "user_panel.h"
 #include "user_row.h"
@@ -15,7 +17,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <optional>
+#include <memory>
 
 namespace {
 
@@ -53,15 +55,83 @@ void DORVAK_Admin::reset_edit_buttons(bool editing)
     cancel_btn->setEnabled(editing);
 }
 
+void DORVAK_Admin::run_users_operation(OperationGuard::Line line, const std::function<void()> &body)
+{
+    // The title is brought up to date inside the operation: once it has
+    // unwound from a deleted window, nothing of the window may be touched.
+    run_operation(line, [this, &body] {
+        body();
+        show_pending_title();
+    });
+}
+
+int DORVAK_Admin::pending_count() const
+{
+    const QList<UserRow *> all = records_below(root);
+    return int(std::count_if(all.begin(), all.end(),
+                             [](const UserRow *u) { return u->pending && !u->unsaved; }));
+}
+
+bool DORVAK_Admin::discard_pending_ok(int count)
+{
+    return count == 0
+        || ask(QStringLiteral("Hay %1 cambios sin sincronizar. ¿Descartarlos?").arg(count));
+}
+
+void DORVAK_Admin::show_pending_title()
+{
+    pending_changes = pending_count();
+    update_title();
+}
+
+void DORVAK_Admin::remove_records(UserRow *record)
+{
+    // The list must not keep pointers to the records that go.
+    QSet<UserRow *> doomed{record};
+    for (UserRow *u : records_below(record))
+        doomed.insert(u);
+    users.erase(
+        std::remove_if(users.begin(), users.end(), [&](UserRow *u) { return doomed.contains(u); }),
+        users.end());
+    // Taken out of the tree whole before it is freed: the selection moves on
+    // (and userChanged runs) while the record is still intact.
+    if (QTreeWidgetItem *owner = record->parent())
+        owner->removeChild(record);
+    delete_subtree(record);
+}
+
+void DORVAK_Admin::drop_unsaved(UserRow *keep)
+{
+    QList<UserRow *> unsaved;
+    for (UserRow *u : records_below(root)) {
+        if (u->unsaved && u != keep)
+            unsaved << u;
+    }
+    // Unmarked first: removing one changes the selection, which comes back
+    // here and must not find the others again.
+    for (UserRow *u : qAsConst(unsaved))
+        u->unsaved = false;
+    for (UserRow *u : qAsConst(unsaved))
+        remove_records(u);
+}
+
 void DORVAK_Admin::userChanged()
 {
-    // Leaving the edited record abandons the edit; cancel shows the newly
-    // selected record.
-    cancel();
+    // Leaving the edited record abandons the edit, and a new record that was
+    // never saved with it.
+    UserRow *record = selected_record(user_tree);
+    drop_unsaved(record);
+    reset_edit_buttons(false);
+    if (record)
+        user_panel->cancel(record);
+    else
+        user_panel->setMode(true);
 }
 
 void DORVAK_Admin::cancel()
 {
+    // A new record that was never saved goes; the selection then moves on.
+    drop_unsaved(nullptr);
     reset_edit_buttons(false);
     // What was typed is discarded and the record's stored values come back,
     // so that the form never shows values that are in no record.
@@ -82,7 +152,7 @@ void DORVAK_Admin::edit()
 
 void DORVAK_Admin::nuevo()
 {
-    run_operation([this] {
+    run_users_operation(OperationGuard::Line::any, [this] {
         UserRow *owner = selected_or_refuse(user_tree, this);
         if (!owner)
             return;
@@ -93,8 +163,14 @@ void DORVAK_Admin::nuevo()
         }
         if (serial->isOpen())
             ask_next_id();
+        // Whatever the counter says, the id is one that no record has: the
+        // controller's answer may be missing, and records made offline or
+        // imported take ids the controller does not know of.
+        const int id = unused_id(user_tree, UserRow::id_siguiente);
         auto *record = new UserRow(owner);
-        record->pending = true;
+        record->id_user = id;
+        UserRow::id_siguiente = id + 1;
+        record->unsaved = true;
         record->id_padre = owner->id_user;
         user_tree->setCurrentItem(record);
         user_tree->scrollToItem(record);
@@ -113,29 +189,45 @@ bool DORVAK_Admin::ask_next_id()
     return sent;
 }
 
+bool DORVAK_Admin::delete_on_controller(const QString &numero)
+{
+    exchange(delete_command(numero), 0, 0, QString());
+    if (!sent || stopped() || !serial->isOpen())
+        return false;
+    // Only an answer that holds no record of the number says it is gone.
+    exchange(lookup_command(numero), 1, 2, QString());
+    return sent && !stopped() && !resps.isEmpty() && !stored_record(resps, numero);
+}
+
 void DORVAK_Admin::borrar()
 {
-    run_operation([this] {
+    run_users_operation(OperationGuard::Line::any, [this] {
         UserRow *record = selected_record_not_root(user_tree, this);
         if (!record)
             return;
-        // The controller is told first; the tree follows whatever it answered.
-        exchange(delete_command(record->numero), 0, 0, QString());
-
-        // The list must not keep pointers to the records that go.
-        QSet<UserRow *> doomed;
-        QList<QTreeWidgetItem *> walk{record};
-        while (!walk.isEmpty()) {
-            QTreeWidgetItem *item = walk.takeLast();
-            doomed.insert(static_cast<UserRow *>(item));
-            for (int i = 0; i < item->childCount(); ++i)
-                walk.append(item->child(i));
+        // A record the controller may hold goes from the tree only once the
+        // controller has let it go: otherwise the phone keeps its access
+        // while the window shows it gone.
+        if (!record->unsaved) {
+            QList<UserRow *> branch = records_below(record);
+            branch << record;
+            const bool held = std::any_of(branch.begin(), branch.end(),
+                                          [](UserRow *u) { return !u->numero_device.isEmpty(); });
+            if (serial->isOpen()) {
+                if (!delete_on_controller(record->numero)) {
+                    if (!stopped() && serial->isOpen())
+                        QMessageBox::critical(
+                            this, QStringLiteral("Error"),
+                            QStringLiteral("El controlador no borró el usuario %1 (%2)")
+                                .arg(record->nombre, record->numero));
+                    return;
+                }
+            } else if (held) {
+                show_port_closed();
+                return;
+            }
         }
-        users.erase(std::remove_if(users.begin(), users.end(),
-                                   [&](UserRow *u) { return doomed.contains(u); }),
-                    users.end());
-
-        delete_subtree(record);
+        remove_records(record);
         user_panel->setMode(true);
         if (UserRow *now = selected_record(user_tree))
             user_panel->setUser(now);
@@ -144,92 +236,164 @@ void DORVAK_Admin::borrar()
 
 void DORVAK_Admin::save()
 {
-    run_operation([this] {
+    run_users_operation(OperationGuard::Line::any, [this] {
         UserRow *record = selected_record_not_root(user_tree, this);
         if (!record)
             return;
+        // The controller keeps one record per number: saving a second
+        // record under a number would overwrite the other person's.
+        const QString typed = fold(user_panel->typed_number());
+        const QList<UserRow *> all = records_below(root);
+        const bool taken = std::any_of(all.begin(), all.end(), [&](UserRow *u) {
+            return u != record && !u->unsaved && fold(u->numero) == typed;
+        });
+        if (taken) {
+            QMessageBox::critical(
+                this, QStringLiteral("Error"),
+                QStringLiteral("Ya existe un usuario con el numero %1").arg(typed));
+            return;
+        }
         if (!user_panel->save(record))
             return;
+        record->unsaved = false;
         record->pending = true;
+        record->set_failure(QString());
         record->show_columns();
         if (record->categoria == UserRow::Admin)
             record->id_padre = record->id_user;
         reset_edit_buttons(false);
         // With the port closed the record waits, pending, for "Sincronizar".
-        if (serial->isOpen())
-            upload_user(record);
+        if (serial->isOpen() && !upload_user(record) && !record->failure.isEmpty())
+            QMessageBox::critical(this, QStringLiteral("Error"),
+                                  QStringLiteral("No se pudo grabar el usuario %1: %2")
+                                      .arg(record->nombre, record->failure));
     });
 }
 
-void DORVAK_Admin::upload_user(UserRow *u)
+bool DORVAK_Admin::upload_user(UserRow *u)
 {
     exchange(upload_line(*u), 1, 3, QString());
-    if (!sent)
-        return;
-    if (resps.size() == 1) {
-        if (resps.first().trimmed() == QLatin1String("## OK"))
-            qDebug() << "OK user " << u->nombre;
-        else
-            qDebug() << "Error grabando user " << u->nombre;
+    if (!sent || stopped())
+        return false;
+    const QString answer = resps.isEmpty() ? QString() : resps.first().trimmed();
+    if (answer == QLatin1String("## OK"))
+        qDebug() << "OK user " << u->nombre;
+    else if (!answer.isEmpty())
+        qDebug() << "Error grabando user " << u->nombre;
+    // The controller said it did not store the record; whatever it holds
+    // under the number is not what was sent.
+    if (answer.startsWith(QLatin1String("ERROR"))) {
+        u->set_failure(answer);
+        return false;
     }
     // Asking on a line that went away meanwhile would only bring up the
     // closed-port message.
     if (!serial->isOpen())
-        return;
+        return false;
 
     exchange(lookup_command(u->numero), 1, 2, QString());
-    if (!sent)
-        return;
-    // Only the controller's own record of this number confirms the upload;
-    // a status line or another user's record says nothing about it.
-    const std::optional<int> stored = confirmed_id(resps, u->numero);
-    if (!stored) {
+    if (!sent || stopped())
+        return false;
+    // Only the controller's own record of this number, holding what was
+    // sent, confirms the upload: an older record of the number, a status
+    // line or another user's record says nothing about it.
+    const std::unique_ptr<UserRow> stored = stored_record(resps, u->numero);
+    if (!stored || !carries_upload(*stored, *u)) {
         qDebug() << "Error confirmando Usuario : " << u->nombre;
-        return;
+        u->set_failure(stored ? QStringLiteral("el controlador guarda otros datos")
+                              : QStringLiteral("el controlador no lo guardó"));
+        return false;
     }
     const int old_id = u->id_user;
-    u->id_user = *stored;
+    u->id_user = stored->id_user;
     if (u->id_user != old_id) {
         // The controller gave the record another id (the one it was sent
-        // was taken): what it owns must follow, or it would be written
-        // under the wrong owner, and the row must show the id the log and
-        // the lookups will use.
+        // was taken): what it owns must follow, here and on the controller,
+        // and the row must show the id the log and the lookups will use.
         for (int i = 0; i < u->childCount(); ++i) {
             auto *child = static_cast<UserRow *>(u->child(i));
-            if (child->id_padre == old_id && child->categoria != UserRow::Admin)
+            if (child->id_padre == old_id && child->categoria != UserRow::Admin) {
                 child->id_padre = u->id_user;
+                child->pending = !child->unsaved;
+            }
         }
         if (u->categoria == UserRow::Admin)
             u->id_padre = u->id_user;
         if (!u->text(0).isEmpty())
             u->setText(0, QString::number(u->id_user));
     }
+    if (!u->numero_device.isEmpty() && u->numero_device != u->numero && !release_old_number(u))
+        return false;
     qDebug() << "Usuario : " << u->nombre << " confirmado";
+    u->numero_device = u->numero;
     u->pending = false;
+    u->set_failure(QString());
+    return true;
+}
+
+bool DORVAK_Admin::release_old_number(UserRow *u)
+{
+    // The controller deletes what a record owns together with it: what the
+    // old record owned is moved to the new one before its number goes.
+    for (int i = 0; i < u->childCount(); ++i) {
+        auto *child = static_cast<UserRow *>(u->child(i));
+        if (!child->pending || child->unsaved || child->numero_device.isEmpty())
+            continue;
+        if (!upload_user(child)) {
+            if (!stopped() && serial->isOpen())
+                u->set_failure(
+                    QStringLiteral("no se pudo pasar %1 al numero nuevo").arg(child->nombre));
+            return false;
+        }
+    }
+    if (!delete_on_controller(u->numero_device)) {
+        if (!stopped() && serial->isOpen())
+            u->set_failure(QStringLiteral("el numero anterior %1 sigue en el controlador")
+                               .arg(u->numero_device));
+        return false;
+    }
+    return true;
 }
 
 void DORVAK_Admin::sync_users()
 {
-    run_operation(OperationGuard::Line::open, [this] {
+    run_users_operation(OperationGuard::Line::open, [this] {
+        const int total = pending_count();
+        int failed = 0;
         for (int i = 0; i < root->childCount(); ++i) {
-            if (!sync_branch(static_cast<UserRow *>(root->child(i))))
-                return;
+            if (!sync_branch(static_cast<UserRow *>(root->child(i)), failed))
+                break;
         }
+        const int left = pending_count();
+        if ((stopped() || !serial->isOpen()) && left > 0)
+            console->appendPlainText(
+                QStringLiteral("Sincronización detenida: %1 de %2 usuarios grabados")
+                    .arg(total - left)
+                    .arg(total));
+        if (failed > 0)
+            QMessageBox::critical(
+                this, QStringLiteral("Error"),
+                QStringLiteral("%1 de %2 usuarios no se pudieron grabar").arg(failed).arg(total));
     });
 }
 
-bool DORVAK_Admin::sync_branch(UserRow *r)
+bool DORVAK_Admin::sync_branch(UserRow *r, int &failed)
 {
+    // A record never saved is never uploaded, nor is anything below it.
+    if (r->unsaved)
+        return true;
     // Owners go before what they own, so that the controller knows the
     // owner by the time its users and visitors arrive.
     if (r->pending) {
-        upload_user(r);
-        // The line is gone: the rest stays pending for the next time.
-        if (!serial->isOpen())
+        // Between two records: the user stopped, or the line is gone; the
+        // rest stays pending for the next time.
+        if (stopped() || !serial->isOpen())
             return false;
+        if (!upload_user(r) && !stopped() && serial->isOpen())
+            ++failed;
     }
     for (int i = 0; i < r->childCount(); ++i) {
-        if (!sync_branch(static_cast<UserRow *>(r->child(i))))
+        if (!sync_branch(static_cast<UserRow *>(r->child(i)), failed))
             return false;
     }
     return true;

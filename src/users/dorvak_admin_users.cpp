@@ -12,6 +12,8 @@
 #include <QProgressBar>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 
 // Drives the bar through a loop of `total` steps, "<label><percent>%".
@@ -59,41 +61,44 @@ void DORVAK_Admin::install_root(const QString &caption)
 
 void DORVAK_Admin::getUsers()
 {
-    run_operation([this] {
-        exchange(QStringLiteral("TOT_USERS"), 1, 2, QString());
-        // On a closed port resps still holds an earlier exchange's lines; the
-        // tree must not be replaced on their word.
-        if (!sent)
+    run_users_operation(OperationGuard::Line::open, [this] {
+        if (!discard_pending_ok(pending_count()))
             return;
-        if (resps.size() == 1) {
-            // The line may have gone while the count was awaited; the tree is
-            // kept rather than swapped for one that cannot be filled.
-            if (!serial->isOpen())
-                return;
-            install_root(QStringLiteral("Raíz"));
-            const int total = read_decimal(resps.first());
-            qDebug() << "Usuarios registrados : " << total;
-            exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"),
-                     QStringLiteral("##"));
-            if (!sent)
-                return;
-            QStringList lines;
-            lines.reserve(resps.size());
-            for (int i = 0; i < resps.size(); ++i) {
-                qDebug() << "Usuario " << i << " - " << resps.at(i);
-                lines << resps.at(i);
-            }
-            load_user_lines(lines);
-        } else {
+        exchange(QStringLiteral("TOT_USERS"), 1, 2, QString());
+        if (!sent || resps.size() != 1 || stopped()) {
             for (const QString &line : qAsConst(resps))
                 qDebug() << line;
+            return;
         }
+        const int total = read_decimal(resps.first());
+        qDebug() << "Usuarios registrados : " << total;
+        exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"),
+                 QStringLiteral("##"));
+        const QStringList lines = sent ? resps : QStringList();
+        const int got = int(std::count_if(lines.begin(), lines.end(), [](const QString &line) {
+            return line.startsWith(QLatin1String("##"));
+        }));
+        // The tree, its records waiting for upload and the list are replaced
+        // only by a whole list: a download cut short changes nothing.
+        if (got < total) {
+            // A lost line has said so in its own message already.
+            if (!losing_line)
+                show_incomplete(got, total, QStringLiteral("usuarios"));
+            return;
+        }
+        for (int i = 0; i < lines.size(); ++i)
+            qDebug() << "Usuario " << i << " - " << lines.at(i);
+        install_root(QStringLiteral("Raíz"));
+        load_user_lines(lines);
     });
 }
 
 void DORVAK_Admin::limpia_usuarios()
 {
-    run_operation([this] { install_root(QStringLiteral("Raiz")); });
+    run_users_operation(OperationGuard::Line::any, [this] {
+        if (discard_pending_ok(pending_count()))
+            install_root(QStringLiteral("Raiz"));
+    });
 }
 
 void DORVAK_Admin::load_user_lines(QStringList lines)

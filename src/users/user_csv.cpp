@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <limits>
+
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
 #include <QStringConverter>
 #else
@@ -83,8 +85,8 @@ UserRow *parse_csv_user(const QString &line)
     const int count = qMin(fields.size(), 9);
     if (count > 0) {
         u->id_user = read_decimal(fields.at(0));
-        if (u->id_user > UserRow::id_siguiente)
-            UserRow::id_siguiente = u->id_user;
+        if (u->id_user >= UserRow::id_siguiente && u->id_user < std::numeric_limits<int>::max())
+            UserRow::id_siguiente = u->id_user + 1;
     }
     if (count > 1)
         u->id_padre = read_decimal(fields.at(1));

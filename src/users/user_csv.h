@@ -35,7 +35,7 @@ QString csv_user_line(const UserRow &u);
 // A new record from one line, owned by the caller. Any line gives a record:
 // missing fields keep the defaults of a new record, numbers that do not read
 // are 0, unknown category words leave a visitor. The record takes an id from
-// UserRow::id_siguiente, and the id read raises the counter when higher.
+// UserRow::id_siguiente, and the id read moves the counter past it.
 UserRow *parse_csv_user(const QString &line);
 
 // The stream writes the file's encoding, the local 8-bit one, whichever Qt

@@ -2,6 +2,7 @@
 
 #include "user_row.h"
 
+#include <QSet>
 #include <QTreeWidget>
 #include <QVector>
 
@@ -44,6 +45,34 @@ QTreeWidgetItem *first_showing(const QTreeWidget *tree, int id)
 {
     const QString wanted = QString::number(id);
     return walk(tree, [&](QTreeWidgetItem *item) { return item->text(0) == wanted; });
+}
+
+QList<UserRow *> records_below(const QTreeWidgetItem *item)
+{
+    QList<UserRow *> out;
+    QVector<QTreeWidgetItem *> stack;
+    for (int i = item->childCount() - 1; i >= 0; --i)
+        stack.append(item->child(i));
+    while (!stack.isEmpty()) {
+        QTreeWidgetItem *next = stack.takeLast();
+        out.append(static_cast<UserRow *>(next));
+        for (int i = next->childCount() - 1; i >= 0; --i)
+            stack.append(next->child(i));
+    }
+    return out;
+}
+
+int unused_id(const QTreeWidget *tree, int from)
+{
+    QSet<int> taken;
+    walk(tree, [&](QTreeWidgetItem *item) {
+        taken.insert(static_cast<UserRow *>(item)->id_user);
+        return false;
+    });
+    int id = from;
+    while (taken.contains(id))
+        ++id;
+    return id;
 }
 
 UserIndex::UserIndex(const QTreeWidget *tree)

@@ -57,4 +57,10 @@ bool shown_id(const QTreeWidgetItem *item, int *id);
 // none does.
 QTreeWidgetItem *first_showing(const QTreeWidget *tree, int id);
 
+// Every record below `item`, in tree order, `item` itself not included.
+QList<UserRow *> records_below(const QTreeWidgetItem *item);
+
+// The first id from `from` on that no record of the tree has.
+int unused_id(const QTreeWidget *tree, int from);
+
 #endif

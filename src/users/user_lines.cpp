@@ -3,14 +3,36 @@
 #include "text_util.h"
 #include "user_row.h"
 
+#include <QRegularExpression>
+
+#include <limits>
 #include <memory>
 
 namespace {
 
-// The fields after the "##" and the one character that follows it.
+// The fields after the "##" and the one character that follows it. The
+// name comes between quotes and may hold a comma: a quoted name runs to the
+// quote that ends the field, and only the rest is split at commas.
 QStringList record_fields(const QString &line)
 {
-    return line.mid(3).split(QLatin1Char(','));
+    const QString text = line.mid(3);
+    const int first = text.indexOf(QLatin1Char(','));
+    const int second = first < 0 ? -1 : text.indexOf(QLatin1Char(','), first + 1);
+    const int open = second + 1;
+    int at = open;
+    while (at < text.size() && text.at(at).isSpace())
+        ++at;
+    if (second < 0 || at >= text.size() || text.at(at) != QLatin1Char('"'))
+        return text.split(QLatin1Char(','));
+    static const QRegularExpression field_end(QStringLiteral("\"\\s*(,|$)"));
+    const QRegularExpressionMatch end = field_end.match(text, at + 1);
+    if (!end.hasMatch())
+        return text.split(QLatin1Char(','));
+    QStringList fields = text.left(second).split(QLatin1Char(','));
+    fields << text.mid(open, end.capturedStart() + 1 - open);
+    if (end.captured(1).isEmpty())
+        return fields;
+    return fields + text.mid(end.capturedEnd()).split(QLatin1Char(','));
 }
 
 } // namespace
@@ -25,8 +47,10 @@ UserRow *parse_user_line(const QString &line)
 
     if (count > 0) {
         u->id_user = read_decimal(fields.at(0));
-        if (u->id_user > UserRow::id_siguiente)
-            UserRow::id_siguiente = u->id_user;
+        // The counter stays past every id seen, so that a record created
+        // without the controller's "NEXT" takes none of them.
+        if (u->id_user >= UserRow::id_siguiente && u->id_user < std::numeric_limits<int>::max())
+            UserRow::id_siguiente = u->id_user + 1;
     }
     if (count > 1)
         u->categoria = UserRow::category_of_code(read_decimal(fields.at(1)));
@@ -38,8 +62,10 @@ UserRow *parse_user_line(const QString &line)
         name.chop(1);
         u->nombre = name;
     }
-    if (count > 3)
+    if (count > 3) {
         u->numero = fold(fields.at(3));
+        u->numero_device = u->numero;
+    }
     int *const numbers[] = {&u->id_padre, &u->hrs_reman, &u->extra_6, &u->extra_7,
                             &u->rh_ini,   &u->rh_fin,    &u->rd};
     for (int i = 4; i < count && i < 11; ++i)
@@ -52,17 +78,28 @@ bool is_user_record(const QString &line)
     return line.startsWith(QLatin1String("##")) && record_fields(line).size() >= 11;
 }
 
-std::optional<int> confirmed_id(const QStringList &answer, const QString &numero)
+std::unique_ptr<UserRow> stored_record(const QStringList &answer, const QString &numero)
 {
     const QString wanted = fold(numero);
     for (const QString &line : answer) {
         if (!is_user_record(line))
             continue;
-        const std::unique_ptr<UserRow> stored(parse_user_line(line));
+        std::unique_ptr<UserRow> stored(parse_user_line(line));
         if (stored->numero == wanted)
-            return stored->id_user;
+            return stored;
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+bool carries_upload(const UserRow &stored, const UserRow &sent)
+{
+    // The controller may store the record under another id; an
+    // administrator is its own owner under whichever id it got.
+    const bool owner = sent.categoria == UserRow::Admin ? stored.id_padre == stored.id_user
+                                                        : stored.id_padre == sent.id_padre;
+    return owner && stored.nombre == fold(sent.nombre) && stored.categoria == sent.categoria
+        && stored.hrs_reman == sent.hrs_reman && stored.rh_ini == sent.rh_ini
+        && stored.rh_fin == sent.rh_fin && stored.rd == sent.rd;
 }
 
 QString upload_line(const UserRow &u)

@@ -42,7 +42,8 @@ UserPanel::UserPanel(UserRow *u, bool read_only, QWidget *parent) : QWidget(pare
 {
     auto *top_row = new QHBoxLayout;
     id_spin = make_spin("id_spin", 1, 65535);
-    padre_spin = make_spin("padre_spin", 1, 65535);
+    // The root's id is 0: a record created under it is owned by 0.
+    padre_spin = make_spin("padre_spin", 0, 65535);
     top_row->addWidget(new QLabel(QStringLiteral("Id")));
     top_row->addWidget(id_spin);
     top_row->addWidget(new QLabel(QStringLiteral("Id_padre")));
@@ -51,15 +52,18 @@ UserPanel::UserPanel(UserRow *u, bool read_only, QWidget *parent) : QWidget(pare
     auto *form = new QFormLayout;
     nombre_edit = new QLineEdit;
     nombre_edit->setObjectName(QStringLiteral("nombre_edit"));
-    nombre_edit->setMaxLength(15);
+    // No length limit on the field itself: it would cut what the controller
+    // sent as soon as it is shown. The validator limits what is typed.
     nombre_edit->setValidator(whole_text_validator(QStringLiteral("[_ a-zA-Z0-9]{1,15}"), this));
     nombre_edit->setAutoFillBackground(true);
     form->addRow(QStringLiteral("Nombre"), nombre_edit);
 
     numero_edit = new QLineEdit;
     numero_edit->setObjectName(QStringLiteral("numero_edit"));
-    numero_edit->setMaxLength(12);
-    numero_edit->setValidator(whole_text_validator(QStringLiteral("^\\+[\\d]{11}$"), this));
+    // While typing only the characters of a number are let in; the whole
+    // stored number fits, however long the controller's is. Its form is
+    // checked on save.
+    numero_edit->setValidator(whole_text_validator(QStringLiteral("\\+\\d{0,19}"), this));
     form->addRow(QStringLiteral("Numero"), numero_edit);
 
     cat_combo = new QComboBox;
@@ -139,6 +143,11 @@ int UserPanel::index_of_category(int categoria)
     default:
         return -1;
     }
+}
+
+QString UserPanel::typed_number() const
+{
+    return numero_edit->text();
 }
 
 void UserPanel::setUser(UserRow *u)
@@ -221,9 +230,19 @@ bool UserPanel::save(UserRow *u)
     auto *owner = static_cast<UserRow *>(u->parent());
     if (!owner)
         return false;
-    // The controller finds and deletes users by their number, so only a
-    // complete one may be stored, not what was left half typed.
-    if (!numero_edit->hasAcceptableInput()) {
+    // What the controller sent is kept as it is, even where the editor
+    // would not let it be typed; what was typed must be complete. The
+    // controller finds and deletes users by their number, so a number left
+    // half typed must not be stored.
+    const bool name_kept = nombre_edit->text() == u->nombre.trimmed();
+    const bool number_kept = numero_edit->text() == u->numero.trimmed();
+    if (!name_kept && !nombre_edit->hasAcceptableInput()) {
+        refuse(format_error,
+               QStringLiteral("El nombre debe tener hasta 15 letras, numeros, blancos o _"));
+        return false;
+    }
+    static const QRegularExpression number_form(QStringLiteral("^\\+\\d{11}$"));
+    if (!number_kept && !number_form.match(numero_edit->text()).hasMatch()) {
         refuse(format_error, number_error);
         return false;
     }
@@ -235,8 +254,10 @@ bool UserPanel::save(UserRow *u)
 
     u->id_user = id_spin->value();
     u->id_padre = padre_spin->value();
-    u->nombre = nombre_edit->text();
-    u->numero = numero_edit->text();
+    if (!name_kept)
+        u->nombre = nombre_edit->text();
+    if (!number_kept)
+        u->numero = numero_edit->text();
     u->categoria = categoria;
     u->rh_ini = hr_ini_spin->value();
     u->rh_fin = hr_fin_spin->value();

@@ -28,6 +28,9 @@ public:
     static int category_of_index(int index);
     static int index_of_category(int categoria);
 
+    // The number as it stands in the field.
+    QString typed_number() const;
+
 public slots:
     void setUser(UserRow *u);
     void setMode(bool read_only);

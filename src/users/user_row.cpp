@@ -1,5 +1,8 @@
 #include "user_row.h"
 
+#include <QBrush>
+#include <QColor>
+
 int UserRow::id_siguiente = 0;
 
 UserRow::UserRow() : QTreeWidgetItem(QTreeWidgetItem::Type)
@@ -25,6 +28,19 @@ void UserRow::show_columns()
     setText(1, nombre);
     setText(2, numero);
     setText(3, category_text(categoria));
+}
+
+void UserRow::set_failure(const QString &why)
+{
+    failure = why;
+    const QString tip = why.isEmpty() ? QString() : QStringLiteral("No se pudo grabar: ") + why;
+    for (int c = 0; c < 4; ++c) {
+        setToolTip(c, tip);
+        if (why.isEmpty())
+            setData(c, Qt::ForegroundRole, QVariant());
+        else
+            setForeground(c, QBrush(QColor(Qt::red)));
+    }
 }
 
 QString UserRow::category_text(int categoria)

@@ -30,12 +30,25 @@ public:
     int extra_6 = 0;
     int extra_7 = 0;
     bool pending = false;
+    // Created by "Nuevo" and not saved yet: it exists only in the window,
+    // is never uploaded or written to a file, and cancelling drops it.
+    bool unsaved = false;
+    // The number under which the controller holds this record, as last seen
+    // in a download or a confirmed upload; empty when the controller has not
+    // been seen holding it. The controller knows users by number, so a
+    // record whose number changed must leave nothing under this one.
+    QString numero_device;
+    // Why the last upload of this record failed; empty when it did not.
+    QString failure;
 
     // The id that the next default-constructed record takes.
     static int id_siguiente;
 
     // Writes the four tree columns (id, name, number, type) from the fields.
     void show_columns();
+    // Records why the upload failed (empty: it did not) and marks the row, so
+    // that the records the controller did not take stand out in the tree.
+    void set_failure(const QString &why);
 
     // "ADMIN", "USUARIO", "VISITA" or "DESCONOCIDO".
     static QString category_text(int categoria);

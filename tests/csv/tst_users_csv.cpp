@@ -1,5 +1,6 @@
 // The users CSV file: which files and lines give which records and how they
 // are written again, the id counter, a name made safe, the extension rule.
+#include "console.h"
 #include "csv_file.h"
 #include "modal_answerer.h"
 #include "probe.h"
@@ -7,8 +8,13 @@
 #include "user_row.h"
 
 #include <QFile>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QTextCodec>
@@ -78,12 +84,102 @@ private slots:
 
     void counter()
     {
-        // 100 takes 1 and raises the counter to 100; 101 takes 100, the
-        // counter becomes 101 and 101 is not above it; 5 takes 101.
+        // The counter moves past every id read: 100 takes 1 and moves it to
+        // 101; 101 takes 101 and moves it to 102; 5 takes 102.
         UserRow::id_siguiente = 1;
         for (int id : {100, 101, 5})
             delete parse_csv_user(QString::number(id));
-        QCOMPARE(UserRow::id_siguiente, 102);
+        QCOMPARE(UserRow::id_siguiente, 103);
+    }
+
+    void merge_data()
+    {
+        // The tree holds administrator 1 (+5691) with user 2 (+5692), user 2
+        // pending with the name "Local" when `local`. The file's rows (ids
+        // of another controller) are imported; questions are answered
+        // `yes`. After: the tree ("id:name", pending with "*") and the
+        // messages.
+        QTest::addColumn<bool>("local");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<QString>("messages");
+        const QString ask = "Hay 1 cambios sin sincronizar. ¿Descartarlos?";
+        const QString same =
+            "11;11;admin;\"N\";\"+5691\";0;0;24;127\n12;11;user;\"N\";\"+5692\";0;0;24;127";
+        // clang-format off
+        QTest::newRow("the tree's own file") << false << same << true << "1:N(2:N)" << "";
+        QTest::newRow("a name changed") << false << QString(same).replace("user;\"N\"", "user;\"Ana\"") << true << "1:N(2:Ana*)" << "";
+        QTest::newRow("new visitor under a user in the tree") << false << same + "\n13;12;guest;\"V\";\"+5693\";0;0;24;127" << true << "1:N(2:N(13:V*))" << "";
+        QTest::newRow("new administrator with a taken id") << false << "1;1;admin;\"B\";\"+5699\";0;0;24;127\n7;1;user;\"C\";\"+5698\";0;0;24;127" << true << "1:N(2:N) 8:B*(7:C*)" << "";
+        QTest::newRow("pending change overwritten") << true << QString(same).replace("user;\"N\"", "user;\"Ana\"") << true << "1:N(2:Ana*)" << ask;
+        QTest::newRow("pending change kept") << true << QString(same).replace("user;\"N\"", "user;\"Ana\"") << false << "1:N(2:Local*)" << ask;
+        QTest::newRow("pending change the file does not touch") << true << same.section('\n', 0, 0) << true << "1:N(2:Local*)" << "";
+        // clang-format on
+    }
+    void merge()
+    {
+        QFETCH(bool, local);
+        QFETCH(QString, rows);
+        QFETCH(bool, yes);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("u.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write((users_csv_header() + '\n' + rows).toUtf8());
+        file.close();
+        ModalAnswerer answerer;
+        if (!yes)
+            answerer.queue_button(QMessageBox::No);
+        DORVAK_Admin w;
+        TestProbe probe(w);
+        probe.load_user_lines(
+            {"## 1,1,\"N\",+5691,1,0,0,0,0,24,127", "## 2,2,\"N\",+5692,1,0,0,0,0,24,127"});
+        if (local) {
+            probe.users().at(1)->nombre = "Local";
+            probe.users().at(1)->pending = true;
+        }
+        probe.import_users_from(file.fileName());
+        std::function<QString(QTreeWidgetItem *)> shape = [&](QTreeWidgetItem *item) {
+            QStringList parts;
+            for (int i = 0; i < item->childCount(); ++i) {
+                const auto *u = static_cast<UserRow *>(item->child(i));
+                const QString below = shape(item->child(i));
+                parts << QString::number(u->id_user) + ':' + u->nombre + (u->pending ? "*" : "")
+                        + (below.isEmpty() ? QString() : '(' + below + ')');
+            }
+            return parts.join(' ');
+        };
+        QTEST(shape(probe.root()), "shape");
+        QTEST(answerer.texts().join(' '), "messages");
+    }
+
+    void stopped()
+    {
+        // Detener when the bar passes ten rows: those stay imported, the
+        // rest are not.
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("u.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QByteArray bytes = users_csv_header().toLatin1() + '\n';
+        for (int i = 0; i < 30; ++i)
+            bytes += QByteArray::number(i + 1) + ";0;guest;\"V\";\"+5690" + QByteArray::number(i)
+                + "\"\n";
+        file.write(bytes);
+        file.close();
+        ModalAnswerer answerer;
+        answerer.queue_file(file.fileName());
+        DORVAK_Admin w;
+        TestProbe probe(w);
+        connect(w.findChild<QProgressBar *>("progress"), &QProgressBar::valueChanged,
+                [&](int value) {
+                    if (value == 10)
+                        w.findChild<QPushButton *>("stop_btn")->click();
+                });
+        probe.invoke("import_users");
+        QCOMPARE(probe.root()->childCount(), 10);
+        QVERIFY(w.findChild<Console *>("console")->toPlainText().contains(
+            "Importación detenida: 10 de 30 filas importadas"));
+        QVERIFY(w.windowTitle().contains("10 cambios sin sincronizar"));
     }
 
     void written_name()

@@ -43,10 +43,16 @@ private slots:
         FakeController fake;
         fake.on("NEXT", next);
         for (const QString &line : sent.mid(0, sent.size() - 1)) {
-            const QByteArray number = line.section(' ', -6, -6).toLatin1();
-            const QByteArray id = QByteArray::number(line.section(' ', 2, 2).toInt() + 100000);
+            // The stored record carries what was sent, under the other id.
+            const QStringList f = line.section('"', 2).split(' ', Qt::SkipEmptyParts);
+            const QString id = QString::number(line.section(' ', 2, 2).toInt() + 100000);
+            const QString code = line.section(' ', 3, 3);
+            const QString owner = code == "1" ? id : f[1];
             fake.on(line.trimmed().toLatin1(), "## OK\n");
-            fake.on("UD_NUM " + number, "## " + id + ",0,\"\"," + number + ",0,0,0,0,0,0,0\n");
+            fake.on("UD_NUM " + f[0].toLatin1(),
+                    QStringLiteral("## %1,%2,\"%3\",%4,%5,%6,0,0,%7,%8,%9\n")
+                        .arg(id, code, line.section('"', 1, 1), f[0], owner, f[2], f[3], f[4], f[5])
+                        .toLatin1());
         }
         // NEXT, two lines for each record answered, and the last upload.
         QTimer hang;

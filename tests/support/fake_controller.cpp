@@ -64,6 +64,7 @@ void FakeController::read_input()
     while ((end = input.indexOf('\n', scanned)) >= 0) {
         const QByteArray command = input.mid(scanned, end - scanned).trimmed();
         scanned = end + 1;
+        emit received_line(command);
         const auto it = script.constFind(command);
         if (it == script.constEnd())
             continue;

@@ -43,6 +43,11 @@ public:
     QList<QByteArray> lines() const;
     int count(const QByteArray &command) const;
 
+signals:
+    // A command line arrived (without its terminator), before its answer
+    // goes out.
+    void received_line(const QByteArray &command);
+
 private:
     void read_input();
     void answer(const QByteArray &bytes);

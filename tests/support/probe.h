@@ -29,7 +29,7 @@ struct TestProbe
     void load_user_lines(const QStringList &lines) { w.load_user_lines(lines); }
     void build_user_tree() { w.build_user_tree(); }
     QTreeWidgetItem *find_user_item(int id) { return w.find_user_item(id); }
-    void upload_user(UserRow *u) { w.upload_user(u); }
+    bool upload_user(UserRow *u) { return w.upload_user(u); }
     void write_user_branch(QTextStream &out, UserRow *r) { w.write_user_branch(out, r); }
 
     // Event log and parameters
@@ -39,7 +39,6 @@ struct TestProbe
     QTreeWidget *user_tree() { return w.user_tree; }
     UserPanel *user_panel() { return w.user_panel; }
     void install_root(const QString &caption) { w.install_root(caption); }
-    bool sync_branch(UserRow *r) { return w.sync_branch(r); }
 
     // Users CSV file
     void export_users_to(const QString &name) { w.export_users_to(name); }

@@ -21,6 +21,8 @@ private slots:
     void read_and_written();
     void save_refusals_data();
     void save_refusals();
+    void kept_as_sent_data();
+    void kept_as_sent();
 };
 
 void TstUserRecords::read_and_written_data()
@@ -35,7 +37,8 @@ void TstUserRecords::read_and_written_data()
     QTest::newRow("visitor, blanks folded, any quotes") << "## 8 , 3 , 'Casa    grande' ,  +569 1 ,  3 ,0,0,0, 1 ,2 , 3" << -1 << "0 UU 8 3 \"Casa grande\" +569 1 3 0 1 2 3";
     QTest::newRow("unknown category sent without a code") << "## 7,1,\"X\",+5691,1,0,0,0,0,24,1" << 9 << "9 UU 7 \"X\" +5691 1 0 0 24 1";
     QTest::newRow("unquoted name loses its ends") << "## 9,2,Casa,+5,3,-5,0,0,0,24,1" << -1 << "1 UU 9 2 \"as\" +5 3 -5 0 24 1";
-    QTest::newRow("comma in the name shifts the fields") << "## 9,2,\"Casa, 12\",+5691,3,0,0,0,8,20,31" << -1 << "1 UU 9 2 \"Cas\" 12\" 5691 3 0 8 20";
+    QTest::newRow("comma in the quoted name") << "## 9,2,\"Pérez, Juan\",+5691,3,0,0,0,8,20,31" << -1 << "1 UU 9 2 \"Pérez, Juan\" +5691 3 0 8 20 31";
+    QTest::newRow("comma in the name of a short line") << "## 9,2,  \"A,B\"  " << -1 << "1 UU 9 2 \"A,B\" Numero 100 0 0 24 255";
     QTest::newRow("non-numbers read 0") << "## 9,x,\"A\",+5,padre,1h,0,0,ocho,20,lunes" << -1 << "0 UU 9 3 \"A\" +5 0 0 0 20 0";
     QTest::newRow("administrator, no blank after ## eats a digit") << "##12,1,\"A\",+5,2,48,4,5,0,24,1" << -1 << "2 UU 2 1 \"A\" +5 2 48 0 24 1";
     // The record took 100 from the counter: the owner defaults to it.
@@ -97,6 +100,53 @@ void TstUserRecords::save_refusals()
     QCOMPARE(answerer.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     // A refusal leaves the record alone.
     QCOMPARE(record->nombre, message.isEmpty() ? nombre : QStringLiteral("Nombre"));
+}
+
+void TstUserRecords::kept_as_sent_data()
+{
+    // A record under the root (owner 0) with what a controller may send:
+    // a long number and a long name. The editor saves what is typed (empty:
+    // the field as shown) and keeps the rest whole.
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<QString>("numero");
+    QTest::addColumn<QString>("stored");  // name and number after the save
+    QTest::addColumn<QString>("message"); // empty: saved
+    const QString name = QStringLiteral("Departamento 1204 B");
+    const QString number = QStringLiteral("+5491123456789");
+    const QString refused = QStringLiteral("El numero debe tener el formato +XXXXXXXXXXX");
+    // clang-format off
+    QTest::newRow("saved as shown") << "" << "" << name + ' ' + number << "";
+    QTest::newRow("renamed") << "Otro" << "" << "Otro " + number << "";
+    QTest::newRow("number changed") << "" << "+56911122233" << name + " +56911122233" << "";
+    QTest::newRow("long number typed") << "" << "+5491123456780" << name + ' ' + number << refused;
+    QTest::newRow("name typed too long") << "Departamento 1205" << "" << name + ' ' + number << "El nombre debe tener hasta 15 letras, numeros, blancos o _";
+    // clang-format on
+}
+
+void TstUserRecords::kept_as_sent()
+{
+    QFETCH(QString, nombre);
+    QFETCH(QString, numero);
+    QFETCH(QString, message);
+    UserRow root;
+    root.id_user = root.id_padre = 0;
+    const std::unique_ptr<UserRow> read(
+        parse_user_line("## 7,2,\"Departamento 1204 B\",+5491123456789,0,0,0,0,0,24,127"));
+    auto *record = new UserRow(&root);
+    record->nombre = read->nombre;
+    record->numero = read->numero;
+    record->id_padre = read->id_padre;
+    record->categoria = read->categoria;
+    UserPanel panel(record, false, nullptr);
+    if (!nombre.isEmpty())
+        panel.findChild<QLineEdit *>("nombre_edit")->setText(nombre);
+    if (!numero.isEmpty())
+        panel.findChild<QLineEdit *>("numero_edit")->setText(numero);
+    ModalAnswerer answerer;
+    QCOMPARE(panel.save(record), message.isEmpty());
+    QCOMPARE(answerer.texts().join(' '), message);
+    QTEST(record->nombre + ' ' + record->numero, "stored");
+    QCOMPARE(record->id_padre, 0);
 }
 
 QTEST_MAIN(TstUserRecords)

@@ -5,20 +5,22 @@
 #include "probe.h"
 #include "user_row.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
 namespace {
 
-// "id(children) id ..." below `item`, pending records marked with "*".
+// "id(children) id ..." below `item`, pending records marked with "*",
+// records never saved with "+".
 QString shape(const QTreeWidgetItem *item)
 {
     QStringList parts;
     for (int i = 0; i < item->childCount(); ++i) {
         const auto *u = static_cast<const UserRow *>(item->child(i));
         const QString below = shape(u);
-        parts << QString::number(u->id_user) + (u->pending ? "*" : "")
+        parts << QString::number(u->id_user) + (u->pending ? "*" : "") + (u->unsaved ? "+" : "")
                 + (below.isEmpty() ? QString() : '(' + below + ')');
     }
     return parts.join(' ');
@@ -48,61 +50,91 @@ private slots:
 
 void TstUserTree::buttons_data()
 {
-    // Before: 1(2(3)) 4, the counter at 1. The port is open when the
-    // controller holds records to download or a record is deleted. After:
-    // the tree, the counter (-1: not checked), the records listed, and the
-    // bytes sent followed by the messages shown.
-    QTest::addColumn<QString>("button");
+    // Before: 1(2(3)) 4, 4 pending, the counter at 1. The controller holds
+    // `records` and announces `total` of them (-1: as many), and answers the
+    // lookup of 1's number with `lookup`. Questions are answered `yes`.
+    // After: the tree, the counter (-1: not checked), the records listed,
+    // and the bytes sent followed by the messages shown.
+    QTest::addColumn<QString>("buttons");
     QTest::addColumn<int>("selected"); // index in the download, -1: the root
+    QTest::addColumn<bool>("open");
     QTest::addColumn<QString>("records");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<QString>("lookup");
+    QTest::addColumn<bool>("yes");
     QTest::addColumn<int>("counter");
     QTest::addColumn<QString>("shape");
     QTest::addColumn<int>("listed");
     QTest::addColumn<QString>("outcome");
     const QString get = QStringLiteral("get_users_btn");
-    const QString sent = QStringLiteral("TOT_USERS\nLU\n");
-    // The new root takes 1, the first record 2 and raises the counter to 5,
-    // the second takes 5 and raises it to 40.
+    const QString ask = QStringLiteral("Hay 1 cambios sin sincronizar. ¿Descartarlos?");
+    const QString sent = QStringLiteral("TOT_USERS\nLU\n") + ask;
+    const QString gone = QStringLiteral("ERROR no existe\n");
+    const QString kept = QStringLiteral("1(2(3)) 4*");
     // clang-format off
-    QTest::newRow("ids 5 and 40") << get << -1 << "5,1,5 40,1,40" << 40 << "5 40" << 2 << sent;
-    QTest::newRow("visitor of an administrator to the root") << get << -1 << "1,1,1 3,3,1" << -1 << "1 3" << 2 << sent;
-    QTest::newRow("orphans last, in list order") << get << -1 << "5,2,9 1,1,1 7,3,99" << -1 << "1 5 7" << 3 << sent;
-    QTest::newRow("order kept at every level") << get << -1 << "1,1,1 2,2,1 3,2,1 4,3,3 5,3,2 6,1,6 7,2,6" << -1 << "1(2(5) 3(4)) 6(7)" << 7 << sent;
-    QTest::newRow("owners listed after what they own") << get << -1 << "3,3,2 2,2,1 1,1,1" << -1 << "1(2(3))" << 3 << sent;
-    QTest::newRow("duplicate administrator: the first takes the users") << get << -1 << "1,1,1 1,1,1 2,2,1" << -1 << "1(2) 1" << 3 << sent;
-    QTest::newRow("duplicate user: the first takes the visitors") << get << -1 << "1,1,1 2,2,1 2,2,1 3,3,2" << -1 << "1(2(3) 2)" << 4 << sent;
-    QTest::newRow("download on a closed port: tree kept") << get << -1 << "" << 1 << "1(2(3)) 4" << 4 << "El puerto está cerrado";
-    // The port is closed: the id comes from the counter.
-    QTest::newRow("nuevo under the root") << "nuevo_btn" << -1 << "" << 2 << "1(2(3)) 4 1*" << 4 << "";
-    QTest::newRow("nuevo under an administrator") << "nuevo_btn" << 0 << "" << 2 << "1(2(3) 1*) 4" << 4 << "";
-    QTest::newRow("nuevo under a user") << "nuevo_btn" << 1 << "" << 2 << "1(2(3 1*)) 4" << 4 << "";
-    QTest::newRow("nuevo under a visitor") << "nuevo_btn" << 2 << "" << 1 << "1(2(3)) 4" << 4 << "Una Visita no puede tener usuarios usuarios";
-    QTest::newRow("borrar an administrator") << "borrar_btn" << 0 << "" << 1 << "4" << 1 << "BU +5691\n";
+    QTest::newRow("ids 5 and 40: the counter passes both") << get << -1 << true << "5,1,5 40,1,40" << -1 << "" << true << 41 << "5 40" << 2 << sent;
+    QTest::newRow("visitor of an administrator to the root") << get << -1 << true << "1,1,1 3,3,1" << -1 << "" << true << -1 << "1 3" << 2 << sent;
+    QTest::newRow("orphans last, in list order") << get << -1 << true << "5,2,9 1,1,1 7,3,99" << -1 << "" << true << -1 << "1 5 7" << 3 << sent;
+    QTest::newRow("order kept at every level") << get << -1 << true << "1,1,1 2,2,1 3,2,1 4,3,3 5,3,2 6,1,6 7,2,6" << -1 << "" << true << -1 << "1(2(5) 3(4)) 6(7)" << 7 << sent;
+    QTest::newRow("owners listed after what they own") << get << -1 << true << "3,3,2 2,2,1 1,1,1" << -1 << "" << true << -1 << "1(2(3))" << 3 << sent;
+    QTest::newRow("duplicate administrator: the first takes the users") << get << -1 << true << "1,1,1 1,1,1 2,2,1" << -1 << "" << true << -1 << "1(2) 1" << 3 << sent;
+    QTest::newRow("duplicate user: the first takes the visitors") << get << -1 << true << "1,1,1 2,2,1 2,2,1 3,3,2" << -1 << "" << true << -1 << "1(2(3) 2)" << 4 << sent;
+    QTest::newRow("download cut short: tree kept") << get << -1 << true << "5,1,5 40,1,40" << 3 << "" << true << -1 << kept << 4 << sent + " Descarga incompleta: 2 de 3 usuarios";
+    QTest::newRow("download declined: nothing sent") << get << -1 << true << "5,1,5" << -1 << "" << false << -1 << kept << 4 << ask;
+    QTest::newRow("download on a closed port: tree kept") << get << -1 << false << "" << -1 << "" << true << 1 << kept << 4 << "El puerto está cerrado";
+    QTest::newRow("Borrar Todos") << "limpia_usuarios_btn" << -1 << false << "" << -1 << "" << true << -1 << "" << 0 << ask;
+    QTest::newRow("Borrar Todos declined") << "limpia_usuarios_btn" << -1 << false << "" << -1 << "" << false << -1 << kept << 4 << ask;
+    // The port is closed: the id is one that no record has.
+    QTest::newRow("nuevo under the root") << "nuevo_btn" << -1 << false << "" << -1 << "" << true << 6 << "1(2(3)) 4* 5+" << 4 << "";
+    QTest::newRow("nuevo under an administrator") << "nuevo_btn" << 0 << false << "" << -1 << "" << true << 6 << "1(2(3) 5+) 4*" << 4 << "";
+    QTest::newRow("nuevo under a user") << "nuevo_btn" << 1 << false << "" << -1 << "" << true << 6 << "1(2(3 5+)) 4*" << 4 << "";
+    QTest::newRow("nuevo under a visitor") << "nuevo_btn" << 2 << false << "" << -1 << "" << true << 1 << kept << 4 << "Una Visita no puede tener usuarios usuarios";
+    QTest::newRow("nuevo then Cancelar leaves nothing") << "nuevo_btn cancel_btn" << 0 << false << "" << -1 << "" << true << -1 << kept << 4 << "";
+    QTest::newRow("nuevo then another record leaves nothing") << "nuevo_btn select" << 0 << false << "" << -1 << "" << true << -1 << kept << 4 << "";
+    QTest::newRow("borrar an administrator") << "borrar_btn" << 0 << true << "" << -1 << gone << true << 1 << "4*" << 1 << "BU +5691\nUD_NUM +5691\n";
+    QTest::newRow("borrar refused by the controller") << "borrar_btn" << 0 << true << "" << -1 << "1,1,1" << true << -1 << kept << 4 << "BU +5691\nUD_NUM +5691\nEl controlador no borró el usuario N (+5691)";
+    QTest::newRow("borrar unanswered") << "borrar_btn" << 0 << true << "" << -1 << "" << true << 1 << kept << 4 << "BU +5691\nUD_NUM +5691\nEl controlador no borró el usuario N (+5691)";
+    QTest::newRow("borrar on a closed port") << "borrar_btn" << 0 << false << "" << -1 << "" << true << 1 << kept << 4 << "El puerto está cerrado";
     // clang-format on
 }
 
 void TstUserTree::buttons()
 {
-    QFETCH(QString, button);
+    QFETCH(QString, buttons);
     QFETCH(int, selected);
+    QFETCH(bool, open);
     QFETCH(QString, records);
+    QFETCH(int, total);
+    QFETCH(QString, lookup);
+    QFETCH(bool, yes);
     QFETCH(int, counter);
     FakeController fake;
-    fake.on("TOT_USERS", QByteArray::number(lines(records).size()) + '\n');
+    const int announced = total < 0 ? lines(records).size() : total;
+    fake.on("TOT_USERS", QByteArray::number(announced) + '\n');
     fake.on("LU", lines(records).join(QString()).toUtf8());
+    fake.on("UD_NUM +5691",
+            lookup.contains(',') ? lines(lookup).first().toUtf8() : lookup.toUtf8());
     ModalAnswerer answerer;
+    if (!yes)
+        answerer.queue_button(QMessageBox::No);
     DORVAK_Admin w;
     TestProbe probe(w);
     probe.load_user_lines(lines("1,1,1 2,2,1 3,3,2 4,1,4"));
+    probe.users().at(3)->pending = true;
     // What an earlier exchange left: it reads like a count.
     probe.resps() = QStringList{"30\n"};
     UserRow::id_siguiente = 1;
-    if (!records.isEmpty() || button == "borrar_btn") {
+    if (open) {
         w.choose_port(fake.port());
         w.findChild<QPushButton *>("connect_btn")->click();
     }
     probe.user_tree()->setCurrentItem(selected < 0 ? probe.root() : probe.users().at(selected));
-    w.findChild<QPushButton *>(button)->click();
+    for (const QString &button : buttons.split(' ')) {
+        if (button == "select")
+            probe.user_tree()->setCurrentItem(probe.users().at(3));
+        else
+            w.findChild<QPushButton *>(button)->click();
+    }
 
     QTEST(shape(probe.root()), "shape");
     if (counter >= 0)
@@ -111,7 +143,7 @@ void TstUserTree::buttons()
     QTEST(QString(fake.received()) + answerer.texts().join(' '), "outcome");
     // A new record is selected, owned by what was.
     auto *current = static_cast<UserRow *>(probe.user_tree()->currentItem());
-    if (current && current->pending)
+    if (current && current->unsaved)
         QCOMPARE(current->id_padre, static_cast<UserRow *>(current->parent())->id_user);
 }
 
