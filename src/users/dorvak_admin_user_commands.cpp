@@ -157,6 +157,7 @@ void DORVAK_Admin::nuevo()
         if (!owner)
             return;
         if (owner != root && owner->categoria == UserRow::Visita) {
+            report(QStringLiteral("Una visita no puede tener registros propios"));
             QMessageBox::critical(this, QStringLiteral("Error"),
                                   QStringLiteral("Una Visita no puede tener usuarios usuarios"));
             return;
@@ -172,6 +173,12 @@ void DORVAK_Admin::nuevo()
         UserRow::id_siguiente = id + 1;
         record->unsaved = true;
         record->id_padre = owner->id_user;
+        // What the record is follows from where it hangs: under the root an
+        // administrator, under an administrator a user, under a user a
+        // visitor.
+        record->categoria = owner == root        ? int(UserRow::Admin)
+            : owner->categoria == UserRow::Admin ? int(UserRow::Usuario)
+                                                 : int(UserRow::Visita);
         user_tree->setCurrentItem(record);
         user_tree->scrollToItem(record);
         user_panel->setUser(record);
@@ -210,9 +217,19 @@ void DORVAK_Admin::borrar()
         // while the window shows it gone.
         if (!record->unsaved) {
             QList<UserRow *> branch = records_below(record);
+            const int owned = branch.size();
             branch << record;
             const bool held = std::any_of(branch.begin(), branch.end(),
                                           [](UserRow *u) { return !u->numero_device.isEmpty(); });
+            if (!serial->isOpen() && held) {
+                show_port_closed();
+                return;
+            }
+            if (!ask(QStringLiteral("¿Borrar a %1 (%2)%3?")
+                         .arg(record->nombre, record->numero,
+                              owned > 0 ? QStringLiteral(" y sus %1 registros").arg(owned)
+                                        : QString())))
+                return;
             if (serial->isOpen()) {
                 if (!delete_on_controller(record->numero)) {
                     if (!stopped() && serial->isOpen())
@@ -222,11 +239,9 @@ void DORVAK_Admin::borrar()
                                 .arg(record->nombre, record->numero));
                     return;
                 }
-            } else if (held) {
-                show_port_closed();
-                return;
             }
         }
+        report(QStringLiteral("Borrado: %1 (%2)").arg(record->nombre, record->numero));
         remove_records(record);
         user_panel->setMode(true);
         if (UserRow *now = selected_record(user_tree))
@@ -263,10 +278,17 @@ void DORVAK_Admin::save()
             record->id_padre = record->id_user;
         reset_edit_buttons(false);
         // With the port closed the record waits, pending, for "Sincronizar".
-        if (serial->isOpen() && !upload_user(record) && !record->failure.isEmpty())
-            QMessageBox::critical(this, QStringLiteral("Error"),
-                                  QStringLiteral("No se pudo grabar el usuario %1: %2")
-                                      .arg(record->nombre, record->failure));
+        if (!serial->isOpen()) {
+            report(QStringLiteral("Guardado sin conexión: %1 queda pendiente").arg(record->nombre));
+        } else if (upload_user(record)) {
+            report(QStringLiteral("Grabado: %1 (%2)").arg(record->nombre, record->numero));
+        } else {
+            report(QStringLiteral("No se grabó: %1 queda pendiente").arg(record->nombre));
+            if (!record->failure.isEmpty())
+                QMessageBox::critical(this, QStringLiteral("Error"),
+                                      QStringLiteral("No se pudo grabar el usuario %1: %2")
+                                          .arg(record->nombre, record->failure));
+        }
     });
 }
 
@@ -365,6 +387,11 @@ void DORVAK_Admin::sync_users()
                 break;
         }
         const int left = pending_count();
+        report(failed > 0 ? QStringLiteral("Sincronizados %1 de %2 (%3 con error)")
+                                .arg(total - left)
+                                .arg(total)
+                                .arg(failed)
+                          : QStringLiteral("Sincronizados %1 de %2").arg(total - left).arg(total));
         if ((stopped() || !serial->isOpen()) && left > 0)
             console->appendPlainText(
                 QStringLiteral("Sincronización detenida: %1 de %2 usuarios grabados")

@@ -66,6 +66,8 @@ void DORVAK_Admin::getUsers()
             return;
         exchange(QStringLiteral("TOT_USERS"), 1, 2, QString());
         if (!sent || resps.size() != 1 || stopped()) {
+            if (sent && resps.size() > 1)
+                report(QStringLiteral("Respuesta inesperada del controlador a TOT_USERS"));
             for (const QString &line : qAsConst(resps))
                 qDebug() << line;
             return;
@@ -90,14 +92,17 @@ void DORVAK_Admin::getUsers()
             qDebug() << "Usuario " << i << " - " << lines.at(i);
         install_root(QStringLiteral("Raíz"));
         load_user_lines(lines);
+        report(QStringLiteral("%1 usuarios descargados").arg(users.size()));
     });
 }
 
 void DORVAK_Admin::limpia_usuarios()
 {
     run_users_operation(OperationGuard::Line::any, [this] {
-        if (discard_pending_ok(pending_count()))
-            install_root(QStringLiteral("Raiz"));
+        if (discard_pending_ok(pending_count())) {
+            install_root(QStringLiteral("Raíz"));
+            report(QStringLiteral("Lista vaciada; el controlador conserva sus usuarios"));
+        }
     });
 }
 

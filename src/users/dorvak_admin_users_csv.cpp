@@ -11,9 +11,11 @@
 #include "user_index.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QSet>
 #include <QTextStream>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <memory>
@@ -43,6 +45,10 @@ void DORVAK_Admin::export_users_to(const QString &name)
     out.flush();
     if (out.status() != QTextStream::Ok || !file.flush())
         show_file_error(this, QStringLiteral("No se pudo escribir el archivo : ") + name);
+    else
+        report(QStringLiteral("%1 usuarios exportados a %2")
+                   .arg(records_below(root).size())
+                   .arg(QFileInfo(name).fileName()));
 }
 
 void DORVAK_Admin::write_user_branch(QTextStream &out, UserRow *record)
@@ -172,6 +178,9 @@ void DORVAK_Admin::import_users_from(const QString &name)
     progress->setValue(0);
     progress->setFormat(QString());
     show_progress = true;
+    // Shown like a download: every branch open.
+    user_tree->expandAll();
+    report(QStringLiteral("%1 filas importadas, %2 registros nuevos").arg(k).arg(added.size()));
     if (k < total)
         console->appendPlainText(
             QStringLiteral("Importación detenida: %1 de %2 filas importadas").arg(k).arg(total));

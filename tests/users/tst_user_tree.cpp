@@ -91,9 +91,10 @@ void TstUserTree::buttons_data()
     QTest::newRow("nuevo under a visitor") << "nuevo_btn" << 2 << false << "" << -1 << "" << true << 1 << kept << 4 << "Una Visita no puede tener usuarios usuarios";
     QTest::newRow("nuevo then Cancelar leaves nothing") << "nuevo_btn cancel_btn" << 0 << false << "" << -1 << "" << true << -1 << kept << 4 << "";
     QTest::newRow("nuevo then another record leaves nothing") << "nuevo_btn select" << 0 << false << "" << -1 << "" << true << -1 << kept << 4 << "";
-    QTest::newRow("borrar an administrator") << "borrar_btn" << 0 << true << "" << -1 << gone << true << 1 << "4*" << 1 << "BU +5691\nUD_NUM +5691\n";
-    QTest::newRow("borrar refused by the controller") << "borrar_btn" << 0 << true << "" << -1 << "1,1,1" << true << -1 << kept << 4 << "BU +5691\nUD_NUM +5691\nEl controlador no borró el usuario N (+5691)";
-    QTest::newRow("borrar unanswered") << "borrar_btn" << 0 << true << "" << -1 << "" << true << 1 << kept << 4 << "BU +5691\nUD_NUM +5691\nEl controlador no borró el usuario N (+5691)";
+    QTest::newRow("borrar an administrator") << "borrar_btn" << 0 << true << "" << -1 << gone << true << 1 << "4*" << 1 << "BU +5691\nUD_NUM +5691\n%1";
+    QTest::newRow("borrar declined: nothing sent") << "borrar_btn" << 0 << true << "" << -1 << gone << false << 1 << kept << 4 << "%1";
+    QTest::newRow("borrar refused by the controller") << "borrar_btn" << 0 << true << "" << -1 << "1,1,1" << true << -1 << kept << 4 << "BU +5691\nUD_NUM +5691\n%1 El controlador no borró el usuario N (+5691)";
+    QTest::newRow("borrar unanswered") << "borrar_btn" << 0 << true << "" << -1 << "" << true << 1 << kept << 4 << "BU +5691\nUD_NUM +5691\n%1 El controlador no borró el usuario N (+5691)";
     QTest::newRow("borrar on a closed port") << "borrar_btn" << 0 << false << "" << -1 << "" << true << 1 << kept << 4 << "El puerto está cerrado";
     // clang-format on
 }
@@ -140,11 +141,18 @@ void TstUserTree::buttons()
     if (counter >= 0)
         QCOMPARE(UserRow::id_siguiente, counter);
     QTEST(int(probe.users().size()), "listed");
-    QTEST(QString(fake.received()) + answerer.texts().join(' '), "outcome");
-    // A new record is selected, owned by what was.
+    QFETCH(QString, outcome);
+    QCOMPARE(QString(fake.received()) + answerer.texts().join(' '),
+             outcome.replace(QStringLiteral("%1"),
+                             QStringLiteral("¿Borrar a N (+5691) y sus 2 registros?")));
+    // A new record is selected, owned by what was, one level below it.
     auto *current = static_cast<UserRow *>(probe.user_tree()->currentItem());
-    if (current && current->unsaved)
-        QCOMPARE(current->id_padre, static_cast<UserRow *>(current->parent())->id_user);
+    if (current && current->unsaved) {
+        auto *owner = static_cast<UserRow *>(current->parent());
+        QCOMPARE(current->id_padre, owner->id_user);
+        QCOMPARE(current->categoria,
+                 owner == probe.root() ? int(UserRow::Admin) : owner->categoria - 1);
+    }
 }
 
 QTEST_MAIN(TstUserTree)
