@@ -379,6 +379,10 @@ private:
     // them, by number; empty when there was none, and then the form is not
     // written.
     QVector<ParamRead> params_read;
+    // Forgets the read when the line closes. The connection must end with
+    // the members: the port closes again when the frame deletes it, after
+    // params_read is gone.
+    QObject params_line_watch;
 
     // Bulk test-user generator
     int gen_count = 0;

@@ -143,7 +143,7 @@ void DORVAK_Admin::build_config_page()
 
     // A read counts for the controller it came from: once the line closes,
     // the next one may lead to another controller.
-    connect(serial, &QIODevice::aboutToClose, this, [this] { params_read.clear(); });
+    connect(serial, &QIODevice::aboutToClose, &params_line_watch, [this] { params_read.clear(); });
 }
 
 void DORVAK_Admin::get_param()
