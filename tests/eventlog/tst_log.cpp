@@ -88,6 +88,7 @@ private slots:
         file.close();
         ModalAnswerer answerer;
         answerer.queue_file(dir.filePath("registro"));
+        answerer.queue_file(dir.filePath("registro"));
         DORVAK_Admin w;
         TestProbe(w).load_user_lines(
             {"## 1,2,\"Ana\",+1,0,0,0,0,0,24,255\n", "## 5,2,\"Luis\",+5,0,0,0,0,0,24,255\n"});
@@ -101,12 +102,17 @@ private slots:
         if (!press.isEmpty())
             when_lines(w, 2, [&w, press] { w.findChild<QPushButton *>(press)->click(); });
         w.findChild<QPushButton *>("get_log_btn")->click();
+        // A no keeps the file; a yes replaces it.
+        answerer.queue_button(QMessageBox::No);
+        w.findChild<QPushButton *>("export_log_btn")->click();
+        QCOMPARE(file.size(), 0);
+        answerer.queue_button(QMessageBox::Yes);
         w.findChild<QPushButton *>("export_log_btn")->click();
         QVERIFY(file.open(QIODevice::ReadOnly));
         QTEST(file.readAll(), "file");
         QCOMPARE(answerer.count(QStringLiteral("El archivo %1 ya existe. ¿Desea reemplazarlo?")
                                     .arg(QDir::toNativeSeparators(file.fileName()))),
-                 1);
+                 2);
         QCOMPARE(answerer.count("El puerto está cerrado"), open ? 0 : 1);
         const QStringList short_logs = answerer.texts().filter("Descarga incompleta");
         QCOMPARE(short_logs.size(), message.isEmpty() ? 0 : 1);
