@@ -143,7 +143,10 @@ void DORVAK_Admin::build_config_page()
 
     // A read counts for the controller it came from: once the line closes,
     // the next one may lead to another controller.
-    connect(serial, &QIODevice::aboutToClose, &params_line_watch, [this] { params_read.clear(); });
+    connect(serial, &QIODevice::aboutToClose, &params_line_watch, [this] {
+        params_read.clear();
+        installation.clear();
+    });
 }
 
 void DORVAK_Admin::get_param()
@@ -175,6 +178,8 @@ void DORVAK_Admin::get_param()
                     && QString::number(param_number(read[n].valor)) == read[n].shown;
         }
         params_read = read;
+        installation = nombre_inst_edit->text();
+        update_title();
     });
 }
 

@@ -213,6 +213,7 @@ private slots:
         QCOMPARE(answerer.count(unread), 1);
 
         click(w, "get_params_btn");
+        QVERIFY(w.windowTitle().endsWith(QStringLiteral(" — Sur")));
         const QStringList before = form(w);
         QByteArray other = QByteArray(answer).replace("Sur", "Norte").replace("50", "60");
         if (how == "silence")
@@ -236,6 +237,7 @@ private slots:
         } else if (how == "disconnect") {
             // A read counts for the line it came on.
             click(w, "connect_btn");
+            QVERIFY(!w.windowTitle().contains(QStringLiteral("Sur")));
             click(w, "send_params_btn");
             QCOMPARE(answerer.count(unread), 2);
             QCOMPARE(fake.count("SEND_PAR 2 00 \"Sur\""), 0);
