@@ -620,6 +620,22 @@ std::vector<std::string> Controller::cmdDelete(const std::string &arg)
     return {kOk};
 }
 
+std::size_t Controller::textLimit(int parameter)
+{
+    switch (parameter) {
+    case 1:
+    case 5:
+        return 21;
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+        return 38;
+    default:
+        return 30;
+    }
+}
+
 std::vector<std::string> Controller::cmdSendPar(const std::string &arg)
 {
     const std::vector<std::string> tok = splitBlanks(arg);
@@ -643,7 +659,7 @@ std::vector<std::string> Controller::cmdSendPar(const std::string &arg)
         if (q1 == std::string::npos || q2 == q1)
             return {kErrFormat};
         const std::string text = arg.substr(q1 + 1, q2 - q1 - 1);
-        if (text.size() > kMaxText || !printableText(text))
+        if (text.size() > textLimit(nr) || !printableText(text))
             return {kErrValue};
         p.s = text;
         return {kOk};

@@ -104,7 +104,10 @@ public:
     // The log lives in a ring on the device; the oldest entries go first.
     static constexpr std::size_t kLogLimit = 20000;
     static constexpr int kFirmware = 258; // 1.2
-    static constexpr std::size_t kMaxText = 40;
+    // The longest text each text parameter keeps: the installation name and
+    // the base number 30, the telephone numbers "+" and 20 digits, the
+    // messages 38.
+    static std::size_t textLimit(int parameter);
 
     explicit Controller(const SeedOptions &options);
 

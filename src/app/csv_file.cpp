@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace {
@@ -11,11 +12,23 @@ const char *const filter = "Texto separado (*.csv)";
 
 QString choose_csv_to_save(QWidget *parent)
 {
-    const QString name = QFileDialog::getSaveFileName(
+    const QString chosen = QFileDialog::getSaveFileName(
         parent, QString::fromUtf8(caption), QDir::currentPath(), QString::fromUtf8(filter));
-    if (name.isEmpty())
-        return name;
-    return with_csv_extension(name);
+    if (chosen.isEmpty())
+        return chosen;
+    // The dialog asked about the name it was given; the extension makes it
+    // another file, which may exist as well.
+    const QString name = with_csv_extension(chosen);
+    if (name != chosen && QFileInfo::exists(name)) {
+        const auto answer =
+            QMessageBox::question(parent, QString::fromUtf8(caption),
+                                  QStringLiteral("El archivo %1 ya existe. ¿Desea reemplazarlo?")
+                                      .arg(QDir::toNativeSeparators(name)),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return QString();
+    }
+    return name;
 }
 
 QString choose_csv_to_open(QWidget *parent)

@@ -8,7 +8,9 @@ class QWidget;
 // The file choice shared by every CSV import and export: caption "Elejir
 // Archivo", the current directory, the single filter "Texto separado (*.csv)".
 // Returns an empty string when the dialog was cancelled. A file to save gets
-// the extension rule of with_csv_extension.
+// the extension rule of with_csv_extension; when that names an existing file
+// other than the one chosen, the user is asked before it is replaced, and a
+// no is a cancel.
 QString choose_csv_to_save(QWidget *parent);
 QString choose_csv_to_open(QWidget *parent);
 

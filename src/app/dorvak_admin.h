@@ -2,6 +2,7 @@
 #define DORVAK_ADMIN_H
 
 #include "operation_guard.h"
+#include "param_lines.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -39,7 +40,6 @@ class PortCombo;
 class UserIndex;
 class UserPanel;
 class UserRow;
-struct ParamForm;
 
 // The main window: it owns the serial line, the console, the user tree, the
 // event log table and the parameter form, and every device operation is one
@@ -249,10 +249,16 @@ private:
     // Event log: the table rows from the lines of an ENVLOG answer.
     void load_log_lines(const QStringList &lines);
 
-    // Parameters: one "## NN value" line into the form; the form's values
-    // for the write.
+    // Parameters: one value as the controller sent it into the form; the
+    // value the form holds for a parameter as it goes out (a text folded
+    // and without its quotes, empty for a choice with no item); whether the
+    // field accepts what it holds; the field and the label that name it.
     void apply_param(int numero, const QString &valor);
-    ParamForm param_values() const;
+    QString param_value(int numero) const;
+    bool param_acceptable(int numero) const;
+    QLineEdit *param_edit(int numero) const;
+    QWidget *param_field(int numero) const;
+    QString param_label(int numero) const;
 
     // Serial link and exchange state
     QSerialPort *serial = nullptr;
@@ -369,6 +375,14 @@ private:
     QLineEdit *msg_cierre2_edit = nullptr;
     QPushButton *get_params_btn = nullptr;
     QPushButton *send_params_btn = nullptr;
+    // The parameters as the last complete read from the open line left
+    // them, by number; empty when there was none, and then the form is not
+    // written.
+    QVector<ParamRead> params_read;
+    // Forgets the read when the line closes. The connection must end with
+    // the members: the port closes again when the frame deletes it, after
+    // params_read is gone.
+    QObject params_line_watch;
 
     // Bulk test-user generator
     int gen_count = 0;

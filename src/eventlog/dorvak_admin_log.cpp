@@ -19,6 +19,8 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 void DORVAK_Admin::build_log_page()
 {
     log_page = new QTabWidget;
@@ -48,20 +50,25 @@ void DORVAK_Admin::getLog()
         exchange(QStringLiteral("TOTAL_LOG"), 1, 2, QStringLiteral("Bajando Eventos"));
         // On a closed port resps still holds what an earlier exchange left: a
         // lone stale line would pass for the count and the table would be
-        // emptied, or refilled with an old log.
-        if (sent && resps.size() == 1) {
-            const int total = read_decimal(resps.first());
-            log_table->setRowCount(0);
-            QThread::msleep(100);
-            // Only the log lines count: status lines that the controller mixes
-            // in would otherwise end the wait before the last events are in.
-            exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"),
-                     QStringLiteral("XX "));
-            // Whatever arrived is shown, even when fewer lines than announced
-            // came in before the controller fell silent.
-            if (sent)
-                load_log_lines(resps);
+        // refilled with an old log.
+        if (!sent || resps.size() != 1)
+            return;
+        const int total = read_decimal(resps.first());
+        QThread::msleep(100);
+        // Only the log lines count: status lines that the controller mixes
+        // in would otherwise end the wait before the last events are in.
+        exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"),
+                 QStringLiteral("XX "));
+        const int got = sent ? int(std::count_if(resps.cbegin(), resps.cend(), is_log_line)) : 0;
+        // The table keeps the last whole log until a new one has arrived
+        // whole: a line lost, a silent controller or a stop leave it as it
+        // was.
+        if (got < total) {
+            show_incomplete(got, total, QStringLiteral("eventos"));
+            return;
         }
+        log_table->setRowCount(0);
+        load_log_lines(resps);
         progress->setValue(0);
         progress->setFormat(QString());
     });
@@ -72,6 +79,13 @@ void DORVAK_Admin::load_log_lines(const QStringList &lines)
     // Every event names two users; one search of the tree per name would make
     // a long log against a large tree quadratic.
     const UserIndex index(user_tree);
+    // The root shows id 0 until the first download, with the placeholder
+    // name and number of a new record: it is nobody. An id without a user
+    // gets no number at all, so that no placeholder passes for one.
+    auto known = [&](int id) -> const UserRow * {
+        const UserRow *record = index.find(id);
+        return record == root ? nullptr : record;
+    };
     const QString unknown = QStringLiteral("????");
 
     int row = log_table->rowCount();
@@ -94,14 +108,14 @@ void DORVAK_Admin::load_log_lines(const QStringList &lines)
     for (int i = 0; i < lines.size(); ++i) {
         if (is_log_line(lines.at(i))) {
             const LogRecord r = decode_log_line(lines.at(i));
-            const UserRow *user = r.has_usuario() ? index.find(r.usuario) : nullptr;
-            const UserRow *asoc = r.has_asociado() ? index.find(r.asociado) : nullptr;
+            const UserRow *user = r.has_usuario() ? known(r.usuario) : nullptr;
+            const UserRow *asoc = r.has_asociado() ? known(r.asociado) : nullptr;
             put(row, 0, r.fecha);
             put(row, 1, user ? user->nombre : unknown);
-            put(row, 2, user ? user->numero : unknown);
+            put(row, 2, user ? user->numero : QString());
             put(row, 3, event_text(r.accion));
             put(row, 4, asoc ? asoc->nombre : unknown);
-            put(row, 5, asoc ? asoc->numero : unknown);
+            put(row, 5, asoc ? asoc->numero : QString());
             ++row;
         }
         const int percent = i * 100 / lines.size();

@@ -1,28 +1,34 @@
 // The "Configuración" tab: the parameter form, its read and its write.
 #include "dorvak_admin.h"
 
+#include "console.h"
 #include "operation_guard.h"
 #include "param_lines.h"
+#include "text_util.h"
 #include "widget_util.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include <utility>
+#include <algorithm>
 
 namespace {
 
-QLineEdit *make_edit(const char *name, int max_length, QValidator *validator)
+// The field of a text parameter holds what the controller keeps for it:
+// its length and its validator have the controller's limit.
+QLineEdit *make_edit(const char *name, int numero, QValidator *validator)
 {
     auto *edit = named(new QLineEdit, name);
-    edit->setMaxLength(max_length);
+    edit->setMaxLength(text_limit(numero));
     edit->setValidator(validator);
     return edit;
 }
@@ -68,19 +74,19 @@ void DORVAK_Admin::build_config_page()
     param_form->setObjectName(QStringLiteral("param_form"));
 
     auto *name_rule = new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[_ a-zA-Z0-9]{1,30}")), this);
+        QRegularExpression(QStringLiteral("[_ a-zA-Z0-9]{1,%1}").arg(text_limit(0))), this);
     name_rule->setObjectName(QStringLiteral("name_rule"));
     auto *phone_rule = new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("^\\+[\\d]{8,20}$")), this);
+        QRegularExpression(QStringLiteral("^\\+[\\d]{8,%1}$").arg(text_limit(1) - 1)), this);
     phone_rule->setObjectName(QStringLiteral("phone_rule"));
     auto *base_rule = new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[_ 0-9\\+\\*\\#Xx]{1,30}")), this);
+        QRegularExpression(QStringLiteral("[_ 0-9\\+\\*\\#Xx]{1,%1}").arg(text_limit(14))), this);
     base_rule->setObjectName(QStringLiteral("base_rule"));
 
-    nombre_inst_edit = make_edit("nombre_inst_edit", 15, name_rule);
-    num_equipo_edit = make_edit("num_equipo_edit", 12, phone_rule);
+    nombre_inst_edit = make_edit("nombre_inst_edit", 0, name_rule);
+    num_equipo_edit = make_edit("num_equipo_edit", 1, phone_rule);
     version_edit = make_shown_only("version_edit");
-    num_registro_edit = make_edit("num_registro_edit", 12, phone_rule);
+    num_registro_edit = make_edit("num_registro_edit", 5, phone_rule);
     limite_usuarios_edit = make_shown_only("limite_usuarios_edit");
     max_visitas_spin = make_spin("max_visitas_spin", 5000);
     modo_operacion_combo = named(new QComboBox, "modo_operacion_combo");
@@ -88,7 +94,7 @@ void DORVAK_Admin::build_config_page()
                                     QStringLiteral("4"), QStringLiteral("5")});
     modo_entrada1_combo = make_entrance_combo("modo_entrada1_combo");
     modo_entrada2_combo = make_entrance_combo("modo_entrada2_combo");
-    num_base_edit = make_edit("num_base_edit", 12, base_rule);
+    num_base_edit = make_edit("num_base_edit", 14, base_rule);
     min_digitos_spin = make_spin("min_digitos_spin", 15);
 
     // The row order of the buttons is not the order of their bits.
@@ -102,10 +108,10 @@ void DORVAK_Admin::build_config_page()
     for (QPushButton *b : {notif_acceso_btn, notif_config_btn, notif_usuarios_btn, notif_sms_btn})
         notif_row->addWidget(b);
 
-    msg_apertura1_edit = make_edit("msg_apertura1_edit", 38, nullptr);
-    msg_apertura2_edit = make_edit("msg_apertura2_edit", 38, nullptr);
-    msg_cierre1_edit = make_edit("msg_cierre1_edit", 38, nullptr);
-    msg_cierre2_edit = make_edit("msg_cierre2_edit", 38, nullptr);
+    msg_apertura1_edit = make_edit("msg_apertura1_edit", 9, nullptr);
+    msg_apertura2_edit = make_edit("msg_apertura2_edit", 11, nullptr);
+    msg_cierre1_edit = make_edit("msg_cierre1_edit", 10, nullptr);
+    msg_cierre2_edit = make_edit("msg_cierre2_edit", 12, nullptr);
 
     param_form->addRow(QStringLiteral("Nombre Instalación"), nombre_inst_edit);
     param_form->addRow(QStringLiteral("Número Equipo"), num_equipo_edit);
@@ -134,39 +140,109 @@ void DORVAK_Admin::build_config_page()
     layout->addLayout(param_form);
     layout->addStretch();
     layout->addLayout(button_bar(param_ops));
+
+    // A read counts for the controller it came from: once the line closes,
+    // the next one may lead to another controller.
+    connect(serial, &QIODevice::aboutToClose, &params_line_watch, [this] {
+        params_read.clear();
+        installation.clear();
+    });
 }
 
 void DORVAK_Admin::get_param()
 {
     run_operation([this] {
         // Status lines mixed into the answer do not count towards the sixteen.
-        exchange(QStringLiteral("GET_PARS"), 16, 1, QStringLiteral("Obteniendo Parametros"),
-                 QStringLiteral("## "));
+        exchange(QStringLiteral("GET_PARS"), param_count, 1,
+                 QStringLiteral("Obteniendo Parametros"), QStringLiteral("## "));
         // On a closed port resps holds an earlier exchange's lines, and user
         // lines start with "## " as well: they would be taken for parameters.
         if (!sent)
             return;
-        // Fields whose line did not come keep what they showed; a number that
-        // comes twice takes the later value.
-        for (const QString &line : std::as_const(resps)) {
-            if (const auto p = read_param_line(line))
-                apply_param(p->numero, p->valor);
+        const QVector<std::optional<QString>> values = read_param_answer(resps);
+        const int got = int(std::count_if(values.begin(), values.end(),
+                                          [](const std::optional<QString> &v) { return bool(v); }));
+        // Half a configuration in the form would be written back as if it
+        // were the controller's.
+        if (got < param_count) {
+            show_incomplete(got, param_count, QStringLiteral("parámetros"));
+            return;
         }
+        QVector<ParamRead> read(param_count);
+        for (int n = 0; n < param_count; ++n) {
+            read[n].valor = *values.at(n);
+            apply_param(n, read[n].valor);
+            read[n].shown = param_value(n);
+            read[n].held = is_text_param(n) ? read[n].valor.size() <= text_limit(n)
+                                            : is_param_number(read[n].valor)
+                    && QString::number(param_number(read[n].valor)) == read[n].shown;
+        }
+        params_read = read;
+        installation = nombre_inst_edit->text();
+        update_title();
     });
+}
+
+QLineEdit *DORVAK_Admin::param_edit(int numero) const
+{
+    switch (numero) {
+    case 0:
+        return nombre_inst_edit;
+    case 1:
+        return num_equipo_edit;
+    case 5:
+        return num_registro_edit;
+    case 9:
+        return msg_apertura1_edit;
+    case 10:
+        return msg_cierre1_edit;
+    case 11:
+        return msg_apertura2_edit;
+    case 12:
+        return msg_cierre2_edit;
+    case 14:
+        return num_base_edit;
+    default:
+        return nullptr;
+    }
+}
+
+QWidget *DORVAK_Admin::param_field(int numero) const
+{
+    switch (numero) {
+    case 2:
+        return version_edit;
+    case 3:
+        return max_visitas_spin;
+    case 4:
+        return notif_widget;
+    case 6:
+        return modo_operacion_combo;
+    case 7:
+        return modo_entrada1_combo;
+    case 8:
+        return modo_entrada2_combo;
+    case 13:
+        return min_digitos_spin;
+    case 15:
+        return limite_usuarios_edit;
+    default:
+        return param_edit(numero);
+    }
 }
 
 void DORVAK_Admin::apply_param(int numero, const QString &valor)
 {
-    // Texts from the controller skip the validators; setText cuts them to
-    // the field's length, and the spin boxes clamp their values.
+    if (QLineEdit *edit = param_edit(numero)) {
+        // A longer text than the field takes is shown whole, never cut: the
+        // write then refuses it instead of sending it shortened.
+        const QString text = param_text(valor);
+        edit->setMaxLength(qMax(text_limit(numero), text.size()));
+        edit->setText(text);
+        return;
+    }
     const int n = param_number(valor);
     switch (numero) {
-    case 0:
-        nombre_inst_edit->setText(param_text(0, valor));
-        break;
-    case 1:
-        num_equipo_edit->setText(param_text(1, valor));
-        break;
     case 2:
         version_edit->setText(version_text(n));
         break;
@@ -179,37 +255,19 @@ void DORVAK_Admin::apply_param(int numero, const QString &valor)
         notif_sms_btn->setChecked((n & notif_sms) != 0);
         notif_config_btn->setChecked((n & notif_config) != 0);
         break;
-    case 5:
-        num_registro_edit->setText(param_text(5, valor));
-        break;
     // The operation modes 1 to 5 are the items "1" to "5"; anything else
     // leaves no item selected.
     case 6:
-        modo_operacion_combo->setCurrentIndex(n > 0 ? n - 1 : -1);
+        modo_operacion_combo->setCurrentIndex(n > 0 && n <= 5 ? n - 1 : -1);
         break;
     case 7:
-        modo_entrada1_combo->setCurrentIndex(n);
+        modo_entrada1_combo->setCurrentIndex(n >= 0 && n < modo_entrada1_combo->count() ? n : -1);
         break;
     case 8:
-        modo_entrada2_combo->setCurrentIndex(n);
-        break;
-    case 9:
-        msg_apertura1_edit->setText(param_text(9, valor));
-        break;
-    case 10:
-        msg_cierre1_edit->setText(param_text(10, valor));
-        break;
-    case 11:
-        msg_apertura2_edit->setText(param_text(11, valor));
-        break;
-    case 12:
-        msg_cierre2_edit->setText(param_text(12, valor));
+        modo_entrada2_combo->setCurrentIndex(n >= 0 && n < modo_entrada2_combo->count() ? n : -1);
         break;
     case 13:
         min_digitos_spin->setValue(n);
-        break;
-    case 14:
-        num_base_edit->setText(param_text(14, valor));
         break;
     case 15:
         limite_usuarios_edit->setText(QString::number(n));
@@ -219,40 +277,87 @@ void DORVAK_Admin::apply_param(int numero, const QString &valor)
     }
 }
 
-ParamForm DORVAK_Admin::param_values() const
+QString DORVAK_Admin::param_value(int numero) const
 {
-    ParamForm f;
-    f.nombre_inst = nombre_inst_edit->text();
-    f.num_equipo = num_equipo_edit->text();
-    f.max_visitas = max_visitas_spin->value();
-    f.notificaciones = (notif_acceso_btn->isChecked() ? notif_acceso : 0)
-        | (notif_usuarios_btn->isChecked() ? notif_usuarios : 0)
-        | (notif_sms_btn->isChecked() ? notif_sms : 0)
-        | (notif_config_btn->isChecked() ? notif_config : 0);
-    f.num_registro = num_registro_edit->text();
-    f.modo_operacion = modo_operacion_combo->currentText();
-    f.modo_entrada1 = modo_entrada1_combo->currentIndex();
-    f.modo_entrada2 = modo_entrada2_combo->currentIndex();
-    f.msg_apertura1 = msg_apertura1_edit->text();
-    f.msg_cierre1 = msg_cierre1_edit->text();
-    f.msg_apertura2 = msg_apertura2_edit->text();
-    f.msg_cierre2 = msg_cierre2_edit->text();
-    f.min_digitos = min_digitos_spin->value();
-    f.num_base = num_base_edit->text();
-    return f;
+    if (const QLineEdit *edit = param_edit(numero))
+        return fold(edit->text());
+    auto choice = [](const QComboBox *combo, const QString &value) {
+        return combo->currentIndex() < 0 ? QString() : value;
+    };
+    switch (numero) {
+    case 3:
+        return QString::number(max_visitas_spin->value());
+    case 4:
+        return QString::number((notif_acceso_btn->isChecked() ? notif_acceso : 0)
+                               | (notif_usuarios_btn->isChecked() ? notif_usuarios : 0)
+                               | (notif_sms_btn->isChecked() ? notif_sms : 0)
+                               | (notif_config_btn->isChecked() ? notif_config : 0));
+    case 6:
+        return choice(modo_operacion_combo, modo_operacion_combo->currentText());
+    case 7:
+        return choice(modo_entrada1_combo, QString::number(modo_entrada1_combo->currentIndex()));
+    case 8:
+        return choice(modo_entrada2_combo, QString::number(modo_entrada2_combo->currentIndex()));
+    case 13:
+        return QString::number(min_digitos_spin->value());
+    default:
+        return QString();
+    }
+}
+
+bool DORVAK_Admin::param_acceptable(int numero) const
+{
+    if (const QLineEdit *edit = param_edit(numero))
+        return edit->text().size() <= text_limit(numero) && edit->hasAcceptableInput();
+    return !param_value(numero).isEmpty();
+}
+
+QString DORVAK_Admin::param_label(int numero) const
+{
+    const auto *label = qobject_cast<QLabel *>(param_form->labelForField(param_field(numero)));
+    return label ? label->text() : QString();
 }
 
 void DORVAK_Admin::send_params()
 {
     run_operation(OperationGuard::Line::open, [this] {
-        const int count = send_par_lines(param_values()).size();
-        for (int i = 0; i < count; ++i) {
-            // The form stays editable while the lines go out; each line takes
-            // its field as it is when the line is sent. The answers are only
-            // shown in the console.
-            exchange(send_par_lines(param_values()).at(i), 1, 1, QString());
-            if (!sent)
-                break; // the line was lost on the way and the user already told so
+        // An empty form written over the controller would blank its whole
+        // configuration.
+        if (params_read.isEmpty()) {
+            QMessageBox::critical(this, QStringLiteral("Error"),
+                                  QStringLiteral("Primero obtenga los parámetros del equipo "
+                                                 "conectado (\"Obtener Parametros\")"));
+            return;
+        }
+        // All lines are made before the first goes out: a value that cannot
+        // be sent stops the whole write, not half of it.
+        QStringList lines;
+        QStringList refused;
+        for (const int n : writable_params()) {
+            const auto value =
+                param_to_send(params_read.at(n), param_value(n), param_acceptable(n));
+            if (value)
+                lines << send_par_line(n, *value);
+            else
+                refused << param_label(n);
+        }
+        if (!refused.isEmpty()) {
+            QMessageBox::critical(this, QStringLiteral("Error de formato"),
+                                  QStringLiteral("Valor no válido en: ")
+                                      + refused.join(QStringLiteral(", "))
+                                      + QStringLiteral(". No se grabó ningún parámetro."));
+            return;
+        }
+        for (int i = 0; i < lines.size(); ++i) {
+            // The answers are only shown in the console.
+            exchange(lines.at(i), 1, 1, QString());
+            if (stopped() || !serial->isOpen()) {
+                console->appendPlainText(
+                    QStringLiteral("Grabación detenida: %1 de %2 parámetros enviados")
+                        .arg(i + (sent ? 1 : 0))
+                        .arg(lines.size()));
+                break;
+            }
         }
     });
 }

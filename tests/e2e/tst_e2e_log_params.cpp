@@ -1,6 +1,7 @@
 // The Registro and Configuración tabs against the real simulator: the log
 // named from the downloaded users, a user created from the Users tab showing
-// up in it, and parameters written and read back.
+// up in it, a download cut by a hang-up, and parameters written, read back,
+// and written back unchanged.
 #include "modal_answerer.h"
 #include "probe.h"
 #include "sim_process.h"
@@ -73,11 +74,61 @@ private slots:
                             "msg_apertura1_edit=Abre uno|msg_cierre1_edit=Cierra uno|"
                             "msg_apertura2_edit=Abre dos|msg_cierre2_edit=Cierra dos|"
                             "min_digitos_spin=9|num_base_edit=+5699");
-        run(w, edits + "|send_params_btn|disconnect_btn");
+        run(w, "get_params_btn|" + edits + "|send_params_btn|disconnect_btn");
         DORVAK_Admin w2;
         w2.choose_port(sim.port());
-        run(w2, "connect_btn|get_params_btn|" + edits, true);
+        run(w2, "connect_btn|get_params_btn|" + edits + "|disconnect_btn", true);
         QVERIFY(answerer.seen().isEmpty());
+
+        // Every parameter at the longest value the controller keeps, blanks
+        // and quotes included: a write before any read changes nothing, and
+        // a read written back changes nothing either.
+        const char *const longest[] = {
+            "SEND_PAR 2 00 \" Condominio  \"Las\" Acacias N  \"",
+            "SEND_PAR 2 01 \"+54911234567890123456\"",
+            "SEND_PAR 1 03 5000",
+            "SEND_PAR 0 04 15",
+            "SEND_PAR 2 05 \"+56933334444555566667\"",
+            "SEND_PAR 0 06 5",
+            "SEND_PAR 0 07 3",
+            "SEND_PAR 0 08 2",
+            "SEND_PAR 2 09 \"Abre  el porton  de la  entrada uno ya\"",
+            "SEND_PAR 2 10 \"Cierra el porton \"uno\"  de la entrada1\"",
+            "SEND_PAR 2 11 \"Abre  el porton  de la  entrada dos ya\"",
+            "SEND_PAR 2 12 \" Cierra  el porton de la entrada dos  \"",
+            "SEND_PAR 1 13 15",
+            "SEND_PAR 2 14 \"+5699*#Xx_ 0123456789012345678\"",
+        };
+        for (const char *line : longest)
+            QCOMPARE(sim.query(line), QStringList{"## OK"});
+        const QStringList held = sim.query("GET_PARS");
+        DORVAK_Admin w3;
+        w3.choose_port(sim.port());
+        run(w3, "connect_btn|send_params_btn|get_params_btn");
+        run(w3, "nombre_inst_edit=Condominio \"Las\" Acacias N", true);
+        run(w3, "send_params_btn|disconnect_btn");
+        QCOMPARE(sim.query("GET_PARS"), held);
+        QCOMPARE(answerer.texts(),
+                 QStringList{"Primero obtenga los parámetros del equipo conectado "
+                             "(\"Obtener Parametros\")"});
+    }
+
+    // The controller hangs up right after announcing its log: the table keeps
+    // the log it had.
+    void log_hang_up()
+    {
+        SimProcess sim({"--baud", "115200", "--hangup-after", "3"});
+        ModalAnswerer answerer;
+        DORVAK_Admin w;
+        w.choose_port(sim.port());
+        run(w, "connect_btn|get_log_btn");
+        auto *t = w.findChild<QTableWidget *>("log_table");
+        QCOMPARE(t->rowCount(), 100);
+        const QString first = t->item(0, 0)->text();
+        run(w, "get_log_btn");
+        QCOMPARE(t->rowCount(), 100);
+        QCOMPARE(t->item(0, 0)->text(), first);
+        QCOMPARE(answerer.count("Descarga incompleta: 0 de 100 eventos"), 1);
     }
 };
 

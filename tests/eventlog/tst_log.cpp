@@ -1,12 +1,33 @@
 // The event log: the download into a sorted table named from the tree, with
-// the quirks of the lines it decodes, stale lines and a closed port, seen
-// through the exported file.
+// the quirks of the lines it decodes, stale lines, a closed port and
+// downloads that do not finish, seen through the exported file, which
+// replaces an existing one only after a question.
 #include "fake_controller.h"
 #include "modal_answerer.h"
 #include "probe.h"
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <functional>
+
+namespace {
+
+// Does `act` once the answer to the running command has brought `lines`
+// lines.
+void when_lines(DORVAK_Admin &w, int lines, const std::function<void()> &act)
+{
+    auto *timer = new QTimer(&w);
+    QObject::connect(timer, &QTimer::timeout, timer, [&w, timer, lines, act] {
+        if (TestProbe(w).busy() && TestProbe(w).resps().size() >= lines) {
+            timer->stop();
+            act();
+        }
+    });
+    timer->start(1);
+}
+
+} // namespace
 
 class TstLog : public QObject
 {
@@ -17,30 +38,40 @@ private slots:
     {
         QTest::addColumn<bool>("open");
         QTest::addColumn<QByteArray>("total");
+        QTest::addColumn<QString>("press"); // pressed while the events arrive
         QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
         const QByteArray head("FECHA ; NOMBRE USUARIO ;  NUMERO USUARIO ; ACCION ; NOMBRE USUARIO "
                               "ASOCIADO ; NUMERO USUARIO ASOCIADO\n");
         const QByteArray old = head + "old ; Ana ; +1 ; Energia desde la red  ; Ana ; +1 ; \n";
         // By user name, descending; events of one user in the order they came.
+        // The root's id 0 names nobody, and an unknown user has no number.
         const QByteArray fresh = head
-            + "2024-03-01 09:00 ; Nombre ; Numero ; Usuario Borrado ; Ana ; +1 ; \n"
-              "0 2024-03-01 ; Nombre ; Numero ; Falla suministro electrico  ; Luis ; +5 ; \n"
-              "c d ; Nombre ; Numero ;  ; Nombre ; Numero ; \n"
-              "2024-03-01 08:15 ; Luis ; +5 ; Acceso 2 operado  ; ???? ; ???? ; \n"
-              " ; Ana ; +1 ; Generador deteniendo  ; ???? ; ???? ; \n"
-              " ; ???? ; ???? ;  ; ???? ; ???? ; \n";
+            + "2024-03-01 08:15 ; Luis ; +5 ; Acceso 2 operado  ; ???? ;  ; \n"
+              " ; Ana ; +1 ; Generador deteniendo  ; ???? ;  ; \n"
+              "2024-03-01 09:00 ; ???? ;  ; Usuario Borrado ; Ana ; +1 ; \n"
+              "0 2024-03-01 ; ???? ;  ; Falla suministro electrico  ; Luis ; +5 ; \n"
+              " ; ???? ;  ;  ; ???? ;  ; \n"
+              "c d ; ???? ;  ;  ; ???? ;  ; \n";
         // clang-format off
-        QTest::newRow("count with blank and cr lf") << true << QByteArray(" 6\r\n") << fresh;
-        QTest::newRow("two count lines") << true << QByteArray("3\nOK\n") << old;
-        QTest::newRow("closed port, stale lines") << false << QByteArray() << old;
+        QTest::newRow("count with blank and cr lf") << true << QByteArray(" 6\r\n") << QString() << fresh << QString();
+        QTest::newRow("two count lines") << true << QByteArray("3\nOK\n") << QString() << old << QString();
+        QTest::newRow("closed port, stale lines") << false << QByteArray() << QString() << old << QString();
+        QTest::newRow("fewer events than counted") << true << QByteArray("8\n") << QString() << old << "Descarga incompleta: 6 de 8 eventos";
+        QTest::newRow("disconnect") << true << QByteArray("6\n") << "disconnect_btn" << old << "Descarga incompleta: [1-5] de 6 eventos";
+        QTest::newRow("stop") << true << QByteArray("6\n") << "stop_btn" << old << QString();
         // clang-format on
     }
     void download()
     {
         QFETCH(bool, open);
         QFETCH(QByteArray, total);
+        QFETCH(QString, press);
+        QFETCH(QString, message);
         FakeController fake;
-        fake.set_pace(2000); // the last events come a while after status lines
+        // The last events come a while after status lines; slower when a
+        // button is pressed while they arrive.
+        fake.set_pace(press.isEmpty() ? 2000 : 200);
         fake.on("TOTAL_LOG", total);
         // Past the sixth field with an unknown associate, cut off after the
         // ids, the root's id 0, a double blank, the marker alone, no numbers;
@@ -50,7 +81,13 @@ private slots:
                 "XX 11 0 1 2024-03-01 09:00\r\nXX1 1 1\r\nXX 8  5 0 2024-03-01 08:15\n"
                 " XX 1 1 1\r\nXX \nXX 9 a b c d\n");
         QTemporaryDir dir;
+        // The export asks before it replaces a file the name it was given
+        // does not show.
+        QFile file(dir.filePath("registro.csv"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
         ModalAnswerer answerer;
+        answerer.queue_file(dir.filePath("registro"));
         answerer.queue_file(dir.filePath("registro"));
         DORVAK_Admin w;
         TestProbe(w).load_user_lines(
@@ -62,12 +99,26 @@ private slots:
             w.findChild<QPushButton *>("connect_btn")->click();
         // A lone line left by an earlier exchange must not pass for the count.
         TestProbe(w).resps() = QStringList{"XX 2 1 1 2023-01-01 00:00\n"};
+        if (!press.isEmpty())
+            when_lines(w, 2, [&w, press] { w.findChild<QPushButton *>(press)->click(); });
         w.findChild<QPushButton *>("get_log_btn")->click();
+        // A no keeps the file; a yes replaces it.
+        answerer.queue_button(QMessageBox::No);
         w.findChild<QPushButton *>("export_log_btn")->click();
-        QFile file(dir.filePath("registro.csv"));
+        QCOMPARE(file.size(), 0);
+        answerer.queue_button(QMessageBox::Yes);
+        w.findChild<QPushButton *>("export_log_btn")->click();
         QVERIFY(file.open(QIODevice::ReadOnly));
         QTEST(file.readAll(), "file");
+        QCOMPARE(answerer.count(QStringLiteral("El archivo %1 ya existe. ¿Desea reemplazarlo?")
+                                    .arg(QDir::toNativeSeparators(file.fileName()))),
+                 2);
         QCOMPARE(answerer.count("El puerto está cerrado"), open ? 0 : 1);
+        const QStringList short_logs = answerer.texts().filter("Descarga incompleta");
+        QCOMPARE(short_logs.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(QRegularExpression('^' + message + '$').match(short_logs.first()).hasMatch(),
+                     qPrintable(short_logs.first()));
     }
 };
 

@@ -34,6 +34,7 @@ struct TestProbe
 
     // Event log and parameters
     void load_log_lines(const QStringList &lines) { w.load_log_lines(lines); }
+    QString param_value(int numero) const { return w.param_value(numero); }
 
     // User directory
     QTreeWidget *user_tree() { return w.user_tree; }
