@@ -54,7 +54,7 @@ void DORVAK_Admin::getLog()
         if (!sent || resps.size() != 1)
             return;
         const int total = read_decimal(resps.first());
-        QThread::msleep(100);
+        pause_after_command(100);
         // Only the log lines count: status lines that the controller mixes
         // in would otherwise end the wait before the last events are in.
         exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"),
@@ -71,6 +71,7 @@ void DORVAK_Admin::getLog()
         load_log_lines(resps);
         progress->setValue(0);
         progress->setFormat(QString());
+        report(QStringLiteral("%1 eventos").arg(got));
     });
 }
 

@@ -42,7 +42,9 @@ void DORVAK_Admin::show_incomplete(int got, int total, const QString &what)
     const QString text =
         QStringLiteral("Descarga incompleta: %1 de %2 %3").arg(got).arg(total).arg(what);
     console->appendPlainText(text);
-    if (!stopping)
+    report(text);
+    // A stop was the user's own doing, and a lost line has had its message.
+    if (!stopping && !losing_line)
         QMessageBox::warning(this, QStringLiteral("Error"), text);
 }
 
@@ -166,8 +168,11 @@ bool DORVAK_Admin::exchange(QString command, int expected, int timeout_s, QStrin
         QThread::usleep(1000);
         ++cycle;
     }
-    if (resps.isEmpty())
+    if (resps.isEmpty()) {
         qDebug() << "ERROR : sin respuesta";
+        if (expected > 0 && !stopping && serial->isOpen())
+            report(QStringLiteral("Sin respuesta del controlador"));
+    }
 
     pause_after_command(pause_ms);
     busy = false;

@@ -180,6 +180,7 @@ void DORVAK_Admin::get_param()
         params_read = read;
         installation = nombre_inst_edit->text();
         update_title();
+        report(QStringLiteral("Parámetros leídos"));
     });
 }
 
@@ -348,16 +349,33 @@ void DORVAK_Admin::send_params()
                                       + QStringLiteral(". No se grabó ningún parámetro."));
             return;
         }
+        QStringList rejected;
         for (int i = 0; i < lines.size(); ++i) {
-            // The answers are only shown in the console.
             exchange(lines.at(i), 1, 1, QString());
             if (stopped() || !serial->isOpen()) {
-                console->appendPlainText(
+                const QString where =
                     QStringLiteral("Grabación detenida: %1 de %2 parámetros enviados")
                         .arg(i + (sent ? 1 : 0))
-                        .arg(lines.size()));
-                break;
+                        .arg(lines.size());
+                console->appendPlainText(where);
+                report(where);
+                return;
             }
+            // A refusal must not pass for a written parameter.
+            const QString answer = resps.isEmpty() ? QString() : resps.first().trimmed();
+            if (answer.isEmpty() || answer.startsWith(QLatin1String("ERROR")))
+                rejected << fold(lines.at(i)) + QStringLiteral(" : ")
+                        + (answer.isEmpty() ? QStringLiteral("sin respuesta") : answer);
         }
+        if (rejected.isEmpty()) {
+            report(QStringLiteral("Parámetros grabados"));
+            return;
+        }
+        report(QStringLiteral("%1 de %2 parámetros no se grabaron")
+                   .arg(rejected.size())
+                   .arg(lines.size()));
+        QMessageBox::critical(this, QStringLiteral("Error"),
+                              QStringLiteral("El controlador no grabó:\n")
+                                  + rejected.join(QLatin1Char('\n')));
     });
 }

@@ -83,9 +83,7 @@ void DORVAK_Admin::getUsers()
         // The tree, its records waiting for upload and the list are replaced
         // only by a whole list: a download cut short changes nothing.
         if (got < total) {
-            // A lost line has said so in its own message already.
-            if (!losing_line)
-                show_incomplete(got, total, QStringLiteral("usuarios"));
+            show_incomplete(got, total, QStringLiteral("usuarios"));
             return;
         }
         for (int i = 0; i < lines.size(); ++i)
