@@ -5,6 +5,7 @@
 #include "probe.h"
 #include "user_row.h"
 
+#include <QLineEdit>
 #include <QRandomGenerator>
 
 void bench_log(QTextStream &out)
@@ -47,4 +48,25 @@ void bench_log(QTextStream &out)
     }
 
     timed(out, "log: 10000 lines against 10000 users", [&] { probe.load_log_lines(lines); });
+
+    // The finders, a keystroke at a time: the slowest keystroke counts.
+    auto typing = [&](const char *phase, const char *edit, const QString &text) {
+        auto *finder = w.findChild<QLineEdit *>(QLatin1String(edit));
+        qint64 slowest = 0;
+        for (int n = 1; n <= text.size(); ++n) {
+            QElapsedTimer clock;
+            clock.start();
+            finder->setText(text.left(n));
+            slowest = qMax(slowest, clock.elapsed());
+        }
+        finder->clear();
+        out << phase << ": " << slowest << " ms\n";
+        out.flush();
+    };
+    typing("finder: 10000 tree records, slowest keystroke of \"+569000012\"", "user_filter_edit",
+           QStringLiteral("+569000012"));
+    typing("finder: 10000 tree records, slowest keystroke of \"usuario 77\"", "user_filter_edit",
+           QStringLiteral("usuario 77"));
+    typing("finder: 10000 log rows, slowest keystroke of \"usuario 77\"", "log_filter_edit",
+           QStringLiteral("usuario 77"));
 }

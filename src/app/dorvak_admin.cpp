@@ -460,9 +460,12 @@ void DORVAK_Admin::read_current_tab()
 
 void DORVAK_Admin::focus_filter()
 {
-    if (tabs->currentIndex() == 0) {
-        user_filter_edit->setFocus();
-        user_filter_edit->selectAll();
+    QLineEdit *finder = tabs->currentIndex() == 0 ? user_filter_edit
+        : tabs->currentIndex() == 1               ? log_filter_edit
+                                                  : nullptr;
+    if (finder) {
+        finder->setFocus();
+        finder->selectAll();
     }
 }
 

@@ -17,6 +17,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDateEdit;
 class QFormLayout;
 class QHBoxLayout;
 class QLineEdit;
@@ -131,6 +132,8 @@ private slots:
     // Event log (src/eventlog)
     void getLog();
     void export_log();
+    // Shows the events that pass the finder, the event choice and the days.
+    void filter_log();
 
     // Parameters (src/params)
     void get_param();
@@ -199,6 +202,9 @@ private:
     // The pause the controller gets after every command: events keep being
     // processed and late lines are shown.
     void pause_after_command(int ms);
+    // One turn of the event loop from inside a long local operation, so
+    // that the window repaints and "Detener" is seen.
+    void turn_event_loop();
 
     // User directory
     void load_user_lines(QStringList lines);
@@ -348,6 +354,11 @@ private:
     QWidget *log_ops = nullptr;
     QPushButton *get_log_btn = nullptr;
     QPushButton *export_log_btn = nullptr;
+    QLineEdit *log_filter_edit = nullptr;
+    QComboBox *log_event_combo = nullptr;
+    QDateEdit *log_from_edit = nullptr;
+    QDateEdit *log_to_edit = nullptr;
+    QLabel *log_count = nullptr;
 
     // Configuración tab
     QWidget *config_page = nullptr;

@@ -11,6 +11,10 @@ QString fold(const QString &text);
 // a number reads as 0.
 int read_decimal(const QString &text);
 
+// A text without regard to case or accents, for finding: "Núñez" and
+// "nunez" compare equal.
+QString comparable(const QString &text);
+
 // A line as received from the controller: UTF-8 up to the first NUL byte.
 QString decode_line(const QByteArray &raw);
 

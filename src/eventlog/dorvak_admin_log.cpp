@@ -2,6 +2,7 @@
 #include "dorvak_admin.h"
 
 #include "csv_file.h"
+#include "log_filter.h"
 #include "log_lines.h"
 #include "operation_guard.h"
 #include "text_util.h"
@@ -9,9 +10,14 @@
 #include "user_row.h"
 #include "widget_util.h"
 
+#include <QComboBox>
+#include <QDateEdit>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -20,6 +26,21 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+namespace {
+
+// The texts of a table row as it shows them.
+QStringList table_row(const QTableWidget *table, int row)
+{
+    QStringList cells;
+    for (int c = 0; c < table->columnCount(); ++c) {
+        const QTableWidgetItem *item = table->item(row, c);
+        cells << (item ? item->text() : QString());
+    }
+    return cells;
+}
+
+} // namespace
 
 void DORVAK_Admin::build_log_page()
 {
@@ -31,15 +52,65 @@ void DORVAK_Admin::build_log_page()
         {QStringLiteral("Fecha Hora"), QStringLiteral("Nombre Usuario"),
          QStringLiteral("Numero Usuario"), QStringLiteral("Accion"),
          QStringLiteral("Nombre Asociado"), QStringLiteral("Numero Asociado")});
+    // Wide enough for a date and time, a name, an international number and
+    // the longest event text; the user can still drag them.
+    const QFontMetrics metrics(log_table->font());
+    const int widths[] = {metrics.horizontalAdvance(QStringLiteral("2024-03-05 14:01:48__")),
+                          metrics.horizontalAdvance(QStringLiteral("Nombre de un usuario")),
+                          metrics.horizontalAdvance(QStringLiteral("+54911234567890__")),
+                          metrics.horizontalAdvance(QStringLiteral("Falla suministro electrico__")),
+                          metrics.horizontalAdvance(QStringLiteral("Nombre de un usuario")),
+                          metrics.horizontalAdvance(QStringLiteral("+54911234567890__"))};
     for (int c = 0; c < 6; ++c)
-        log_table->setColumnWidth(c, 150);
+        log_table->setColumnWidth(c, qMax(150, widths[c]));
     log_table->setSortingEnabled(true);
 
+    log_filter_edit = named(new QLineEdit, "log_filter_edit");
+    log_filter_edit->setPlaceholderText(QStringLiteral("Buscar en el registro (Ctrl+F)"));
+    log_filter_edit->setClearButtonEnabled(true);
+    log_filter_edit->setToolTip(
+        QStringLiteral("Muestra los eventos con este texto en cualquier columna"));
+    log_event_combo = named(new QComboBox, "log_event_combo");
+    log_event_combo->addItem(QStringLiteral("Todos los eventos"), QString());
+    for (const int code : {1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12})
+        log_event_combo->addItem(event_text(code).trimmed(), event_text(code));
+    log_event_combo->setToolTip(QStringLiteral("Muestra un solo tipo de evento"));
+    // The lowest date stands for "no bound".
+    auto make_day = [](const char *name, const QString &none) {
+        auto *edit = named(new QDateEdit, name);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        edit->setCalendarPopup(true);
+        edit->setMinimumDate(QDate(2000, 1, 1));
+        edit->setSpecialValueText(none);
+        edit->setDate(edit->minimumDate());
+        return edit;
+    };
+    log_from_edit = make_day("log_from_edit", QStringLiteral("Desde"));
+    log_from_edit->setToolTip(QStringLiteral("Primer día a mostrar"));
+    log_to_edit = make_day("log_to_edit", QStringLiteral("Hasta"));
+    log_to_edit->setToolTip(QStringLiteral("Último día a mostrar"));
+    log_count = named(new QLabel, "log_count");
+    auto *filter_row = named(new QHBoxLayout, "log_filter_row");
+    filter_row->addWidget(log_filter_edit, 1);
+    filter_row->addWidget(log_event_combo);
+    filter_row->addWidget(log_from_edit);
+    filter_row->addWidget(log_to_edit);
+    filter_row->addWidget(log_count);
+    connect(log_filter_edit, &QLineEdit::textChanged, this, &DORVAK_Admin::filter_log);
+    connect(log_event_combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &DORVAK_Admin::filter_log);
+    connect(log_from_edit, &QDateEdit::dateChanged, this, &DORVAK_Admin::filter_log);
+    connect(log_to_edit, &QDateEdit::dateChanged, this, &DORVAK_Admin::filter_log);
+
     get_log_btn = make_button(QStringLiteral("Obtener Registro"), "get_log_btn");
+    get_log_btn->setToolTip(
+        QStringLiteral("Descargar el registro de eventos del controlador (F5)"));
     export_log_btn = make_button(QStringLiteral("Exportar Registro"), "export_log_btn");
+    export_log_btn->setToolTip(QStringLiteral("Guardar en un archivo CSV los eventos mostrados"));
     log_ops = make_ops_row("log_ops", {get_log_btn, export_log_btn});
 
     auto *layout = new QVBoxLayout(log_page);
+    layout->addLayout(filter_row);
     layout->addWidget(log_table);
     layout->addLayout(button_bar(log_ops));
 }
@@ -69,6 +140,7 @@ void DORVAK_Admin::getLog()
         }
         log_table->setRowCount(0);
         load_log_lines(resps);
+        filter_log();
         progress->setValue(0);
         progress->setFormat(QString());
         report(QStringLiteral("%1 eventos").arg(got));
@@ -117,6 +189,9 @@ void DORVAK_Admin::load_log_lines(const QStringList &lines)
             put(row, 3, event_text(r.accion));
             put(row, 4, asoc ? asoc->nombre : unknown);
             put(row, 5, asoc ? asoc->numero : QString());
+            // What the finder searches, made once here while the table does
+            // not sort: kept with the row's first cell.
+            log_table->item(row, 0)->setData(Qt::UserRole, log_row_text(table_row(log_table, row)));
             ++row;
         }
         const int percent = i * 100 / lines.size();
@@ -138,16 +213,15 @@ void DORVAK_Admin::export_log()
             return;
 
         // The cells as the table shows them, in its current (possibly sorted)
-        // row order.
+        // row order; rows the filter hides are not written.
         QByteArray bytes = log_csv_header();
         const int rows = log_table->rowCount();
+        int written = 0;
         for (int r = 0; r < rows; ++r) {
-            QStringList cells;
-            for (int c = 0; c < log_table->columnCount(); ++c) {
-                const QTableWidgetItem *item = log_table->item(r, c);
-                cells << (item ? item->text() : QString());
-            }
-            bytes += log_csv_line(cells);
+            if (log_table->isRowHidden(r))
+                continue;
+            ++written;
+            bytes += log_csv_line(table_row(log_table, r));
         }
 
         QFile file(name);
@@ -157,5 +231,38 @@ void DORVAK_Admin::export_log()
         }
         if (file.write(bytes) != bytes.size() || !file.flush())
             show_file_error(this, QStringLiteral("No se pudo escribir el archivo : ") + name);
+        else
+            report(QStringLiteral("%1 eventos exportados a %2")
+                       .arg(written)
+                       .arg(QFileInfo(name).fileName()));
     });
+}
+
+void DORVAK_Admin::filter_log()
+{
+    LogFilter filter;
+    filter.text = comparable(log_filter_edit->text().simplified());
+    filter.event = log_event_combo->currentData().toString();
+    if (log_from_edit->date() != log_from_edit->minimumDate())
+        filter.from = log_from_edit->date().toString(QStringLiteral("yyyy-MM-dd"));
+    if (log_to_edit->date() != log_to_edit->minimumDate())
+        filter.to = log_to_edit->date().toString(QStringLiteral("yyyy-MM-dd"));
+    const int rows = log_table->rowCount();
+    int shown = 0;
+    log_table->setUpdatesEnabled(false);
+    for (int r = 0; r < rows; ++r) {
+        QTableWidgetItem *first = log_table->item(r, 0);
+        const QTableWidgetItem *accion = log_table->item(r, 3);
+        if (!first || !accion)
+            continue;
+        const bool pass = log_row_matches(first->text(), accion->text(),
+                                          first->data(Qt::UserRole).toString(), filter);
+        shown += pass ? 1 : 0;
+        // Only what changes is touched: each change lays the table out anew.
+        if (log_table->isRowHidden(r) == pass)
+            log_table->setRowHidden(r, !pass);
+    }
+    log_table->setUpdatesEnabled(true);
+    log_count->setText(filter.empty() ? QStringLiteral("%1 eventos").arg(rows)
+                                      : QStringLiteral("%1 de %2 eventos").arg(shown).arg(rows));
 }

@@ -83,6 +83,11 @@ bool DORVAK_Admin::settle_line(int quiet, int limit)
     return true;
 }
 
+void DORVAK_Admin::turn_event_loop()
+{
+    turn_events(QPointer<DORVAK_Admin>(this));
+}
+
 void DORVAK_Admin::pause_after_command(int ms)
 {
     const QPointer<DORVAK_Admin> alive(this);

@@ -10,6 +10,7 @@
 #include "text_util.h"
 #include "user_index.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressBar>
@@ -144,15 +145,21 @@ void DORVAK_Admin::import_users_from(const QString &name)
     QSet<UserRow *> added;
     const int total = int(rows.size());
     int k = 0;
+    QElapsedTimer since_turn;
+    since_turn.start();
     for (; k < total; ++k) {
         // The bar sweeps 0 to 99 over and over; every change repaints it
-        // there and then, so it moves in steps of ten records. The user may
-        // stop the import between two of them.
+        // there and then, so it moves in steps of ten records. Every 500
+        // records, and every few hundredths of a second, the window gets a
+        // turn, and the user may stop the import there.
         if (k % 10 == 0) {
             progress->setValue(k % 100);
-            pause_after_command(1);
-            if (stopped())
-                break;
+            if (k % 500 == 0 || since_turn.elapsed() >= 20) {
+                turn_event_loop();
+                since_turn.restart();
+                if (stopped())
+                    break;
+            }
         }
         UserRow *row = rows[size_t(k)].get();
         UserRow *held = names_someone(row->numero) ? by_number.value(row->numero) : nullptr;

@@ -1,5 +1,7 @@
 #include "tree_filter.h"
 
+#include "text_util.h"
+
 #include <QTreeWidgetItem>
 
 namespace {
@@ -36,25 +38,6 @@ bool filter_below(QTreeWidgetItem *item, const TreeNeedle &needle, int *matches)
 TreeNeedle::TreeNeedle(const QString &typed)
     : text(comparable(typed.simplified())), digits(digits_of(typed))
 { }
-
-QString comparable(const QString &text)
-{
-    QString folded = text.toCaseFolded();
-    bool plain = true;
-    for (const QChar c : folded)
-        plain = plain && c.unicode() < 0x80;
-    if (plain)
-        return folded;
-    // "Núñez" is found by "nunez": the accents are split off and dropped.
-    const QString split = folded.normalized(QString::NormalizationForm_D);
-    QString out;
-    out.reserve(split.size());
-    for (const QChar c : split) {
-        if (c.category() != QChar::Mark_NonSpacing)
-            out += c;
-    }
-    return out;
-}
 
 bool row_matches(const QString &name, const QString &number, const TreeNeedle &needle)
 {

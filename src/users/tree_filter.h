@@ -17,9 +17,6 @@ struct TreeNeedle
     QString digits;
 };
 
-// A name without regard to case or accents, for comparing.
-QString comparable(const QString &text);
-
 // Whether a row matches: the needle is part of its name, or its digits are
 // part of the number's digits ("9123 45" finds "+56991234567").
 bool row_matches(const QString &name, const QString &number, const TreeNeedle &needle);
