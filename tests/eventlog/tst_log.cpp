@@ -120,6 +120,62 @@ private slots:
             QVERIFY2(QRegularExpression('^' + message + '$').match(short_logs.first()).hasMatch(),
                      qPrintable(short_logs.first()));
     }
+
+    void finder_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("event"); // index in the event choice
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QStringList>("dates"); // of the rows shown and exported, in table order
+        QTest::addColumn<QString>("count");
+        const QStringList all{"2024-03-01 08:00", "2024-03-02 09:00", "2024-03-02 23:59",
+                              "2024-03-03 00:00"};
+        // clang-format off
+        QTest::newRow("nothing chosen") << "" << 0 << "" << "" << all << "4 eventos";
+        QTest::newRow("part of a name, any case and accent") << "NUNEZ" << 0 << "" << "" << QStringList{"2024-03-01 08:00", "2024-03-02 23:59"} << "2 de 4 eventos";
+        QTest::newRow("part of a number") << "5699" << 0 << "" << "" << QStringList{"2024-03-02 09:00", "2024-03-02 23:59", "2024-03-03 00:00"} << "3 de 4 eventos";
+        QTest::newRow("one event") << "" << 10 << "" << "" << QStringList{"2024-03-02 23:59"} << "1 de 4 eventos";
+        QTest::newRow("one day, both ends kept") << "" << 0 << "2024-03-02" << "2024-03-02" << QStringList{"2024-03-02 09:00", "2024-03-02 23:59"} << "2 de 4 eventos";
+        QTest::newRow("up to a day, with a text") << "luis" << 0 << "" << "2024-03-02" << QStringList{"2024-03-02 09:00", "2024-03-02 23:59"} << "2 de 4 eventos";
+        // clang-format on
+    }
+    void finder()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, event);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QStringList, dates);
+        QTemporaryDir dir;
+        ModalAnswerer answerer;
+        answerer.queue_file(dir.filePath("shown.csv"));
+        DORVAK_Admin w;
+        TestProbe probe(w);
+        probe.load_user_lines({"## 1,2,\"Peña Núñez\",+5691,0,0,0,0,0,24,255\n",
+                               "## 5,2,\"Luis\",+5699,0,0,0,0,0,24,255\n"});
+        probe.load_log_lines({"XX 1 1 1 2024-03-01 08:00\n", "XX 2 5 5 2024-03-02 09:00\n",
+                              "XX 11 1 5 2024-03-02 23:59\n", "XX 7 5 5 2024-03-03 00:00\n"});
+        w.findChild<QTableWidget *>("log_table")->sortByColumn(0, Qt::AscendingOrder);
+        w.findChild<QLineEdit *>("log_filter_edit")->setText(text);
+        w.findChild<QComboBox *>("log_event_combo")->setCurrentIndex(event);
+        if (!from.isEmpty())
+            w.findChild<QDateEdit *>("log_from_edit")
+                ->setDate(QDate::fromString(from, Qt::ISODate));
+        if (!to.isEmpty())
+            w.findChild<QDateEdit *>("log_to_edit")->setDate(QDate::fromString(to, Qt::ISODate));
+        QMetaObject::invokeMethod(&w, "filter_log");
+        QTEST(w.findChild<QLabel *>("log_count")->text(), "count");
+        w.findChild<QPushButton *>("export_log_btn")->click();
+        QFile file(dir.filePath("shown.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList exported;
+        for (const QByteArray &line : file.readAll().split('\n').mid(1, -1)) {
+            if (!line.isEmpty())
+                exported << QString::fromLatin1(line.left(16));
+        }
+        QCOMPARE(exported, dates);
+    }
 };
 
 QTEST_MAIN(TstLog)

@@ -5,6 +5,8 @@
 #include "probe.h"
 #include "user_row.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -46,6 +48,8 @@ class TstUserTree : public QObject
 private slots:
     void buttons_data();
     void buttons();
+    void finder_data();
+    void finder();
 };
 
 void TstUserTree::buttons_data()
@@ -153,6 +157,48 @@ void TstUserTree::buttons()
         QCOMPARE(current->categoria,
                  owner == probe.root() ? int(UserRow::Admin) : owner->categoria - 1);
     }
+}
+
+// The ids the tree shows, with what they own, leaving out hidden rows.
+QString shown(const QTreeWidgetItem *item)
+{
+    QStringList parts;
+    for (int i = 0; i < item->childCount(); ++i) {
+        const auto *u = static_cast<const UserRow *>(item->child(i));
+        if (u->isHidden())
+            continue;
+        const QString below = shown(u);
+        parts << QString::number(u->id_user) + (below.isEmpty() ? QString() : '(' + below + ')');
+    }
+    return parts.join(' ');
+}
+
+void TstUserTree::finder_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("count");
+    // clang-format off
+    QTest::newRow("nothing typed") << "" << "1(2(3)) 4(12)" << "";
+    QTest::newRow("digits: the record with its owners") << "912" << "4(12)" << "1 de 5";
+    QTest::newRow("a number however written") << "+56 93" << "1(2(3))" << "1 de 5";
+    QTest::newRow("a name, any case") << "n" << "1(2(3)) 4(12)" << "5 de 5";
+    QTest::newRow("nothing matches") << "zz" << "" << "0 de 5";
+    // clang-format on
+}
+
+void TstUserTree::finder()
+{
+    QFETCH(QString, typed);
+    DORVAK_Admin w;
+    TestProbe probe(w);
+    probe.load_user_lines(lines("1,1,1 2,2,1 3,3,2 4,1,4 12,2,4"));
+    auto *finder = w.findChild<QLineEdit *>("user_filter_edit");
+    // Rows hidden by a longer text come back when it is shortened.
+    finder->setText(typed + "x");
+    finder->setText(typed);
+    QTEST(shown(probe.root()), "shown");
+    QTEST(w.findChild<QLabel *>("user_filter_count")->text(), "count");
 }
 
 QTEST_MAIN(TstUserTree)
