@@ -1,21 +1,40 @@
 #include "csv_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 
 namespace {
 const char *const caption = "Elejir Archivo";
 const char *const filter = "Texto separado (*.csv)";
+const char *const folder_key = "files/folder";
+
+// The folder of the last file chosen, for a program that keeps settings
+// (one that named itself); otherwise the current directory.
+QString start_folder()
+{
+    if (QCoreApplication::organizationName().isEmpty())
+        return QDir::currentPath();
+    return QSettings().value(QLatin1String(folder_key), QDir::currentPath()).toString();
+}
+
+void remember_folder(const QString &file)
+{
+    if (!file.isEmpty() && !QCoreApplication::organizationName().isEmpty())
+        QSettings().setValue(QLatin1String(folder_key), QFileInfo(file).absolutePath());
+}
 } // namespace
 
 QString choose_csv_to_save(QWidget *parent)
 {
-    const QString chosen = QFileDialog::getSaveFileName(
-        parent, QString::fromUtf8(caption), QDir::currentPath(), QString::fromUtf8(filter));
+    const QString chosen = QFileDialog::getSaveFileName(parent, QString::fromUtf8(caption),
+                                                        start_folder(), QString::fromUtf8(filter));
     if (chosen.isEmpty())
         return chosen;
+    remember_folder(chosen);
     // The dialog asked about the name it was given; the extension makes it
     // another file, which may exist as well.
     const QString name = with_csv_extension(chosen);
@@ -33,8 +52,10 @@ QString choose_csv_to_save(QWidget *parent)
 
 QString choose_csv_to_open(QWidget *parent)
 {
-    return QFileDialog::getOpenFileName(parent, QString::fromUtf8(caption), QDir::currentPath(),
-                                        QString::fromUtf8(filter));
+    const QString chosen = QFileDialog::getOpenFileName(parent, QString::fromUtf8(caption),
+                                                        start_folder(), QString::fromUtf8(filter));
+    remember_folder(chosen);
+    return chosen;
 }
 
 QString with_csv_extension(const QString &name)

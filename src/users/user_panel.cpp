@@ -152,6 +152,21 @@ QString UserPanel::typed_number() const
 
 void UserPanel::setUser(UserRow *u)
 {
+    // The tree's root stands for the whole database, not for a record: the
+    // form is left empty rather than showing made-up values.
+    if (u->treeWidget() && !u->parent()) {
+        id_spin->setValue(0);
+        padre_spin->setValue(0);
+        nombre_edit->clear();
+        numero_edit->clear();
+        vigencia_spin->setValue(0);
+        normal_radio->setChecked(true);
+        for (QPushButton *button : day_btns)
+            button->setChecked(false);
+        hr_ini_spin->setValue(0);
+        hr_fin_spin->setValue(24);
+        return;
+    }
     id_spin->setValue(u->id_user);
     padre_spin->setValue(u->id_padre);
     nombre_edit->setText(u->nombre.trimmed());
