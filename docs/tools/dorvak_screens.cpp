@@ -1,12 +1,14 @@
 // dorvak-screens: drives the real window against the simulator on a real X
 // display and saves what a person would see at each step, for the README
 // and for checking the screens by eye. Run through scripts/screenshots.sh.
+#include "modal_answerer.h"
 #include "probe.h"
 #include "sim_process.h"
 #include "user_row.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -44,6 +46,8 @@ int main(int argc, char *argv[])
     SimProcess sim;
     if (!sim.ok())
         return 1;
+    // Questions are answered yes, as an installer going through would.
+    ModalAnswerer answerer;
     DORVAK_Admin w;
     w.choose_port(sim.port());
     w.resize(1400, 860);
@@ -69,6 +73,17 @@ int main(int argc, char *argv[])
         click(w, "stop_btn");
     });
     click(w, "sync_btn");
+
+    // A few records changed and synchronised: the status bar says how it
+    // went. Then the finder narrows the tree to part of a number.
+    click(w, "get_users_btn");
+    for (int i = 0; i < 3; ++i)
+        TestProbe(w).users().at(i)->pending = true;
+    click(w, "sync_btn");
+    shoot(dir, "09-sync-status");
+    w.findChild<QLineEdit *>(QStringLiteral("user_filter_edit"))->setText(QStringLiteral("569 4"));
+    shoot(dir, "10-finder");
+    w.findChild<QLineEdit *>(QStringLiteral("user_filter_edit"))->clear();
 
     auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabs"));
     tabs->setCurrentIndex(1);

@@ -134,6 +134,10 @@ void DORVAK_Admin::build_config_page()
 
     get_params_btn = make_button(QStringLiteral("Obtener Parametros"), "get_params_btn");
     send_params_btn = make_button(QStringLiteral("Grabar Parametros"), "send_params_btn");
+    get_params_btn->setToolTip(QStringLiteral("Leer los parámetros del controlador (F5)"));
+    send_params_btn->setToolTip(
+        QStringLiteral("Escribir en el controlador los parámetros del formulario; pide una "
+                       "lectura completa antes"));
     param_ops = make_ops_row("param_ops", {get_params_btn, send_params_btn});
 
     auto *layout = new QVBoxLayout(config_page);

@@ -52,8 +52,8 @@ void DORVAK_Admin::install_root(const QString &caption)
     root->id_user = 0;
     root->id_padre = 0;
     root->setText(0, caption);
-    user_panel->setUser(root);
     user_tree->addTopLevelItem(root);
+    user_panel->setUser(root);
     delete_subtree(old_root);
     // The list pointed into the old tree.
     users.clear();
