@@ -67,20 +67,6 @@ QStringList form(DORVAK_Admin &w)
                   << w.findChild<QLineEdit *>("limite_usuarios_edit")->text();
 }
 
-// Does `act` once the answer to the running command has brought `lines`
-// lines.
-void when_lines(DORVAK_Admin &w, int lines, const std::function<void()> &act)
-{
-    auto *timer = new QTimer(&w);
-    QObject::connect(timer, &QTimer::timeout, timer, [&w, timer, lines, act] {
-        if (TestProbe(w).busy() && TestProbe(w).resps().size() >= lines) {
-            timer->stop();
-            act();
-        }
-    });
-    timer->start(1);
-}
-
 } // namespace
 
 class TstParams : public QObject

@@ -4,6 +4,9 @@
 #include "dorvak_admin.h"
 
 #include <QMetaObject>
+#include <QTimer>
+
+#include <functional>
 
 // The tests' view into the main window's state and its private helpers.
 struct TestProbe
@@ -47,5 +50,19 @@ struct TestProbe
 
     DORVAK_Admin &w;
 };
+
+// Does `act` once the answer to the running command has brought `lines`
+// lines: a button pressed in the middle of a download.
+inline void when_lines(DORVAK_Admin &w, int lines, const std::function<void()> &act)
+{
+    auto *timer = new QTimer(&w);
+    QObject::connect(timer, &QTimer::timeout, timer, [&w, timer, lines, act] {
+        if (TestProbe(w).busy() && TestProbe(w).resps().size() >= lines) {
+            timer->stop();
+            act();
+        }
+    });
+    timer->start(1);
+}
 
 #endif
