@@ -105,6 +105,10 @@ void DORVAK_Admin::build_config_page()
     notif_config_btn = make_toggle(QStringLiteral("Configuración"), "notif_config_btn");
     notif_usuarios_btn = make_toggle(QStringLiteral("Usuarios"), "notif_usuarios_btn");
     notif_sms_btn = make_toggle(QStringLiteral("SMS no reconocidos"), "notif_sms_btn");
+    notif_acceso_btn->setToolTip(QStringLiteral("Avisar cada acceso abierto"));
+    notif_config_btn->setToolTip(QStringLiteral("Avisar cada cambio de configuración"));
+    notif_usuarios_btn->setToolTip(QStringLiteral("Avisar cada cambio de usuarios"));
+    notif_sms_btn->setToolTip(QStringLiteral("Avisar los SMS de números desconocidos"));
     for (QPushButton *b : {notif_acceso_btn, notif_config_btn, notif_usuarios_btn, notif_sms_btn})
         notif_row->addWidget(b);
 

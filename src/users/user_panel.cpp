@@ -106,6 +106,10 @@ UserPanel::UserPanel(UserRow *u, bool read_only, QWidget *parent) : QWidget(pare
         button->setObjectName(QStringLiteral("day_btns_") + QLatin1String(day_names[i]));
         button->setCheckable(true);
         button->setAutoFillBackground(true);
+        static const char *const day_long[] = {"lunes",   "martes", "miércoles", "jueves",
+                                               "viernes", "sábado", "domingo"};
+        button->setToolTip(QStringLiteral("Permitir el acceso los ")
+                           + QString::fromUtf8(day_long[i]));
         day_btns[size_t(i)] = button;
         days_row->addWidget(button);
     }

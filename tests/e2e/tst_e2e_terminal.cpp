@@ -6,7 +6,10 @@
 #include "probe.h"
 #include "sim_process.h"
 
+#include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 class TstE2eTerminal : public QObject
@@ -22,6 +25,8 @@ private slots:
     void same_answers_as_another_program_data();
     void same_answers_as_another_program();
     void longer_answer_does_not_leak_into_next();
+    void status_line_data();
+    void status_line();
 
 private:
     static void connect_to(DORVAK_Admin &w, const QString &port)
@@ -169,6 +174,39 @@ void TstE2eTerminal::longer_answer_does_not_leak_into_next()
     QVERIFY(probe.invoke("getUsers"));
     QCOMPARE(probe.users().size(), 1000);
     QVERIFY(answerer.seen().isEmpty());
+}
+
+void TstE2eTerminal::status_line_data()
+{
+    QTest::addColumn<QString>("buttons");
+    QTest::addColumn<QString>("status");
+    // clang-format off
+    QTest::newRow("connected") << "" << "";
+    QTest::newRow("users downloaded") << "get_users_btn" << "30 usuarios descargados";
+    QTest::newRow("nothing to synchronise") << "sync_btn" << "Sincronizados 0 de 0";
+    QTest::newRow("events") << "get_log_btn" << "100 eventos";
+    QTest::newRow("parameters read") << "get_params_btn" << "Parámetros leídos";
+    QTest::newRow("parameters written") << "get_params_btn send_params_btn" << "Parámetros grabados";
+    QTest::newRow("maintenance command") << "print_fat_btn" << "Enviado: PRINTFAT";
+    QTest::newRow("reset declined") << "reset_btn" << "Cancelado: RESET";
+    // clang-format on
+}
+
+void TstE2eTerminal::status_line()
+{
+    QFETCH(QString, buttons);
+    SimProcess sim;
+    QVERIFY(sim.ok());
+    ModalAnswerer answerer;
+    answerer.queue_button(QMessageBox::No);
+    DORVAK_Admin w;
+    connect_to(w, sim.port());
+    QCOMPARE(w.findChild<QLabel *>(QStringLiteral("status_port"))->text(),
+             QStringLiteral("Conectado a ") + sim.port() + QStringLiteral(", 115200 8N1"));
+    QVERIFY(w.windowTitle().contains(sim.port()));
+    for (const QString &button : buttons.split(' ', Qt::SkipEmptyParts))
+        w.findChild<QPushButton *>(button)->click();
+    QTEST(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), "status");
 }
 
 QTEST_MAIN(TstE2eTerminal)
