@@ -184,6 +184,8 @@ void DORVAK_Admin::nuevo()
         user_panel->setUser(record);
         user_panel->setMode(false);
         reset_edit_buttons(true);
+        report(QStringLiteral("Nuevo %1: complete los datos y presione Grabar")
+                   .arg(UserRow::category_text(record->categoria).toLower()));
     });
 }
 
