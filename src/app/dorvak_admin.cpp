@@ -293,7 +293,6 @@ void DORVAK_Admin::build_users_page()
 
     user_filter_edit = named(new QLineEdit, "user_filter_edit");
     user_filter_edit->setPlaceholderText(QStringLiteral("Buscar por nombre o número (Ctrl+F)"));
-    user_filter_edit->setClearButtonEnabled(true);
     user_filter_edit->setToolTip(
         QStringLiteral("Muestra los registros cuyo nombre o número contiene lo escrito, con sus "
                        "dueños"));

@@ -67,7 +67,6 @@ void DORVAK_Admin::build_log_page()
 
     log_filter_edit = named(new QLineEdit, "log_filter_edit");
     log_filter_edit->setPlaceholderText(QStringLiteral("Buscar en el registro (Ctrl+F)"));
-    log_filter_edit->setClearButtonEnabled(true);
     log_filter_edit->setToolTip(
         QStringLiteral("Muestra los eventos con este texto en cualquier columna"));
     log_event_combo = named(new QComboBox, "log_event_combo");
