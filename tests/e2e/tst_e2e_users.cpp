@@ -21,6 +21,14 @@
 
 namespace {
 
+// Connects the window to the simulator and downloads its users.
+void connect_and_download(DORVAK_Admin &w, const SimProcess &sim)
+{
+    w.choose_port(sim.port());
+    w.findChild<QPushButton *>("connect_btn")->click();
+    w.findChild<QPushButton *>("get_users_btn")->click();
+}
+
 QString entry(const UserRow *u, int owner)
 {
     return QStringLiteral("%1 %2 %3 %4").arg(u->id_user).arg(owner).arg(u->numero, u->nombre);
@@ -100,9 +108,7 @@ void TstE2eUsers::round_trip()
     ModalAnswerer answerer;
     DORVAK_Admin w;
     TestProbe probe(w);
-    w.choose_port(sim.port());
-    w.findChild<QPushButton *>("connect_btn")->click();
-    w.findChild<QPushButton *>("get_users_btn")->click();
+    connect_and_download(w, sim);
     QCOMPARE(shown(probe), before);
 
     // On the open port: an administrator, its user and a visitor saved and
@@ -144,9 +150,7 @@ void TstE2eUsers::number_changed()
     ModalAnswerer answerer;
     DORVAK_Admin w;
     TestProbe probe(w);
-    w.choose_port(sim.port());
-    w.findChild<QPushButton *>("connect_btn")->click();
-    w.findChild<QPushButton *>("get_users_btn")->click();
+    connect_and_download(w, sim);
     UserRow *user = nullptr;
     for (QTreeWidgetItemIterator it(probe.root()); *++it && !user;) {
         auto *u = static_cast<UserRow *>(*it);
@@ -184,9 +188,7 @@ void TstE2eUsers::refusals_and_questions()
     DORVAK_Admin w;
     TestProbe probe(w);
     w.show();
-    w.choose_port(sim.port());
-    w.findChild<QPushButton *>("connect_btn")->click();
-    w.findChild<QPushButton *>("get_users_btn")->click();
+    connect_and_download(w, sim);
     const QStringList before = shown(probe);
     auto *admin = static_cast<UserRow *>(probe.root()->child(0));
     auto *other = static_cast<UserRow *>(probe.root()->child(1));
