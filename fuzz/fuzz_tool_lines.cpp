@@ -47,7 +47,8 @@ static void param_line(const QString &line)
         return;
     FUZZ_REQUIRE(p->numero >= 0 && p->numero < param_count);
     if (is_text_param(p->numero) && !p->valor.contains(QLatin1Char('\n'))) {
-        const auto again = read_param_line(QLatin1String("##") + send_par_line(p->numero, p->valor).mid(10));
+        const auto again =
+            read_param_line(QLatin1String("##") + send_par_line(p->numero, p->valor).mid(10));
         FUZZ_REQUIRE(again && again->valor == p->valor);
     }
 }
