@@ -1,16 +1,51 @@
-// The record as the controller sends it and as the tool writes it back, and
-// what the editor refuses to save.
+// The user records: as the controller sends them and as the tool writes
+// them back, what the editor saves, and the tree they hang in (download,
+// buttons, finder and the lookups by id).
+#include "fake_controller.h"
 #include "modal_answerer.h"
+#include "probe.h"
+#include "user_index.h"
 #include "user_lines.h"
 #include "user_panel.h"
 #include "user_row.h"
 
-#include <QComboBox>
 #include <QLineEdit>
-#include <QSpinBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <memory>
+
+namespace {
+
+// "id(children) id ..." of the rows shown below `item`; a record never saved
+// is marked "+" and its category.
+QString shape(const QTreeWidgetItem *item)
+{
+    QStringList parts;
+    for (int i = 0; i < item->childCount(); ++i) {
+        const auto *u = static_cast<const UserRow *>(item->child(i));
+        const QString below = shape(u);
+        if (!u->isHidden())
+            parts << QString::number(u->id_user)
+                    + (u->unsaved ? '+' + QString::number(u->categoria) : "")
+                    + (below.isEmpty() ? QString() : '(' + below + ')');
+    }
+    return parts.join(' ');
+}
+
+// Controller records from "id,code,owner id,code,owner ...".
+QStringList lines(const QString &records)
+{
+    QStringList out;
+    for (const QString &r : records.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList f = r.split(',');
+        out << QStringLiteral("## %1,%2,\"N\",+569%1,%3,0,0,0,0,24,127\n").arg(f[0], f[1], f[2]);
+    }
+    return out;
+}
+
+} // namespace
 
 class TstUserRecords : public QObject
 {
@@ -19,134 +54,183 @@ class TstUserRecords : public QObject
 private slots:
     void read_and_written_data();
     void read_and_written();
-    void save_refusals_data();
-    void save_refusals();
-    void kept_as_sent_data();
-    void kept_as_sent();
+    void save_data();
+    void save();
+    void tree_data();
+    void tree();
 };
 
 void TstUserRecords::read_and_written_data()
 {
-    // The category read (or forced, when not -1), then the upload line of
-    // the record; empty when the line is no record.
+    // The category read, then the upload line of the record; empty when the
+    // line is no record. `whole`: all eleven fields are there. `carried`: as
+    // the controller's answer to the upload of the first row's record, it
+    // says the record was stored (only the id may differ).
     QTest::addColumn<QString>("line");
-    QTest::addColumn<int>("categoria");
     QTest::addColumn<QString>("sent");
+    QTest::addColumn<bool>("whole");
+    QTest::addColumn<bool>("carried");
     // clang-format off
-    QTest::newRow("user, CR LF") << "## 12,2,\"Casa 12\",+56912345678,3,0,0,0,8,20,31\r\n" << -1 << "1 UU 12 2 \"Casa 12\" +56912345678 3 0 8 20 31";
-    QTest::newRow("visitor, blanks folded, any quotes") << "## 8 , 3 , 'Casa    grande' ,  +569 1 ,  3 ,0,0,0, 1 ,2 , 3" << -1 << "0 UU 8 3 \"Casa grande\" +569 1 3 0 1 2 3";
-    QTest::newRow("unknown category sent without a code") << "## 7,1,\"X\",+5691,1,0,0,0,0,24,1" << 9 << "9 UU 7 \"X\" +5691 1 0 0 24 1";
-    QTest::newRow("unquoted name loses its ends") << "## 9,2,Casa,+5,3,-5,0,0,0,24,1" << -1 << "1 UU 9 2 \"as\" +5 3 -5 0 24 1";
-    QTest::newRow("comma in the quoted name") << "## 9,2,\"Pérez, Juan\",+5691,3,0,0,0,8,20,31" << -1 << "1 UU 9 2 \"Pérez, Juan\" +5691 3 0 8 20 31";
-    QTest::newRow("comma in the name of a short line") << "## 9,2,  \"A,B\"  " << -1 << "1 UU 9 2 \"A,B\" Numero 100 0 0 24 255";
-    QTest::newRow("non-numbers read 0") << "## 9,x,\"A\",+5,padre,1h,0,0,ocho,20,lunes" << -1 << "0 UU 9 3 \"A\" +5 0 0 0 20 0";
-    QTest::newRow("administrator, no blank after ## eats a digit") << "##12,1,\"A\",+5,2,48,4,5,0,24,1" << -1 << "2 UU 2 1 \"A\" +5 2 48 0 24 1";
+    QTest::newRow("user, CR LF") << "## 12,2,\"Casa 12\",+56912345678,3,0,0,0,8,20,31\r\n" << "1 UU 12 2 \"Casa 12\" +56912345678 3 0 8 20 31" << true << true;
+    QTest::newRow("the same user under another id") << "## 40,2,\"Casa 12\",+56912345678,3,0,0,0,8,20,31" << "1 UU 40 2 \"Casa 12\" +56912345678 3 0 8 20 31" << true << true;
+    QTest::newRow("another owner") << "## 12,2,\"Casa 12\",+56912345678,4,0,0,0,8,20,31" << "1 UU 12 2 \"Casa 12\" +56912345678 4 0 8 20 31" << true << false;
+    QTest::newRow("another name") << "## 12,2,\"Casa 13\",+56912345678,3,0,0,0,8,20,31" << "1 UU 12 2 \"Casa 13\" +56912345678 3 0 8 20 31" << true << false;
+    QTest::newRow("other hours left") << "## 12,2,\"Casa 12\",+56912345678,3,1,0,0,8,20,31" << "1 UU 12 2 \"Casa 12\" +56912345678 3 1 8 20 31" << true << false;
+    QTest::newRow("other days") << "## 12,2,\"Casa 12\",+56912345678,3,0,0,0,8,20,30" << "1 UU 12 2 \"Casa 12\" +56912345678 3 0 8 20 30" << true << false;
+    QTest::newRow("visitor, blanks folded, any quotes") << "## 8 , 3 , 'Casa    grande' ,  +569 1 ,  3 ,0,0,0, 1 ,2 , 3" << "0 UU 8 3 \"Casa grande\" +569 1 3 0 1 2 3" << true << false;
+    QTest::newRow("unknown category: a visitor") << "## 7,9,\"X\",+5691,1,0,0,0,0,24,1" << "0 UU 7 3 \"X\" +5691 1 0 0 24 1" << true << false;
+    QTest::newRow("comma in the quoted name") << "## 9,2,\"Pérez, Juan\",+5691,3,0,0,0,8,20,31" << "1 UU 9 2 \"Pérez, Juan\" +5691 3 0 8 20 31" << true << false;
+    QTest::newRow("comma in the name of a short line") << "## 9,2,  \"A,B\"  " << "1 UU 9 2 \"A,B\" Numero 100 0 0 24 255" << false << false;
+    QTest::newRow("non-numbers read 0") << "## 9,x,\"A\",+5,padre,1h,0,0,ocho,20,lunes" << "0 UU 9 3 \"A\" +5 0 0 0 20 0" << true << false;
+    QTest::newRow("administrator, no blank after ## eats a digit") << "##12,1,\"A\",+5,2,48,4,5,0,24,1" << "2 UU 2 1 \"A\" +5 2 48 0 24 1" << true << false;
     // The record took 100 from the counter: the owner defaults to it.
-    QTest::newRow("missing fields keep defaults") << "## 15,2,\"Corto\"\n" << -1 << "1 UU 15 2 \"Corto\" Numero 100 0 0 24 255";
-    QTest::newRow("single hash") << "# 1,2,\"A\",+5,1,0,0,0,0,24,1" << -1 << "";
+    QTest::newRow("missing fields keep defaults") << "## 15,2,\"Corto\"\n" << "1 UU 15 2 \"Corto\" Numero 100 0 0 24 255" << false << false;
+    QTest::newRow("single hash") << "# 1,2,\"A\",+5,1,0,0,0,0,24,1" << "" << false << false;
     // clang-format on
 }
 
 void TstUserRecords::read_and_written()
 {
     QFETCH(QString, line);
-    QFETCH(int, categoria);
     UserRow::id_siguiente = 100;
     const std::unique_ptr<UserRow> u(parse_user_line(line));
-    if (u && categoria >= 0)
-        u->categoria = categoria;
     QTEST(u ? QString::number(u->categoria) + upload_line(*u) : QString(), "sent");
     QCOMPARE(UserRow::id_siguiente, u ? 101 : 100);
+    QTEST(is_user_record(line), "whole");
+    const std::unique_ptr<UserRow> sent(
+        parse_user_line("## 12,2,\"Casa 12\",+56912345678,3,0,0,0,8,20,31"));
+    QTEST(u && carries_upload(*u, *sent), "carried");
 }
 
-void TstUserRecords::save_refusals_data()
+void TstUserRecords::save_data()
 {
-    // The record is being saved under a user, with hours up to 5.
-    QTest::addColumn<QString>("nombre");
-    QTest::addColumn<int>("hr_ini");
-    QTest::addColumn<QString>("numero");
-    QTest::addColumn<int>("cat_index");   // 1 user, 2 visitor
+    // A visitor as the controller sent it, with a long name and number and
+    // 5 hours left, under a user of id 0. `edits` set fields: "name=value;...";
+    // `stored` is the record's upload line after the save. The editor saves
+    // what is typed and keeps what was sent whole.
+    QTest::addColumn<QString>("edits");
+    QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("message"); // empty: saved
-    const QString n = QStringLiteral("+56912345678");
-    const QString hours =
-        QStringLiteral("La hora inicial de restriccion debe ser menor que la final");
-    // clang-format off
-    QTest::newRow("visitor, hours 4 to 5") << "Casa" << 4 << n << 2 << "";
-    QTest::newRow("empty name") << "" << 0 << n << 2 << "El nombre debe tener al menos un caracter";
-    QTest::newRow("incomplete number") << "Casa" << 0 << "+569123" << 2 << "El numero debe tener el formato +XXXXXXXXXXX";
-    QTest::newRow("hours 5 to 5") << "Casa" << 5 << n << 2 << hours;
-    QTest::newRow("user under a user") << "Casa" << 0 << n << 1 << "Un usuario solo puede crear visitas";
-    // clang-format on
-}
-
-void TstUserRecords::save_refusals()
-{
-    QFETCH(QString, nombre);
-    QFETCH(int, hr_ini);
-    QFETCH(QString, numero);
-    QFETCH(int, cat_index);
-    QFETCH(QString, message);
-    UserRow owner;
-    owner.categoria = UserRow::Usuario;
-    auto *record = new UserRow(&owner);
-    UserPanel panel(record, false, nullptr);
-    panel.findChild<QLineEdit *>("nombre_edit")->setText(nombre);
-    panel.findChild<QLineEdit *>("numero_edit")->setText(numero);
-    panel.findChild<QSpinBox *>("hr_ini_spin")->setValue(hr_ini);
-    panel.findChild<QSpinBox *>("hr_fin_spin")->setValue(5);
-    panel.findChild<QComboBox *>("cat_combo")->setCurrentIndex(cat_index);
-    ModalAnswerer answerer;
-    QCOMPARE(panel.save(record), message.isEmpty());
-    QCOMPARE(answerer.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-    // A refusal leaves the record alone.
-    QCOMPARE(record->nombre, message.isEmpty() ? nombre : QStringLiteral("Nombre"));
-}
-
-void TstUserRecords::kept_as_sent_data()
-{
-    // A record under the root (owner 0) with what a controller may send:
-    // a long number and a long name. The editor saves what is typed (empty:
-    // the field as shown) and keeps the rest whole.
-    QTest::addColumn<QString>("nombre");
-    QTest::addColumn<QString>("numero");
-    QTest::addColumn<QString>("stored");  // name and number after the save
-    QTest::addColumn<QString>("message"); // empty: saved
-    const QString name = QStringLiteral("Departamento 1204 B");
-    const QString number = QStringLiteral("+5491123456789");
+    const QString as_sent =
+        QStringLiteral(" UU 7 3 \"Departamento 1204 B\" +5491123456789 0 5 0 24 65");
     const QString refused = QStringLiteral("El numero debe tener el formato +XXXXXXXXXXX");
     // clang-format off
-    QTest::newRow("saved as shown") << "" << "" << name + ' ' + number << "";
-    QTest::newRow("renamed") << "Otro" << "" << "Otro " + number << "";
-    QTest::newRow("number changed") << "" << "+56911122233" << name + " +56911122233" << "";
-    QTest::newRow("long number typed") << "" << "+5491123456780" << name + ' ' + number << refused;
-    QTest::newRow("name typed too long") << "Departamento 1205" << "" << name + ' ' + number << "El nombre debe tener hasta 15 letras, numeros, blancos o _";
+    QTest::newRow("saved as shown") << "" << as_sent << "";
+    QTest::newRow("renamed, hours 4 to 5") << "nombre_edit=Otro;hr_ini_spin=4;hr_fin_spin=5" << " UU 7 3 \"Otro\" +5491123456789 0 5 4 5 65" << "";
+    QTest::newRow("number changed") << "numero_edit=+56911122233" << " UU 7 3 \"Departamento 1204 B\" +56911122233 0 5 0 24 65" << "";
+    QTest::newRow("long number typed") << "numero_edit=+5491123456780" << as_sent << refused;
+    QTest::newRow("incomplete number") << "numero_edit=+569123" << as_sent << refused;
+    QTest::newRow("empty number") << "numero_edit=" << as_sent << refused;
+    QTest::newRow("name typed too long") << "nombre_edit=Departamento 1205" << as_sent << "El nombre debe tener hasta 15 letras, numeros, blancos o _";
+    QTest::newRow("empty name") << "nombre_edit=" << as_sent << "El nombre debe tener al menos un caracter";
+    QTest::newRow("hours 5 to 5") << "hr_ini_spin=5;hr_fin_spin=5" << as_sent << "La hora inicial de restriccion debe ser menor que la final";
+    QTest::newRow("user under a user") << "cat_combo=Usuario" << as_sent << "Un usuario solo puede crear visitas";
     // clang-format on
 }
 
-void TstUserRecords::kept_as_sent()
+void TstUserRecords::save()
 {
-    QFETCH(QString, nombre);
-    QFETCH(QString, numero);
+    QFETCH(QString, edits);
     QFETCH(QString, message);
-    UserRow root;
-    root.id_user = root.id_padre = 0;
-    const std::unique_ptr<UserRow> read(
-        parse_user_line("## 7,2,\"Departamento 1204 B\",+5491123456789,0,0,0,0,0,24,127"));
-    auto *record = new UserRow(&root);
-    record->nombre = read->nombre;
-    record->numero = read->numero;
-    record->id_padre = read->id_padre;
-    record->categoria = read->categoria;
+    // The owner, a user, heads a tree of its own as the window's root does.
+    QTreeWidget tree;
+    tree.addTopLevelItem(parse_user_line("## 0,2"));
+    auto *record = parse_user_line("## 7,3,\"Departamento 1204 B\",+5491123456789,0,5,0,0,0,24,65");
+    tree.topLevelItem(0)->addChild(record);
     UserPanel panel(record, false, nullptr);
-    if (!nombre.isEmpty())
-        panel.findChild<QLineEdit *>("nombre_edit")->setText(nombre);
-    if (!numero.isEmpty())
-        panel.findChild<QLineEdit *>("numero_edit")->setText(numero);
+    QVERIFY(panel.findChild<QWidget *>("temporal_radio")->property("checked").toBool());
+    for (const QString &edit : edits.split(';', Qt::SkipEmptyParts)) {
+        QObject *field = panel.findChild<QObject *>(edit.section('=', 0, 0));
+        field->setProperty(field->metaObject()->userProperty().name(), edit.section('=', 1));
+    }
     ModalAnswerer answerer;
     QCOMPARE(panel.save(record), message.isEmpty());
     QCOMPARE(answerer.texts().join(' '), message);
-    QTEST(record->nombre + ' ' + record->numero, "stored");
-    QCOMPARE(record->id_padre, 0);
+    QTEST(upload_line(*record), "stored");
+    // A saved record is shown read-only; a refused one stays open to edit.
+    QCOMPARE(panel.findChild<QLineEdit *>("nombre_edit")->isReadOnly(), message.isEmpty());
+}
+
+void TstUserRecords::tree_data()
+{
+    // The download `records` is loaded with the counter at 1, then `steps`
+    // (";"-separated) are taken on an open line: a button, "@i" selects the
+    // i-th record downloaded (@-1: the root), "?text" is typed in the finder.
+    // The controller answers NEXT with 3 and still lists 1's number after
+    // deleting it. After: the rows shown, the counter, and the bytes sent
+    // followed by the messages and the finder's count.
+    QTest::addColumn<QString>("records");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<int>("counter");
+    QTest::addColumn<QString>("outcome");
+    const QString tree = QStringLiteral("1,1,1 2,2,1 3,3,2 4,1,4 12,2,4");
+    const QString kept = QStringLiteral("1(2(3)) 4(12)");
+    // clang-format off
+    QTest::newRow("visitor of an administrator to the root") << "1,1,1 3,3,1" << "" << "1 3" << 4 << "";
+    QTest::newRow("orphans last, in list order") << "5,2,9 1,1,1 7,3,99" << "" << "1 5 7" << 8 << "";
+    QTest::newRow("order kept at every level") << "1,1,1 2,2,1 3,2,1 4,3,3 5,3,2 6,1,6 7,2,6" << "" << "1(2(5) 3(4)) 6(7)" << 8 << "";
+    QTest::newRow("owners listed after what they own") << "3,3,2 2,2,1 1,1,1" << "" << "1(2(3))" << 6 << "";
+    QTest::newRow("duplicate administrator: the first takes the users") << "1,1,1 1,1,1 2,2,1" << "" << "1(2) 1" << 4 << "";
+    QTest::newRow("duplicate user: the first takes the visitors") << "1,1,1 2,2,1 2,2,1 3,3,2" << "" << "1(2(3) 2)" << 5 << "";
+    QTest::newRow("Borrar Todos") << tree << "limpia_usuarios_btn" << "" << 14 << "";
+    // The id is the first one from the controller's that no record has.
+    QTest::newRow("nuevo under the root") << tree << "@-1;nuevo_btn" << kept + " 5+2" << 6 << "NEXT\n";
+    QTest::newRow("nuevo under an administrator") << tree << "@0;nuevo_btn" << "1(2(3) 5+1) 4(12)" << 6 << "NEXT\n";
+    QTest::newRow("nuevo under a user") << tree << "@1;nuevo_btn" << "1(2(3 5+0)) 4(12)" << 6 << "NEXT\n";
+    QTest::newRow("nuevo under a visitor") << tree << "@2;nuevo_btn" << kept << 13 << "Una Visita no puede tener usuarios usuarios";
+    QTest::newRow("nuevo then Cancelar leaves nothing") << tree << "@0;nuevo_btn;cancel_btn" << kept << 6 << "NEXT\n";
+    QTest::newRow("nuevo then another record leaves nothing") << tree << "@0;nuevo_btn;@3" << kept << 6 << "NEXT\n";
+    QTest::newRow("borrar refused by the controller") << tree << "@0;borrar_btn" << kept << 14 << "BU +5691\nUD_NUM +5691\n¿Borrar a N (+5691) y sus 2 registros? El controlador no borró el usuario N (+5691)";
+    QTest::newRow("finder: digits find the record with its owners") << tree << "?912" << "4(12)" << 13 << "1 de 5";
+    QTest::newRow("finder: a number however written") << tree << "?+56 93" << "1(2(3))" << 13 << "1 de 5";
+    QTest::newRow("finder: rows come back when the text is shortened") << tree << "?nx;?n" << kept << 13 << "5 de 5";
+    QTest::newRow("finder: nothing matches") << tree << "?zz" << "" << 13 << "0 de 5";
+    // clang-format on
+}
+
+void TstUserRecords::tree()
+{
+    QFETCH(QString, records);
+    QFETCH(QString, steps);
+    FakeController fake;
+    fake.on("NEXT", "3\n");
+    fake.on("UD_NUM +5691", lines("1,1,1").first().toUtf8());
+    ModalAnswerer answerer;
+    DORVAK_Admin w;
+    TestProbe probe(w);
+    w.choose_port(fake.port());
+    w.findChild<QPushButton *>("connect_btn")->click();
+    UserRow::id_siguiente = 1;
+    probe.load_user_lines(lines(records));
+    QTreeWidget *view = probe.user_tree();
+    for (const QString &step : steps.split(';', Qt::SkipEmptyParts)) {
+        if (step.startsWith('@'))
+            view->setCurrentItem(step == "@-1" ? probe.root()
+                                               : probe.users().at(step.mid(1).toInt()));
+        else if (step.startsWith('?'))
+            w.findChild<QLineEdit *>("user_filter_edit")->setText(step.mid(1));
+        else
+            w.findChild<QPushButton *>(step)->click();
+    }
+
+    QTEST(shape(probe.root()), "shape");
+    QTEST(UserRow::id_siguiente, "counter");
+    QTEST(QString(fake.received()) + answerer.texts().join(' ')
+              + w.findChild<QWidget *>("user_filter_count")->property("text").toString(),
+          "outcome");
+    // The form shows the selected record.
+    const auto *current = static_cast<UserRow *>(view->currentItem());
+    if (current && current != probe.root())
+        QCOMPARE(
+            probe.user_panel()->findChild<QWidget *>("cat_combo")->property("currentIndex").toInt(),
+            UserPanel::index_of_category(current->categoria));
+    // The lookups by id find every record shown, hidden or not, and an id
+    // that no record has.
+    const UserIndex index(view);
+    for (UserRow *u : records_below(probe.root()))
+        QVERIFY(u->unsaved || index.find(u->id_user));
+    QVERIFY(!index.find(unused_id(view, 1)));
 }
 
 QTEST_MAIN(TstUserRecords)
