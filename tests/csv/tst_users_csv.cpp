@@ -100,10 +100,8 @@ private slots:
         QStringList after, written{users_csv_header()};
         for (QTreeWidgetItemIterator it(probe.root()); *++it;) {
             const auto *u = static_cast<UserRow *>(*it);
-            after << QString("%1:%2%3<%4")
-                         .arg(u->id_user)
-                         .arg(u->nombre, u->pending ? "*" : "")
-                         .arg(static_cast<UserRow *>(u->parent())->id_user);
+            after << QString::number(u->id_user) + ':' + u->nombre + (u->pending ? "*<" : "<")
+                    + QString::number(static_cast<UserRow *>(u->parent())->id_user);
             written << csv_user_line(*u);
         }
         QVERIFY(csv.open(QIODevice::ReadOnly));

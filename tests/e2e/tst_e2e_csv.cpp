@@ -54,6 +54,7 @@ private slots:
         stop.stop();
         const QStringList original = on(source, {"open", "getUsers"});
         // An administrator, a user under it, visitors under that user.
+        QCOMPARE(probe.root()->child(0)->text(1), QStringLiteral("Admin test"));
         QVERIFY(original.size() >= 4 && probe.root()->child(0)->child(0)->childCount() >= 2);
         for (const char *slot : {"export_users", "limpia_usuarios", "import_users"})
             probe.invoke(slot);
