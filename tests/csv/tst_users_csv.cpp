@@ -64,16 +64,18 @@ private slots:
         QTest::addColumn<QString>("local");
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("after");
-        const QByteArray header = users_csv_header().toLatin1() + "\n11;11;admin;\"N\";\"+5691\"\n";
-        const QByteArray renamed = header + "12;11;user;\"Ana\";\"+5692\"\n";
+        const QByteArray admin = users_csv_header().toLatin1() + "\n11;11;admin;\"N\";\"+5691\"\n";
+        const QByteArray renamed = admin + "12;11;user;\"Ana\";\"+5692\"\n";
         const QString ask = " Hay 1 cambios sin sincronizar. ¿Descartarlos?";
+        // A taken id gives way to the counter's next, never to one past the
+        // highest id read (none lies past 2147483647).
         // clang-format off
         QTest::newRow("not a users file") << "" << " " + renamed << "1:N<0 2:N<1 El archivo no es un archivo de usuarios : F";
         QTest::newRow("a name changed, a visitor under a user in the tree") << "" << renamed + "13;12;guest;\"V\";\"+5693\"" << "1:N<0 2:Ana*<1 13:V*<2";
-        QTest::newRow("administrators with a taken id and the highest id") << "" << header + "1;1;admin;\"B\";\"+5699\"\n7;1;user;\"C\";\"+5698\"\n2147483647;0;admin;\"M\";\"+5697\"" << "1:N<0 2:N<1 15:B*<0 7:C*<15 2147483647:M*<0";
+        QTest::newRow("administrators with a taken id and the highest id") << "" << admin + "1;1;admin;\"B\";\"+5699\"\n7;1;user;\"C\";\"+5698\"\n2147483647;0;admin;\"M\";\"+5697\"" << "1:N<0 2:N<1 15:B*<0 7:C*<15 2147483647:M*<0";
         QTest::newRow("pending change overwritten") << "pending" << renamed << "1:N<0 2:Ana*<1" + ask;
         QTest::newRow("pending change kept") << "pending, no" << renamed << "1:N<0 2:N*<1" + ask;
-        QTest::newRow("pending change the file does not touch") << "pending" << header << "1:N<0 2:N*<1";
+        QTest::newRow("pending change the file does not touch") << "pending" << admin << "1:N<0 2:N*<1";
         QTest::newRow("record never saved") << "unsaved" << renamed << "1:N<0 2:N<1 12:Ana*<1";
         // clang-format on
     }
