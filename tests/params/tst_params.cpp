@@ -87,7 +87,6 @@ private slots:
         QTest::addColumn<QString>("message");
         const QByteArray a1("\"A1\"");
         // clang-format off
-        QTest::newRow("as read") << a1 << "" << a1 << QByteArray() << "";
         QTest::newRow("blanks and inner quotes go back as read") << QByteArray("\" Abre  \"ya\" \"") << "" << QByteArray("\" Abre  \"ya\" \"") << QByteArray() << "";
         QTest::newRow("edited: folded, quote kept") << a1 << "msg_apertura1_edit= a   \"b\" " << QByteArray("\"a \"b\"\"") << QByteArray() << "";
         QTest::newRow("edited: refused by the field's rule") << a1 << "nombre_inst_edit=|num_equipo_edit=+56912" << a1 << QByteArray()
