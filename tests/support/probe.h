@@ -48,6 +48,9 @@ struct TestProbe
     void export_users_to(const QString &name) { w.export_users_to(name); }
     void import_users_from(const QString &name) { w.import_users_from(name); }
 
+    // Event log and parameters (lp)
+    void apply_param(int numero, const QString &valor) { w.apply_param(numero, valor); }
+
     DORVAK_Admin &w;
 };
 
