@@ -36,8 +36,8 @@ void TstUserCommands::commands_data()
     // `button` runs on user 2 (Grabar, Borrar) or, with 2, 3 and 4 pending,
     // on the whole tree (Sincronizar). User 2 carries `numero2` (empty: its
     // own); the controller refuses the upload `refused`, answers the lookup
-    // of user 2 with `lookup2` ("stored": what was sent, under `id2`; 0: the
-    // port stays closed), and stores the rest as sent. `cut` presses
+    // of user 2 with `lookup2` ("stored": what was sent, under `id2`), and
+    // stores the rest as sent; with `id2` 0 the port stays closed. `cut` presses
     // Detener ("stop") or drops the line ("hang") when a command arrives.
     // Then: the wire, the records still pending, the boxes and status line.
     QTest::addColumn<QString>("button");
