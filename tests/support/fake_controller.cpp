@@ -31,28 +31,6 @@ void FakeController::hang_up()
     pty.close_master();
 }
 
-QList<QByteArray> FakeController::lines() const
-{
-    QList<QByteArray> out;
-    int start = 0;
-    for (int i = 0; i < input.size(); ++i) {
-        if (input.at(i) == '\n') {
-            out << input.mid(start, i - start + 1);
-            start = i + 1;
-        }
-    }
-    return out;
-}
-
-int FakeController::count(const QByteArray &command) const
-{
-    int n = 0;
-    const auto all = lines();
-    for (const QByteArray &line : all)
-        n += line.trimmed() == command ? 1 : 0;
-    return n;
-}
-
 void FakeController::read_input()
 {
     char buf[4096];

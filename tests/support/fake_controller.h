@@ -8,6 +8,8 @@
 #include <QList>
 #include <QObject>
 
+#include <algorithm>
+
 class QSocketNotifier;
 class QTimer;
 
@@ -37,11 +39,22 @@ public:
     void send(const QByteArray &bytes) { pty.write(bytes); }
     void hang_up();
 
-    // Every byte received so far, and the complete lines among them (with
+    // Every byte received so far, and the complete lines among them (without
     // their terminators).
     QByteArray received() const { return input; }
-    QList<QByteArray> lines() const;
-    int count(const QByteArray &command) const;
+    QList<QByteArray> lines() const
+    {
+        QList<QByteArray> all = input.left(scanned).split('\n');
+        all.removeLast(); // what follows the last line feed
+        return all;
+    }
+    int count(const QByteArray &command) const
+    {
+        const auto all = lines();
+        return int(std::count_if(all.begin(), all.end(), [&](const QByteArray &line) {
+            return line.trimmed() == command;
+        }));
+    }
 
 signals:
     // A command line arrived (without its terminator), before its answer

@@ -2,22 +2,49 @@
 #define LOG_CAPTURE_H
 
 #include <QStringList>
+#include <QtGlobal>
 
-// Collects the debug log while it lives.
+// Collects the debug log while it lives; warnings still reach the test's
+// output. The tool logs from the GUI thread only.
 class LogCapture
 {
 public:
-    LogCapture();
-    ~LogCapture();
-
+    LogCapture()
+    {
+        captured().clear();
+        previous = qInstallMessageHandler(handler);
+    }
+    ~LogCapture() { qInstallMessageHandler(previous); }
     LogCapture(const LogCapture &) = delete;
     LogCapture &operator=(const LogCapture &) = delete;
 
-    QStringList lines() const;
+    QStringList lines() const { return captured(); }
     // The lines that begin with `prefix`.
-    QStringList starting(const QString &prefix) const;
-    bool has(const QString &line) const { return lines().contains(line); }
-    void clear();
+    QStringList starting(const QString &prefix) const
+    {
+        QStringList out;
+        for (const QString &line : captured()) {
+            if (line.startsWith(prefix))
+                out << line;
+        }
+        return out;
+    }
+    bool has(const QString &line) const { return captured().contains(line); }
+    void clear() { captured().clear(); }
+
+private:
+    static QStringList &captured()
+    {
+        static QStringList all;
+        return all;
+    }
+    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        captured() << message;
+        if (type != QtDebugMsg && previous)
+            previous(type, context, message);
+    }
+    static inline QtMessageHandler previous = nullptr;
 };
 
 #endif

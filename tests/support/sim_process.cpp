@@ -2,10 +2,7 @@
 
 #include <QElapsedTimer>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
+#include <QSerialPort>
 
 SimProcess::SimProcess(const QStringList &args)
 {
@@ -40,37 +37,16 @@ void SimProcess::kill()
 
 QStringList SimProcess::query(const QString &command, int quiet_ms) const
 {
+    QSerialPort port(device);
     QStringList lines;
-    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    if (!port.open(QIODevice::ReadWrite))
         return lines;
-    termios raw{};
-    tcgetattr(fd, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(fd, TCSANOW, &raw);
-    const QByteArray out = command.toLocal8Bit() + '\n';
-    if (::write(fd, out.constData(), size_t(out.size())) != out.size()) {
-        ::close(fd);
-        return lines;
-    }
+    port.write(command.toLocal8Bit() + '\n');
     QByteArray in;
-    QElapsedTimer quiet;
-    quiet.start();
-    while (quiet.elapsed() < quiet_ms) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
-            char buf[65536];
-            const ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n > 0) {
-                in.append(buf, int(n));
-                quiet.restart();
-            }
-        }
-    }
-    ::close(fd);
-    const QList<QByteArray> parts = in.split('\n');
-    for (const QByteArray &part : parts) {
-        const QByteArray line = part.endsWith('\r') ? part.left(part.size() - 1) : part;
+    while (port.waitForReadyRead(quiet_ms))
+        in += port.readAll();
+    for (const QByteArray &part : in.split('\n')) {
+        const QByteArray line = part.endsWith('\r') ? part.chopped(1) : part;
         if (!line.isEmpty())
             lines << QString::fromUtf8(line);
     }
