@@ -1,8 +1,6 @@
 #ifndef FAKE_CONTROLLER_H
 #define FAKE_CONTROLLER_H
 
-#include "pty_pair.h"
-
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -13,7 +11,8 @@
 class QSocketNotifier;
 class QTimer;
 
-// Plays the controller on the master side of a pseudo-terminal, inside the
+// Plays the controller on the master side of a pseudo-terminal in raw mode
+// (the tool opens port() as its serial port), inside the
 // test process: every command line the tool writes is recorded, and a
 // scripted answer is written back, at once, after a delay, at a given line
 // rate, or not at all. It runs on the test's event loop, which the tool's
@@ -26,8 +25,8 @@ public:
     explicit FakeController(QObject *parent = nullptr);
     ~FakeController() override;
 
-    QString port() const { return pty.slave_path(); }
-    bool ok() const { return pty.ok(); }
+    QString port() const { return path; }
+    bool ok() const { return master >= 0; }
 
     // Answer `command` (the line without its terminator) with `bytes`,
     // written as given (include each line's "\n" or "\r\n").
@@ -36,7 +35,7 @@ public:
     void set_pace(int bytes_per_second) { pace = bytes_per_second; }
 
     // Writes bytes now, unasked.
-    void send(const QByteArray &bytes) { pty.write(bytes); }
+    void send(const QByteArray &bytes);
     void hang_up();
 
     // Every byte received so far, and the complete lines among them (without
@@ -72,7 +71,9 @@ private:
         int delay_ms = 0;
     };
 
-    PtyPair pty;
+    int master = -1;
+    int slave = -1;
+    QString path;
     QSocketNotifier *notifier = nullptr;
     QTimer *pacer = nullptr;
     QHash<QByteArray, Reply> script;
