@@ -1,18 +1,14 @@
-// The operations: one at a time (while an exchange waits, the buttons that
-// start operations are disabled and any other operation is refused without
-// effect); stopping, closing or deleting the window ends the wait at once;
-// the maintenance buttons send their line after a question for those that
-// cannot be undone, and say in the status bar what became of it.
+// One operation at a time: while an exchange waits, the buttons that start
+// operations are disabled and any other operation is refused without effect;
+// stopping, closing or deleting the window ends the wait at once.
 #include "console.h"
 #include "fake_controller.h"
-#include "log_capture.h"
 #include "modal_answerer.h"
 #include "probe.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTest>
 
 namespace {
@@ -34,7 +30,7 @@ private slots:
     void second_operation_refused_data()
     {
         QTest::addColumn<QString>("second");
-        for (const char *slot : {"reset_dorvak", "getUsers", "getLog", "send_params", "add_5000"})
+        for (const char *slot : {"getUsers", "send_params", "add_5000"})
             QTest::newRow(slot) << QString::fromLatin1(slot);
     }
 
@@ -176,61 +172,6 @@ private slots:
         const int lines = fake.lines().size();
         QTest::qWait(200);
         QCOMPARE(fake.lines().size(), lines);
-    }
-
-    void maintenance_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("open");
-        QTest::addColumn<bool>("yes"); // the answer to a question
-        QTest::addColumn<QByteArray>("wire");
-        QTest::addColumn<QString>("box"); // the text of the one box shown, if any
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("debug");
-
-        const QString reset =
-            QStringLiteral("¿Reiniciar el controlador? Dejará de atender mientras arranca.");
-        // clang-format off
-        QTest::newRow("print db") << "print_db_btn" << true << true << QByteArray("PRINTDB\n") << "" << "Enviado: PRINTDB" << "Done in main thread";
-        QTest::newRow("silent") << "silent_btn" << true << true << QByteArray("SILENT\n") << "" << "Enviado: SILENT" << "Silent sent";
-        QTest::newRow("reset") << "reset_btn" << true << true << QByteArray("RESET\n") << reset << "Enviado: RESET" << "";
-        QTest::newRow("reset declined") << "reset_btn" << true << false << QByteArray() << reset << "Cancelado: RESET" << "";
-        // On a closed port there is nothing to ask.
-        QTest::newRow("reset, port closed") << "reset_btn" << false << true << QByteArray() << "El puerto está cerrado" << "" << "";
-        // clang-format on
-    }
-
-    void maintenance()
-    {
-        QFETCH(QString, button);
-        QFETCH(bool, open);
-        QFETCH(bool, yes);
-        QFETCH(QByteArray, wire);
-        QFETCH(QString, box);
-        QFETCH(QString, debug);
-
-        ModalAnswerer answerer;
-        answerer.queue_button(yes ? QMessageBox::Yes : QMessageBox::No);
-        FakeController fake;
-        // As many lines as any of them awaits: none waits for its time-out.
-        QByteArray lines;
-        for (int i = 0; i < 100; ++i)
-            lines += "line " + QByteArray::number(i) + '\n';
-        fake.on(wire.trimmed(), lines);
-        LogCapture log;
-        DORVAK_Admin w;
-        w.choose_port(fake.port());
-        if (open)
-            w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
-        QMetaObject::invokeMethod(&w, "show_debug");
-
-        w.findChild<QPushButton *>(button)->click();
-        QCOMPARE(fake.received(), wire);
-        QCOMPARE(answerer.texts(), box.isEmpty() ? QStringList() : QStringList{box});
-        QTEST(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), "status");
-        QCOMPARE(TestProbe(w).resps().isEmpty(), wire.isEmpty());
-        if (!debug.isEmpty())
-            QVERIFY(log.has(debug));
     }
 };
 

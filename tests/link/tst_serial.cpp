@@ -1,6 +1,5 @@
 // The serial connection over a pseudo-terminal: opening, typed lines, lines
-// that arrive unasked, a line whose far end goes away; and the console's
-// received text.
+// that arrive unasked, and a line whose far end goes away.
 #include "console.h"
 #include "fake_controller.h"
 #include "log_capture.h"
@@ -8,7 +7,6 @@
 #include "probe.h"
 
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -147,47 +145,6 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(answerer.seen().size(), 1);
         QVERIFY(log.lines().size() - lines < 5);
-    }
-
-    void console_text_data()
-    {
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<bool>("selected");    // the user has selected the first line
-        QTest::addColumn<bool>("scrolled_up"); // the user reads an earlier answer
-        // clang-format off
-        QTest::newRow("crlf") << QByteArray("OK\r\n") << "OK\n" << false << false;
-        QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << "AB" << false << false;
-        QTest::newRow("utf-8") << QByteArray("Configuraci\xc3\xb3n\n") << QString::fromUtf8("Configuración\n") << false << false;
-        QTest::newRow("selection kept") << QByteArray("NEW\n") << "NEW\n" << true << false;
-        QTest::newRow("view scrolled up kept") << QByteArray("NEW\n") << "NEW\n" << false << true;
-        // clang-format on
-    }
-    void console_text()
-    {
-        QFETCH(QByteArray, data);
-        QFETCH(bool, selected);
-        QFETCH(bool, scrolled_up);
-        Console console;
-        console.resize(300, 100);
-        console.putData("first line\n" + QByteArray(50, '\n'));
-        QScrollBar *bar = console.verticalScrollBar();
-        if (selected) {
-            QTextCursor cursor(console.document());
-            cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-            console.setTextCursor(cursor);
-            bar->setValue(bar->maximum());
-        }
-        if (scrolled_up)
-            bar->setValue(2);
-        const int before = console.toPlainText().size();
-        console.putData(data);
-        // Received text goes to the end, whatever the user has selected.
-        QTEST(console.toPlainText().mid(before), "shown");
-        QCOMPARE(console.textCursor().selectedText(),
-                 selected ? QStringLiteral("first line") : QString());
-        // The view follows the end unless the user scrolled away from it.
-        QCOMPARE(bar->value(), scrolled_up ? 2 : bar->maximum());
     }
 };
 
