@@ -1,11 +1,14 @@
-// The window as it starts: frame, console panel, debug row, port box.
+// The window as it starts: frame, console panel, finders, remembered
+// settings; and the program's own command line.
 #include "log_capture.h"
 #include "port_combo.h"
 #include "probe.h"
 
-#include <QProgressBar>
+#include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,103 +17,118 @@ class TstWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void start_up();
-    void console_panel_data();
-    void console_panel();
-    void port_argument_and_typed_path();
-    void settings_remembered();
-};
-
-void TstWindow::start_up()
-{
-    LogCapture log;
-    DORVAK_Admin w;
-    w.show();
-    QVERIFY(!w.findChild<QWidget *>(QStringLiteral("console_panel"))->isVisible());
-    QCOMPARE(w.findChild<QWidget *>(QStringLiteral("conn_bar"))->palette().color(QPalette::Window),
-             QColor(Qt::red));
-    QVERIFY(!w.findChild<QWidget *>(QStringLiteral("console"))->isEnabled());
-    // Nothing shown on the bar before the first exchange.
-    auto *progress = w.findChild<QProgressBar *>(QStringLiteral("progress"));
-    QCOMPARE(progress->text(), QString());
-    // The first port found is the one that will be opened, logged once.
-    auto *combo = w.findChild<PortCombo *>(QStringLiteral("port_combo"));
-    QCOMPARE(TestProbe(w).port_name(), combo->currentText());
-    QCOMPARE(log.starting(QStringLiteral("Puerto : ")).size(), combo->count() > 0 ? 1 : 0);
-}
-
-void TstWindow::console_panel_data()
-{
-    QTest::addColumn<int>("ctrl_o"); // presses of Ctrl+O first
-    // clang-format off
-    QTest::newRow("ver consola alone") << 0;
-    QTest::newRow("after ctrl+o three times") << 3;
-    // clang-format on
-}
-
-void TstWindow::console_panel()
-{
-    QFETCH(int, ctrl_o);
-    DORVAK_Admin w;
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    auto *panel = w.findChild<QWidget *>(QStringLiteral("console_panel"));
-    auto *button = w.findChild<QPushButton *>(QStringLiteral("console_btn"));
-    for (int i = 0; i < ctrl_o; ++i)
-        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
-    if (ctrl_o) {
-        // The panel shows with the debug row, once, and the button says so:
-        // one click hides it again.
-        QVERIFY(panel->isVisible() && button->isChecked());
-        QCOMPARE(panel->findChildren<QWidget *>(QStringLiteral("debug_ops")).size(), 1);
-        QTRY_VERIFY(w.findChild<QWidget *>(QStringLiteral("debug_ops"))->isVisible());
-    }
-    button->click();
-    QCOMPARE(panel->isVisible(), !ctrl_o);
-    button->click();
-    QCOMPARE(panel->isVisible(), bool(ctrl_o));
-}
-
-void TstWindow::port_argument_and_typed_path()
-{
-    DORVAK_Admin w;
-    auto *combo = w.findChild<PortCombo *>(QStringLiteral("port_combo"));
-    w.choose_port(QStringLiteral("/dev/pts/77"));
-    QCOMPARE(combo->itemText(0), QStringLiteral("/dev/pts/77"));
-    QCOMPARE(TestProbe(w).port_name(), QStringLiteral("/dev/pts/77"));
-    // A typed path is what the next connect opens, and reading the list
-    // again keeps it.
-    combo->setEditText(QStringLiteral("/dev/ttyUSB9"));
-    combo->refresh_ports();
-    QCOMPARE(combo->currentText(), QStringLiteral("/dev/ttyUSB9"));
-    QCOMPARE(TestProbe(w).port_name(), QStringLiteral("/dev/ttyUSB9"));
-}
-
-void TstWindow::settings_remembered()
-{
-    // The program names itself, which turns the settings on; they go to a
-    // scratch folder, never to the user's own.
-    QTemporaryDir dir;
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
-    QCoreApplication::setOrganizationName(QStringLiteral("DORVAK-test"));
+    void start_up()
     {
+        LogCapture log;
         DORVAK_Admin w;
         w.show();
-        w.choose_port(QStringLiteral("/dev/pts/77"));
-        w.findChild<QPushButton *>(QStringLiteral("console_btn"))->click();
-        w.resize(1200, 850);
-        QVERIFY(w.QWidget::close());
+        QVERIFY(!w.findChild<QWidget *>(QStringLiteral("console_panel"))->isVisible());
+        auto *bar = w.findChild<QWidget *>(QStringLiteral("conn_bar"));
+        QCOMPARE(bar->palette().color(QPalette::Window), QColor(Qt::red));
+        QCOMPARE(bar->property("connected"), QVariant(false));
+        // Nothing to type into, to save or to stop yet.
+        for (const char *name : {"console", "save_btn", "stop_btn"})
+            QVERIFY2(!w.findChild<QWidget *>(QLatin1String(name))->isEnabled(), name);
+        // The first port found is the one that will be opened, logged once.
+        auto *combo = w.findChild<PortCombo *>(QStringLiteral("port_combo"));
+        QCOMPARE(TestProbe(w).port_name(), combo->currentText());
+        QCOMPARE(log.starting(QStringLiteral("Puerto : ")).size(), combo->count() > 0 ? 1 : 0);
     }
-    DORVAK_Admin again;
-    again.show();
-    QCoreApplication::setOrganizationName(QString());
-    QCOMPARE(TestProbe(again).port_name(), QStringLiteral("/dev/pts/77"));
-    QVERIFY(again.findChild<QWidget *>(QStringLiteral("console_panel"))->isVisible());
-    QVERIFY(again.findChild<QPushButton *>(QStringLiteral("console_btn"))->isChecked());
-    QCOMPARE(again.size(), QSize(1200, 850));
-}
+
+    void console_panel_data()
+    {
+        QTest::addColumn<int>("ctrl_o"); // presses of Ctrl+O first
+        QTest::newRow("ver consola alone") << 0;
+        QTest::newRow("after ctrl+o three times") << 3;
+    }
+    void console_panel()
+    {
+        QFETCH(int, ctrl_o);
+        DORVAK_Admin w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto *panel = w.findChild<QWidget *>(QStringLiteral("console_panel"));
+        auto *button = w.findChild<QPushButton *>(QStringLiteral("console_btn"));
+        for (int i = 0; i < ctrl_o; ++i)
+            QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+        // Ctrl+O shows the panel with the debug row, once, and the button
+        // says so: one click hides it again.
+        QCOMPARE(panel->isVisible() && button->isChecked(), bool(ctrl_o));
+        QCOMPARE(panel->findChildren<QWidget *>(QStringLiteral("debug_ops")).size(),
+                 int(ctrl_o > 0));
+        button->click();
+        QCOMPARE(panel->isVisible(), !ctrl_o);
+        button->click();
+        QCOMPARE(panel->isVisible(), bool(ctrl_o));
+    }
+
+    void finder_of_the_tab()
+    {
+        // Ctrl+F selects what the current tab's finder holds; the parameters
+        // have none.
+        DORVAK_Admin w;
+        auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabs"));
+        auto *users = w.findChild<QLineEdit *>(QStringLiteral("user_filter_edit"));
+        auto *log = w.findChild<QLineEdit *>(QStringLiteral("log_filter_edit"));
+        for (int tab = 0; tab < 3; ++tab) {
+            tabs->setCurrentIndex(tab);
+            for (QLineEdit *edit : {users, log})
+                edit->setText(QStringLiteral("zz"));
+            QVERIFY(TestProbe(w).invoke("focus_filter"));
+            QCOMPARE(users->hasSelectedText(), tab == 0);
+            QCOMPARE(log->hasSelectedText(), tab == 1);
+        }
+    }
+
+    void settings_remembered()
+    {
+        // The program names itself, which turns the settings on; they go to
+        // a scratch folder, never to the user's own.
+        QTemporaryDir dir;
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+        QCoreApplication::setOrganizationName(QStringLiteral("DORVAK-test"));
+        {
+            DORVAK_Admin w;
+            w.show();
+            // The first start has the console hidden.
+            QVERIFY(!w.findChild<QWidget *>(QStringLiteral("console_panel"))->isVisible());
+            w.choose_port(QStringLiteral("/dev/pts/77"));
+            w.findChild<QPushButton *>(QStringLiteral("console_btn"))->click();
+            w.resize(1200, 850);
+            QVERIFY(w.QWidget::close());
+        }
+        DORVAK_Admin again;
+        again.show();
+        QCoreApplication::setOrganizationName(QString());
+        QCOMPARE(TestProbe(again).port_name(), QStringLiteral("/dev/pts/77"));
+        QVERIFY(again.findChild<QWidget *>(QStringLiteral("console_panel"))->isVisible());
+        QVERIFY(again.findChild<QPushButton *>(QStringLiteral("console_btn"))->isChecked());
+        QCOMPARE(again.size(), QSize(1200, 850));
+    }
+
+    void program_takes_port_and_verbose()
+    {
+        // The program opens on the port named on its command line, and with
+        // --verbose writes its trace to the terminal.
+        QTemporaryDir config;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.remove(QStringLiteral("QT_LOGGING_RULES"));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(QStringLiteral(DORVAK_ADMIN_PATH),
+                      {QStringLiteral("--verbose"), QStringLiteral("/dev/pts/dorvak-test")});
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (out += program.readAll()).contains("Puerto :  \"/dev/pts/dorvak-test\""), 10000);
+        program.kill();
+        program.waitForFinished();
+    }
+};
 
 QTEST_MAIN(TstWindow)
 #include "tst_window.moc"
