@@ -11,7 +11,7 @@ seconds="${1:-60}"
 DORVAK_EXTRA_PACKAGES="clang libclang-rt-14-dev" "$top/scripts/deps.sh"
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DDORVAK_FUZZ=ON -DBUILD_TESTING=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-targets="${*:-fuzz_tool_lines fuzz_sim_command}"
+targets="${*:-fuzz_tool_lines}"
 cmake --build "$build" -j"$(nproc)" --target $targets
 status=0
 for t in $targets; do

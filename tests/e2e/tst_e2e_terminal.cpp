@@ -37,21 +37,13 @@ private slots:
         ModalAnswerer answerer;
         answerer.queue_button(QMessageBox::No);
         DORVAK_Admin w;
-        connect_to(w, sim.port());
+        QVERIFY(connect_window(w, sim.port()));
         QCOMPARE(w.findChild<QLabel *>(QStringLiteral("status_port"))->text(),
                  QStringLiteral("Conectado a ") + sim.port() + QStringLiteral(", 115200 8N1"));
         QVERIFY(w.windowTitle().contains(sim.port()));
         for (const QString &button : buttons.split(' ', Qt::SkipEmptyParts))
             w.findChild<QPushButton *>(button)->click();
         QTEST(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), "status");
-    }
-
-private:
-    static void connect_to(DORVAK_Admin &w, const QString &port)
-    {
-        w.choose_port(port);
-        w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
-        QVERIFY(TestProbe(w).serial()->isOpen());
     }
 };
 

@@ -95,8 +95,7 @@ void TstE2eUsers::directory()
     ModalAnswerer answerer;
     DORVAK_Admin w;
     TestProbe probe(w);
-    w.choose_port(sim.port());
-    button(w, "connect_btn")->click();
+    connect_window(w, sim.port());
     button(w, "get_users_btn")->click();
     QCOMPARE(shown(probe), before);
 

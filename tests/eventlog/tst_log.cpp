@@ -80,8 +80,7 @@ private slots:
             {"## 1,2,\"Ana\",+1,0,0,0,0,0,24,255\n", "## 5,2,\"Luis\",+5,0,0,0,0,0,24,255\n"});
         w.findChild<QTableWidget *>("log_table")->sortByColumn(1, Qt::DescendingOrder);
         TestProbe(w).load_log_lines({"XX 7 1 1 old\n"});
-        w.choose_port(fake.port());
-        w.findChild<QPushButton *>("connect_btn")->click();
+        connect_window(w, fake.port());
         w.findChild<QPushButton *>("get_log_btn")->click();
         // The export asks before it replaces a file the name it was given
         // does not show: a no keeps the file, a yes replaces it.

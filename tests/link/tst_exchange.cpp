@@ -13,13 +13,6 @@
 #include <QTimer>
 
 namespace {
-void connect_to(DORVAK_Admin &w, const FakeController &fake)
-{
-    w.choose_port(fake.port());
-    w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
-    QVERIFY(TestProbe(w).serial()->isOpen());
-}
-
 // Records of a user listing, with a status line after every `noise_every`.
 QByteArray listing(int records, int noise_every = 0)
 {
@@ -78,7 +71,7 @@ private slots:
             fake.on("CMD", answer);
         LogCapture log;
         DORVAK_Admin w;
-        connect_to(w, fake);
+        QVERIFY(connect_window(w, fake.port()));
         auto *bar = w.findChild<QProgressBar *>(QStringLiteral("progress"));
         QStringList seen;
         QTimer watch;
@@ -124,7 +117,7 @@ private slots:
         fake.on("FIRST", listing(100));
         ModalAnswerer answerer;
         DORVAK_Admin w;
-        connect_to(w, fake);
+        QVERIFY(connect_window(w, fake.port()));
         QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()));
         QTimer::singleShot(50, &fake, [&] { fake.hang_up(); });
         QVERIFY(!w.exchange(QStringLiteral("SECOND"), 1, 1, QString()));
@@ -164,7 +157,7 @@ private slots:
                 QTimer::singleShot(30, &fake, [&] { fake.send(late); });
         });
         DORVAK_Admin w;
-        connect_to(w, fake);
+        QVERIFY(connect_window(w, fake.port()));
         if (!first.isEmpty())
             QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()));
         if (!before.isEmpty()) {
@@ -191,7 +184,7 @@ private slots:
         fake.set_pace(11520);
         fake.on("LU", listing(600, 7));
         DORVAK_Admin w;
-        connect_to(w, fake);
+        QVERIFY(connect_window(w, fake.port()));
         QVERIFY(
             w.exchange(QStringLiteral("LU"), 600, 1, QStringLiteral("L"), QStringLiteral("##")));
         QCOMPARE(TestProbe(w).resps().filter(QRegularExpression(QStringLiteral("^##"))).size(),

@@ -16,8 +16,7 @@ const char *const rows[] = {"maint_ops", "debug_ops", "user_ops", "log_ops", "pa
 
 void connect_to(DORVAK_Admin &w, const FakeController &fake)
 {
-    w.choose_port(fake.port());
-    w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
+    connect_window(w, fake.port());
     QMetaObject::invokeMethod(&w, "show_debug");
 }
 } // namespace

@@ -56,8 +56,7 @@ private slots:
     {
         ModalAnswerer answerer;
         DORVAK_Admin w;
-        w.choose_port(QStringLiteral("/dev/no-such-port"));
-        button(w, "connect_btn")->click();
+        connect_window(w, QStringLiteral("/dev/no-such-port"));
         QVERIFY(!TestProbe(w).serial()->isOpen());
         QVERIFY(button(w, "connect_btn")->isEnabled());
         // The installer is told why, in Spanish.
@@ -87,8 +86,7 @@ private slots:
         QFETCH(QByteArray, wire);
         FakeController fake;
         DORVAK_Admin w;
-        w.choose_port(fake.port());
-        button(w, "connect_btn")->click();
+        connect_window(w, fake.port());
         auto *console = w.findChild<Console *>(QStringLiteral("console"));
         const QHash<QChar, Qt::Key> special{{'<', Qt::Key_Backspace},
                                             {'^', Qt::Key_Up},
@@ -114,8 +112,7 @@ private slots:
     {
         FakeController fake;
         DORVAK_Admin w;
-        w.choose_port(fake.port());
-        button(w, "connect_btn")->click();
+        connect_window(w, fake.port());
         fake.send("first\nsecond\r\nthi");
         QTRY_COMPARE(TestProbe(w).resps(), QStringList({"first\n", "second\r\n"}));
         auto *console = w.findChild<Console *>(QStringLiteral("console"));
@@ -132,8 +129,7 @@ private slots:
         ModalAnswerer answerer;
         LogCapture log;
         DORVAK_Admin w;
-        w.choose_port(fake.port());
-        button(w, "connect_btn")->click();
+        connect_window(w, fake.port());
         fake.hang_up();
         QTRY_VERIFY(!TestProbe(w).serial()->isOpen());
         QTRY_COMPARE(answerer.seen().size(), 1);

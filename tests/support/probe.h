@@ -4,9 +4,7 @@
 #include "dorvak_admin.h"
 
 #include <QMetaObject>
-#include <QTimer>
-
-#include <functional>
+#include <QPushButton>
 
 // The tests' view into the main window's state and its private helpers.
 struct TestProbe
@@ -31,9 +29,7 @@ struct TestProbe
 
     void load_user_lines(const QStringList &lines) { w.load_user_lines(lines); }
     void build_user_tree() { w.build_user_tree(); }
-    QTreeWidgetItem *find_user_item(int id) { return w.find_user_item(id); }
-    bool upload_user(UserRow *u) { return w.upload_user(u); }
-    void write_user_branch(QTextStream &out, UserRow *r) { w.write_user_branch(out, r); }
+    void install_root(const QString &caption) { w.install_root(caption); }
 
     // Event log and parameters
     void load_log_lines(const QStringList &lines) { w.load_log_lines(lines); }
@@ -42,7 +38,6 @@ struct TestProbe
     // User directory
     QTreeWidget *user_tree() { return w.user_tree; }
     UserPanel *user_panel() { return w.user_panel; }
-    void install_root(const QString &caption) { w.install_root(caption); }
 
     // Users CSV file
     void export_users_to(const QString &name) { w.export_users_to(name); }
@@ -54,18 +49,12 @@ struct TestProbe
     DORVAK_Admin &w;
 };
 
-// Does `act` once the answer to the running command has brought `lines`
-// lines: a button pressed in the middle of a download.
-inline void when_lines(DORVAK_Admin &w, int lines, const std::function<void()> &act)
+// Opens `port` as the installer would: chosen, then "Conectar".
+inline bool connect_window(DORVAK_Admin &w, const QString &port)
 {
-    auto *timer = new QTimer(&w);
-    QObject::connect(timer, &QTimer::timeout, timer, [&w, timer, lines, act] {
-        if (TestProbe(w).busy() && TestProbe(w).resps().size() >= lines) {
-            timer->stop();
-            act();
-        }
-    });
-    timer->start(1);
+    w.choose_port(port);
+    w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
+    return TestProbe(w).serial()->isOpen();
 }
 
 #endif

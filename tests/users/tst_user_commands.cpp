@@ -126,8 +126,7 @@ void TstUserCommands::commands()
             QTimer::singleShot(30, &fake, &FakeController::hang_up);
     });
     if (id2) {
-        w.choose_port(fake.port());
-        w.findChild<QPushButton *>("connect_btn")->click();
+        connect_window(w, fake.port());
     }
     if (button == "sync_btn") {
         for (int i = 1; i < 4; ++i)

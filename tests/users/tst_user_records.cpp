@@ -199,8 +199,7 @@ void TstUserRecords::tree()
     ModalAnswerer answerer;
     DORVAK_Admin w;
     TestProbe probe(w);
-    w.choose_port(fake.port());
-    w.findChild<QPushButton *>("connect_btn")->click();
+    connect_window(w, fake.port());
     UserRow::id_siguiente = 1;
     probe.load_user_lines(lines(records));
     QTreeWidget *view = probe.user_tree();
