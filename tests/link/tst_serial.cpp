@@ -1,5 +1,5 @@
-// The serial connection over a pseudo-terminal: opening, typed lines, lines
-// that arrive unasked, and a line whose far end goes away.
+// The serial connection over a pseudo-terminal: opening, typed lines, and a
+// line whose far end goes away.
 #include "console.h"
 #include "fake_controller.h"
 #include "log_capture.h"
@@ -106,21 +106,6 @@ private slots:
         QTest::keyClick(console, Qt::Key_Return);
         QTRY_COMPARE(fake.received(), wire);
         QCOMPARE(TestProbe(w).line_buffer(), QString());
-    }
-
-    void unsolicited_lines()
-    {
-        FakeController fake;
-        DORVAK_Admin w;
-        connect_window(w, fake.port());
-        fake.send("first\nsecond\r\nthi");
-        QTRY_COMPARE(TestProbe(w).resps(), QStringList({"first\n", "second\r\n"}));
-        auto *console = w.findChild<Console *>(QStringLiteral("console"));
-        QVERIFY(!console->toPlainText().contains(QStringLiteral("thi")));
-        fake.send("rd\n");
-        QTRY_COMPARE(TestProbe(w).resps().size(), 3);
-        QCOMPARE(TestProbe(w).resps().last(), QStringLiteral("third\n"));
-        QVERIFY(console->toPlainText().endsWith(QStringLiteral("third\n")));
     }
 
     void far_end_goes_away()

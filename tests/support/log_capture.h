@@ -29,8 +29,6 @@ public:
         }
         return out;
     }
-    bool has(const QString &line) const { return captured().contains(line); }
-    void clear() { captured().clear(); }
 
 private:
     static QStringList &captured()
