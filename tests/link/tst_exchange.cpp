@@ -85,7 +85,7 @@ private slots:
               "result");
         QTEST(TestProbe(w).resps(), "resps");
         QVERIFY(!TestProbe(w).busy());
-        QTEST(log.starting(QStringLiteral("ciclo ")).size(), "cycle_lines");
+        QTEST(int(log.starting(QStringLiteral("ciclo ")).size()), "cycle_lines");
         QCOMPARE(seen, progress.isEmpty() ? QStringList() : QStringList{progress});
         QCOMPARE(bar->text(), QString());
         QTEST(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), "status");
