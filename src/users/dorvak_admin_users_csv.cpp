@@ -210,11 +210,13 @@ void DORVAK_Admin::place_imported(const QHash<int, UserRow *> &by_file_id)
     QSet<int> taken;
     for (const UserRow *u : records_below(root))
         taken.insert(u->id_user);
+    // An id of INT_MAX has none after it: its successor, counted unsigned,
+    // wraps below every id and is left out instead of overflowing.
     int top = UserRow::id_siguiente;
     for (const int id : qAsConst(taken))
-        top = qMax(top, id + 1);
+        top = qMax(top, int(unsigned(id) + 1u));
     for (const UserRow *record : qAsConst(users))
-        top = qMax(top, record->id_user + 1);
+        top = qMax(top, int(unsigned(record->id_user) + 1u));
     for (UserRow *record : qAsConst(users)) {
         if (taken.contains(record->id_user))
             record->id_user = top++;
