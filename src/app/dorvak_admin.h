@@ -265,6 +265,10 @@ private:
     QLineEdit *param_edit(int numero) const;
     QWidget *param_field(int numero) const;
     QString param_label(int numero) const;
+    // The connected controller's own identity: its equipment number
+    // (parameter 01) as the last complete parameter read on this line gave
+    // it, folded; empty while no read was made on this line.
+    QString controller_identity() const;
 
     // Serial link and exchange state
     QSerialPort *serial = nullptr;

@@ -192,6 +192,11 @@ void DORVAK_Admin::get_param()
     });
 }
 
+QString DORVAK_Admin::controller_identity() const
+{
+    return params_read.size() > 1 ? param_text(params_read.at(1).valor) : QString();
+}
+
 QLineEdit *DORVAK_Admin::param_edit(int numero) const
 {
     switch (numero) {
