@@ -15,6 +15,11 @@ int read_decimal(const QString &text);
 // "nunez" compare equal.
 QString comparable(const QString &text);
 
+// Letters with accents and a few look-alike signs brought to plain ASCII,
+// as the controller stores names: "Peña" gives "Pena", "Straße" "Strasse",
+// a no-break space a blank. Characters without such a form stay as they are.
+QString fold_accents(const QString &text);
+
 // A line as received from the controller: UTF-8 up to the first NUL byte.
 QString decode_line(const QByteArray &raw);
 

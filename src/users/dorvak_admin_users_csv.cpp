@@ -10,15 +10,17 @@
 #include "text_util.h"
 #include "user_index.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSet>
 #include <QTextStream>
 #include <QTreeWidget>
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -75,15 +77,10 @@ namespace {
 // (id, owner, category) stays, the person's data is the file's.
 bool differs(const UserRow &held, const UserRow &row)
 {
-    return held.nombre != row.nombre || held.hrs_reman != row.hrs_reman || held.rh_ini != row.rh_ini
-        || held.rh_fin != row.rh_fin || held.rd != row.rd;
-}
-
-// A row without a number in it (the field missing, or text) names no one
-// and is never taken for another row's person.
-bool names_someone(const QString &numero)
-{
-    return std::any_of(numero.begin(), numero.end(), [](QChar c) { return c.isDigit(); });
+    // The file holds names folded: blanks the controller keeps in a name
+    // are no change.
+    return fold(held.nombre) != row.nombre || held.hrs_reman != row.hrs_reman
+        || held.rh_ini != row.rh_ini || held.rh_fin != row.rh_fin || held.rd != row.rd;
 }
 
 void take_data(UserRow *held, const UserRow &row)
@@ -97,6 +94,30 @@ void take_data(UserRow *held, const UserRow &row)
     held->show_columns();
 }
 
+// The verdict of an import, before anything is marked pending; true when
+// the user confirms it.
+bool confirm_import(QWidget *parent, const QString &file, const ImportCounts &counts)
+{
+    // A long list would make the box taller than the screen: its head is
+    // shown, the whole of it under "Mostrar detalles".
+    const int shown = 15;
+    QString text = QStringLiteral("%1: %2").arg(file, counts.summary());
+    if (counts.overwritten > 0)
+        text +=
+            QStringLiteral("\nSe reemplazarán %1 cambios sin sincronizar.").arg(counts.overwritten);
+    if (!counts.notes.isEmpty())
+        text += QStringLiteral("\n\n") + counts.notes.mid(0, shown).join(QLatin1Char('\n'));
+    if (counts.notes.size() > shown)
+        text += QStringLiteral("\n… y %1 más").arg(counts.notes.size() - shown);
+    text += QStringLiteral("\n\n¿Importar?");
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Importar usuarios"), text,
+                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("Importar"));
+    if (counts.notes.size() > shown)
+        box.setDetailedText(counts.notes.join(QLatin1Char('\n')));
+    return box.exec() == QMessageBox::Ok;
+}
+
 } // namespace
 
 void DORVAK_Admin::import_users_from(const QString &name)
@@ -106,21 +127,19 @@ void DORVAK_Admin::import_users_from(const QString &name)
         show_file_error(this, QStringLiteral("No se pudo abrir el archivo : ") + name);
         return;
     }
-    UsersCsvReader reader(&file);
-    QString line;
-    if (!reader.next(&line) || !is_users_csv_header(line)) {
-        show_file_error(this, QStringLiteral("El archivo no es un archivo de usuarios : ") + name);
+    // Every record read takes an id from the counter; it is put back, so
+    // that a file refused or an import cancelled changes nothing (the
+    // placing moves it past what is imported).
+    const int counter = UserRow::id_siguiente;
+    UsersCsvFile read = read_users_csv(&file);
+    UserRow::id_siguiente = counter;
+    if (!read.header_ok) {
+        show_file_error(this,
+                        QStringLiteral("El archivo %1 no es un archivo de usuarios: su primera "
+                                       "línea debe nombrar las nueve columnas, separadas "
+                                       "por \";\" o por \",\":\n%2")
+                            .arg(QDir::toNativeSeparators(name), users_csv_header()));
         return;
-    }
-    // The whole file is read before anything changes, so that the question
-    // about pending records comes first.
-    std::vector<std::unique_ptr<UserRow>> rows;
-    while (reader.next(&line)) {
-        // A blank line (most editors end a file with one) holds no user; a
-        // record made of it would be written to the controller as a pending
-        // "Nombre" with the number "Numero".
-        if (!line.trimmed().isEmpty())
-            rows.emplace_back(parse_csv_user(line));
     }
 
     // The controller knows a person by number: a row whose number is in the
@@ -130,12 +149,25 @@ void DORVAK_Admin::import_users_from(const QString &name)
         if (!u->unsaved && !by_number.contains(fold(u->numero)))
             by_number.insert(fold(u->numero), u);
     }
-    int overwritten = 0;
-    for (const auto &row : rows) {
-        const UserRow *held = names_someone(row->numero) ? by_number.value(row->numero) : nullptr;
-        overwritten += held && held->pending && differs(*held, *row) ? 1 : 0;
+    // The verdict, worked out before anything changes.
+    ImportCounts counts;
+    QHash<QString, int> line_of_number;
+    for (CsvRow &row : read.rows) {
+        const QString &numero = row.record->numero;
+        if (row.refused.isEmpty() && line_of_number.contains(numero))
+            row.refused = QStringLiteral("el número %1 ya está en la línea %2")
+                              .arg(numero)
+                              .arg(line_of_number.value(numero));
+        counts.note(row);
+        if (!row.refused.isEmpty())
+            continue;
+        line_of_number.insert(numero, row.line);
+        const UserRow *held = by_number.value(numero);
+        const bool changed = held && differs(*held, *row.record);
+        ++(held ? (changed ? counts.changed : counts.same) : counts.added);
+        counts.overwritten += changed && held->pending ? 1 : 0;
     }
-    if (!discard_pending_ok(overwritten))
+    if (!confirm_import(this, QFileInfo(name).fileName(), counts))
         return;
 
     show_progress = false;
@@ -143,7 +175,7 @@ void DORVAK_Admin::import_users_from(const QString &name)
     progress->setFormat(QStringLiteral("Importando : "));
     QHash<int, UserRow *> by_file_id;
     QSet<UserRow *> added;
-    const int total = int(rows.size());
+    const int total = int(read.rows.size());
     int k = 0;
     QElapsedTimer since_turn;
     since_turn.start();
@@ -161,8 +193,10 @@ void DORVAK_Admin::import_users_from(const QString &name)
                     break;
             }
         }
-        UserRow *row = rows[size_t(k)].get();
-        UserRow *held = names_someone(row->numero) ? by_number.value(row->numero) : nullptr;
+        if (!read.rows[size_t(k)].refused.isEmpty())
+            continue;
+        UserRow *row = read.rows[size_t(k)].record.get();
+        UserRow *held = by_number.value(row->numero);
         if (held) {
             if (differs(*held, *row))
                 take_data(held, *row);
@@ -172,14 +206,15 @@ void DORVAK_Admin::import_users_from(const QString &name)
             added.insert(row);
             held = row;
         }
-        if (!by_file_id.contains(row->id_user))
+        // A blank id names no owner; the record gets a free id.
+        if (row->id_user > 0 && !by_file_id.contains(row->id_user))
             by_file_id.insert(row->id_user, held);
     }
-    // The new records leave `rows` for the tree in one step that processes
+    // The new records leave the rows for the tree in one step that processes
     // no events.
-    for (auto &row : rows) {
-        if (added.contains(row.get()))
-            users.append(row.release());
+    for (CsvRow &row : read.rows) {
+        if (added.contains(row.record.get()))
+            users.append(row.record.release());
     }
     place_imported(by_file_id);
     progress->setValue(0);
@@ -187,7 +222,7 @@ void DORVAK_Admin::import_users_from(const QString &name)
     show_progress = true;
     // Shown like a download: every branch open.
     user_tree->expandAll();
-    report(QStringLiteral("%1 filas importadas, %2 registros nuevos").arg(k).arg(added.size()));
+    report(counts.summary());
     if (k < total)
         console->appendPlainText(
             QStringLiteral("Importación detenida: %1 de %2 filas importadas").arg(k).arg(total));
@@ -218,7 +253,7 @@ void DORVAK_Admin::place_imported(const QHash<int, UserRow *> &by_file_id)
     for (const UserRow *record : qAsConst(users))
         top = qMax(top, int(unsigned(record->id_user) + 1u));
     for (UserRow *record : qAsConst(users)) {
-        if (taken.contains(record->id_user))
+        if (record->id_user <= 0 || taken.contains(record->id_user))
             record->id_user = top++;
         taken.insert(record->id_user);
     }

@@ -4,6 +4,7 @@
 #include "user_row.h"
 
 #include <QIODevice>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTextStream>
 
@@ -19,13 +20,96 @@ namespace {
 
 const QString separator = QStringLiteral(" ; ");
 
-// A quoted field as read: the quotes, and any quote inside, become blanks,
-// which the folding then removes.
-QString read_text(const QString &field)
+const char *const columns[] = {"id_user",   "id_padre", "categoria", "nombre", "numero",
+                               "hrs_reman", "rh_ini",   "rh_fin",    "rd"};
+
+// Field i read as a decimal from low to high into *value; a blank or missing
+// field leaves *value as it was. The reason when the field does not read.
+QString read_field(const QStringList &fields, int i, qint64 low, qint64 high, int *value)
 {
-    QString text = field;
-    text.replace(QLatin1Char('"'), QLatin1Char(' '));
-    return fold(text);
+    if (i >= fields.size() || fields.at(i).isEmpty())
+        return QString();
+    bool ok = false;
+    const qint64 number = fields.at(i).toLongLong(&ok, 10);
+    if (ok && number >= low && number <= high) {
+        *value = int(number);
+        return QString();
+    }
+    return QStringLiteral("%1 «%2» no es un número de %3 a %4")
+        .arg(QLatin1String(columns[i]), fields.at(i))
+        .arg(low)
+        .arg(high);
+}
+
+// The first character of a name that the controller cannot store: it
+// prints names between quotes in comma-separated records, so quotes, commas
+// and control characters have no place there, nor anything beyond ASCII.
+QString foreign_character(const QString &name)
+{
+    for (int i = 0; i < name.size(); ++i) {
+        const ushort c = name.at(i).unicode();
+        if (c < 0x20)
+            return QStringLiteral("U+%1").arg(c, 4, 16, QLatin1Char('0'));
+        if (c >= 0x7f || c == '"' || c == ',')
+            return name.mid(i, name.at(i).isHighSurrogate() ? 2 : 1);
+    }
+    return QString();
+}
+
+int category_of_word(const QString &word)
+{
+    for (int categoria : {UserRow::Admin, UserRow::Usuario, UserRow::Visita}) {
+        if (word.compare(csv_category_word(categoria), Qt::CaseInsensitive) == 0)
+            return categoria;
+    }
+    return -1;
+}
+
+// Why the row cannot go to the controller; empty when it can.
+QString read_fields(const QStringList &f, CsvRow &row)
+{
+    UserRow &u = *row.record;
+    if (f.size() < 5)
+        return QStringLiteral("tiene %1 de los 9 campos").arg(f.size());
+    const int int_max = std::numeric_limits<int>::max();
+    u.id_user = 0;
+    u.id_padre = 0;
+    QStringList why{read_field(f, 0, -int_max, int_max, &u.id_user),
+                    read_field(f, 1, -int_max, int_max, &u.id_padre)};
+    u.categoria = category_of_word(f.at(2));
+    if (u.categoria < 0)
+        return QStringLiteral("categoria «%1» no es admin, user ni guest").arg(f.at(2));
+
+    const QString name = fold(f.at(3));
+    u.nombre = fold(fold_accents(name));
+    if (u.nombre != name)
+        row.name_written = name;
+    const QString foreign = foreign_character(u.nombre);
+    if (u.nombre.isEmpty())
+        return QStringLiteral("falta el nombre");
+    if (!foreign.isEmpty())
+        return QStringLiteral("el nombre «%1» lleva «%2», que el controlador no admite")
+            .arg(name, foreign);
+    if (u.nombre.size() > 15)
+        return QStringLiteral("el nombre «%1» tiene más de 15 caracteres").arg(u.nombre);
+
+    // A spreadsheet takes a number for a quantity and drops its "+".
+    static const QRegularExpression digits(QStringLiteral("^\\d{8,19}$"));
+    static const QRegularExpression number(QStringLiteral("^\\+\\d{1,19}$"));
+    u.numero = fold(f.at(4));
+    if (digits.match(u.numero).hasMatch()) {
+        row.number_written = u.numero;
+        u.numero.prepend(QLatin1Char('+'));
+    }
+    if (!number.match(u.numero).hasMatch())
+        return QStringLiteral("el número «%1» no es un + seguido de hasta 19 cifras").arg(u.numero);
+
+    why << read_field(f, 5, 0, 32767, &u.hrs_reman) << read_field(f, 6, 0, 23, &u.rh_ini)
+        << read_field(f, 7, 1, 24, &u.rh_fin) << read_field(f, 8, 0, 255, &u.rd);
+    why.removeAll(QString());
+    if (why.isEmpty() && u.rh_ini >= u.rh_fin)
+        return QStringLiteral("rh_ini %1 no es menor que rh_fin %2").arg(u.rh_ini).arg(u.rh_fin);
+    return why.join(QStringLiteral("; "));
 }
 
 } // namespace
@@ -36,9 +120,16 @@ QString users_csv_header()
                           "rh_fin ; rd");
 }
 
-bool is_users_csv_header(const QString &line)
+QChar users_csv_separator(const QString &header)
 {
-    return line.startsWith(QLatin1String("id_user"));
+    QStringList expected;
+    for (const char *column : columns)
+        expected << QLatin1String(column);
+    for (const QChar candidate : {QLatin1Char(';'), QLatin1Char(',')}) {
+        if (split_csv_fields(header, candidate) == expected)
+            return candidate;
+    }
+    return QChar();
 }
 
 QString csv_category_word(int categoria)
@@ -55,12 +146,45 @@ QString csv_category_word(int categoria)
     }
 }
 
-QString csv_text(const QString &value)
+QString csv_quoted(const QString &value)
 {
     QString text = value;
-    text.replace(QLatin1Char('"'), QLatin1Char(' '));
-    text.replace(QLatin1Char(';'), QLatin1Char('_'));
-    return text.trimmed();
+    text.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QStringList split_csv_fields(const QString &line, QChar separator)
+{
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    // Where the text of a quoted field ended: blanks after it are dropped,
+    // but not those it holds.
+    int closed = -1;
+    for (int i = 0; i <= line.size(); ++i) {
+        const QChar c = i < line.size() ? line.at(i) : separator;
+        if (quoted && c == QLatin1Char('"') && line.mid(i + 1, 1) == QLatin1String("\"")) {
+            field += c;
+            ++i;
+        } else if (quoted && c == QLatin1Char('"')) {
+            quoted = false;
+            closed = field.size();
+        } else if (quoted && i < line.size()) {
+            field += c;
+        } else if (c == separator) {
+            fields << (closed < 0 ? field.trimmed()
+                                  : field.left(closed) + field.mid(closed).trimmed());
+            field.clear();
+            quoted = false;
+            closed = -1;
+        } else if (c == QLatin1Char('"') && closed < 0 && field.trimmed().isEmpty()) {
+            quoted = true;
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    return fields;
 }
 
 QString csv_user_line(const UserRow &u)
@@ -69,44 +193,68 @@ QString csv_user_line(const UserRow &u)
     line.reserve(96);
     line += QString::number(u.id_user) + separator + QString::number(u.id_padre) + separator
         + csv_category_word(u.categoria) + separator;
-    line += QLatin1Char('"') + csv_text(u.nombre) + QLatin1Char('"') + separator;
-    line += QLatin1Char('"') + csv_text(u.numero) + QLatin1Char('"');
+    line += csv_quoted(u.nombre) + separator + csv_quoted(u.numero);
     for (int value : {u.hrs_reman, u.rh_ini, u.rh_fin, u.rd})
         line += separator + QString::number(value);
     return line;
 }
 
-UserRow *parse_csv_user(const QString &line)
+CsvRow read_csv_row(const QString &line, QChar separator)
 {
-    // Nine fields at most are used; whatever follows the ninth semicolon
-    // stays in one piece that nobody reads.
-    const QStringList fields = line.split(QLatin1Char(';'));
-    auto *u = new UserRow;
-    const int count = qMin(fields.size(), 9);
-    if (count > 0) {
-        u->id_user = read_decimal(fields.at(0));
-        if (u->id_user >= UserRow::id_siguiente && u->id_user < std::numeric_limits<int>::max())
-            UserRow::id_siguiente = u->id_user + 1;
+    CsvRow row;
+    row.record = std::make_unique<UserRow>();
+    row.refused = read_fields(split_csv_fields(line, separator), row);
+    return row;
+}
+
+UsersCsvFile read_users_csv(QIODevice *device)
+{
+    UsersCsvFile file;
+    UsersCsvReader reader(device);
+    QString line;
+    const QChar separator = reader.next(&line) ? users_csv_separator(line) : QChar();
+    file.header_ok = !separator.isNull();
+    for (int number = 2; file.header_ok && reader.next(&line); ++number) {
+        // A blank line (most editors end a file with one) holds no user.
+        if (line.trimmed().isEmpty())
+            continue;
+        file.rows.push_back(read_csv_row(line, separator));
+        file.rows.back().line = number;
     }
-    if (count > 1)
-        u->id_padre = read_decimal(fields.at(1));
-    if (count > 2) {
-        const QString word = fields.at(2).trimmed();
-        if (word == QLatin1String("admin"))
-            u->categoria = UserRow::Admin;
-        else if (word == QLatin1String("user"))
-            u->categoria = UserRow::Usuario;
-        else if (word == QLatin1String("guest"))
-            u->categoria = UserRow::Visita;
+    return file;
+}
+
+void ImportCounts::note(const CsvRow &row)
+{
+    const QString line = QStringLiteral("Línea %1: ").arg(row.line);
+    if (!row.refused.isEmpty()) {
+        ++refused;
+        notes << line + QStringLiteral("rechazada, ") + row.refused;
+        return;
     }
-    if (count > 3)
-        u->nombre = read_text(fields.at(3));
-    if (count > 4)
-        u->numero = read_text(fields.at(4));
-    int *const numbers[] = {&u->hrs_reman, &u->rh_ini, &u->rh_fin, &u->rd};
-    for (int i = 5; i < count; ++i)
-        *numbers[i - 5] = read_decimal(fields.at(i));
-    return u;
+    if (!row.number_written.isEmpty()) {
+        ++mended;
+        notes << line
+                + QStringLiteral("número %1 → %2").arg(row.number_written, row.record->numero);
+    }
+    if (!row.name_written.isEmpty()) {
+        ++folded;
+        notes << line + QStringLiteral("nombre %1 → %2").arg(row.name_written, row.record->nombre);
+    }
+}
+
+QString ImportCounts::summary() const
+{
+    QString text = QStringLiteral("%1 nuevos, %2 modificados, %3 sin cambios, %4 rechazados")
+                       .arg(added)
+                       .arg(changed)
+                       .arg(same)
+                       .arg(refused);
+    if (mended > 0)
+        text += QStringLiteral("; %1 números con su \"+\" repuesto").arg(mended);
+    if (folded > 0)
+        text += QStringLiteral("; %1 nombres sin acentos").arg(folded);
+    return text;
 }
 
 void use_csv_encoding(QTextStream &out)

@@ -1,42 +1,99 @@
 #ifndef USER_CSV_H
 #define USER_CSV_H
 
+#include "user_row.h"
+
 #include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
 
 class QIODevice;
 class QTextStream;
-class UserRow;
 
 // The users CSV file: a header line, then one record a line, nine fields
 // joined by " ; " (id, owner id, category word, quoted name, quoted number,
 // remaining hours, start hour, end hour, days), line feeds only, in the
-// local 8-bit encoding.
+// local 8-bit encoding. It is read as spreadsheets save it as well: "," for
+// a separator, a UTF-8 byte-order mark, CR LF, numbers without their "+".
 
 // "id_user ; id_padre ; categoria ; nombre ; numero ; hrs_reman ; rh_ini ;
 // rh_fin ; rd"
 QString users_csv_header();
 
-// A file is taken for a users file when its first line begins with "id_user";
-// the rest of the header is not looked at.
-bool is_users_csv_header(const QString &line);
+// The separator of a users file by its header: the nine column names, in
+// order, separated by ";" or by "," (as a spreadsheet saves it), blanks
+// around the names aside. A null character when the line is no such header.
+QChar users_csv_separator(const QString &header);
 
 // "admin", "user", "guest"; empty for a category that has no word, so that
 // the line keeps its nine fields.
 QString csv_category_word(int categoria);
 
-// A name or number as it goes between the quotes of its field: quotes become
-// blanks and semicolons underscores (neither can then break the line), white
-// space at both ends goes. Works on a copy: the record is not touched.
-QString csv_text(const QString &value);
+// A name or number between the double quotes of its field, a quote inside
+// doubled: a spreadsheet and the reader give the text back as it was, ";"
+// included.
+QString csv_quoted(const QString &value);
+
+// The fields of a line split at `separator`. A field between double quotes
+// may hold the separator, and two quotes in a row there stand for one; blanks
+// around a field are dropped.
+QStringList split_csv_fields(const QString &line, QChar separator);
 
 // The record's line, without its line feed.
 QString csv_user_line(const UserRow &u);
 
-// A new record from one line, owned by the caller. Any line gives a record:
-// missing fields keep the defaults of a new record, numbers that do not read
-// are 0, unknown category words leave a visitor. The record takes an id from
-// UserRow::id_siguiente, and the id read moves the counter past it.
-UserRow *parse_csv_user(const QString &line);
+// One record line of a file as read: the record, or why it is refused, and
+// what the reading mended on the way. A row that reads is one the controller
+// can hold: a name of 1 to 15 of its characters, a number "+" and up to 19
+// digits, hours and days in their ranges.
+struct CsvRow
+{
+    int line = 0; // in the file, the header being line 1
+    std::unique_ptr<UserRow> record;
+    QString refused;
+    // As the file wrote them, when the number got its "+" back or the name
+    // had its accents folded; empty otherwise.
+    QString number_written;
+    QString name_written;
+};
+
+// A record line. The record takes an id from UserRow::id_siguiente on
+// construction; a blank or zero id reads as 0, for the import to give it a
+// free one. Blank and missing fields after the number keep the defaults of a
+// new record.
+CsvRow read_csv_row(const QString &line, QChar separator);
+
+// A whole users file: no rows and `header_ok` false when the first line is
+// not the header; blank lines hold no row.
+struct UsersCsvFile
+{
+    bool header_ok = false;
+    std::vector<CsvRow> rows;
+};
+UsersCsvFile read_users_csv(QIODevice *device);
+
+// What an import does, row by row, for its verdict and its report.
+struct ImportCounts
+{
+    int added = 0;
+    int changed = 0;
+    int same = 0;
+    int refused = 0;
+    int mended = 0;
+    int folded = 0;
+    int overwritten = 0; // changes not yet synchronised that the file replaces
+    // A line for each refused row, mended number and folded name.
+    QStringList notes;
+
+    // Counts the row as refused, mended or folded; the caller counts it as
+    // new, changed or the same.
+    void note(const CsvRow &row);
+    // The counts in one line: new, changed, the same, refused, then the
+    // numbers mended and the names folded when there are any.
+    QString summary() const;
+};
 
 // The stream writes the file's encoding, the local 8-bit one, whichever Qt
 // it is built against.

@@ -1,5 +1,6 @@
 #include "user_panel.h"
 
+#include "text_util.h"
 #include "user_row.h"
 
 #include <QButtonGroup>
@@ -26,12 +27,36 @@ QSpinBox *make_spin(const char *name, int minimum, int maximum)
     return spin;
 }
 
-// The whole text must match; the validator still lets a text stand while
-// it can grow into a match.
-QRegularExpressionValidator *whole_text_validator(const QString &pattern, QObject *parent)
+// What is typed or pasted is first brought to the form the controller
+// takes (`normal`), then the whole text must match the pattern; a text that
+// can still grow into a match may stand.
+class TypingValidator : public QRegularExpressionValidator
 {
-    return new QRegularExpressionValidator(
-        QRegularExpression(QRegularExpression::anchoredPattern(pattern)), parent);
+public:
+    TypingValidator(const QString &pattern, QString (*normal)(const QString &), QObject *parent)
+        : QRegularExpressionValidator(
+            QRegularExpression(QRegularExpression::anchoredPattern(pattern)), parent),
+          normal(normal)
+    { }
+
+    State validate(QString &input, int &pos) const override
+    {
+        const QString wanted = normal(input);
+        if (wanted != input) {
+            pos = normal(input.left(pos)).size();
+            input = wanted;
+        }
+        return QRegularExpressionValidator::validate(input, pos);
+    }
+
+private:
+    QString (*normal)(const QString &) = nullptr;
+};
+
+// A number typed or pasted as a spreadsheet shows it, without its "+".
+QString with_plus(const QString &number)
+{
+    return !number.isEmpty() && number.at(0).isDigit() ? QLatin1Char('+') + number : number;
 }
 
 const char *const day_names[] = {"L", "M", "W", "J", "V", "S", "D"};
@@ -53,8 +78,10 @@ UserPanel::UserPanel(UserRow *u, bool read_only, QWidget *parent) : QWidget(pare
     nombre_edit = new QLineEdit;
     nombre_edit->setObjectName(QStringLiteral("nombre_edit"));
     // No length limit on the field itself: it would cut what the controller
-    // sent as soon as it is shown. The validator limits what is typed.
-    nombre_edit->setValidator(whole_text_validator(QStringLiteral("[_ a-zA-Z0-9]{1,15}"), this));
+    // sent as soon as it is shown. The validator limits what is typed;
+    // accented letters become the plain ones the controller stores.
+    nombre_edit->setValidator(
+        new TypingValidator(QStringLiteral("[_ a-zA-Z0-9]{1,15}"), fold_accents, this));
     nombre_edit->setAutoFillBackground(true);
     form->addRow(QStringLiteral("Nombre"), nombre_edit);
 
@@ -63,7 +90,7 @@ UserPanel::UserPanel(UserRow *u, bool read_only, QWidget *parent) : QWidget(pare
     // While typing only the characters of a number are let in; the whole
     // stored number fits, however long the controller's is. Its form is
     // checked on save.
-    numero_edit->setValidator(whole_text_validator(QStringLiteral("\\+\\d{0,19}"), this));
+    numero_edit->setValidator(new TypingValidator(QStringLiteral("\\+\\d{0,19}"), with_plus, this));
     form->addRow(QStringLiteral("Numero"), numero_edit);
 
     cat_combo = new QComboBox;
