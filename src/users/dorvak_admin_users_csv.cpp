@@ -109,13 +109,18 @@ bool confirm_import(QWidget *parent, const QString &file, const ImportCounts &co
         text += QStringLiteral("\n\n") + counts.notes.mid(0, shown).join(QLatin1Char('\n'));
     if (counts.notes.size() > shown)
         text += QStringLiteral("\n… y %1 más").arg(counts.notes.size() - shown);
-    text += QStringLiteral("\n\n¿Importar?");
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Importar usuarios"), text,
-                    QMessageBox::Ok | QMessageBox::Cancel, parent);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("Importar"));
+    // A file that changes nothing is only reported: there is nothing to
+    // confirm.
+    const bool nothing = counts.added + counts.changed == 0;
+    text += nothing ? QStringLiteral("\n\nNada que importar.") : QStringLiteral("\n\n¿Importar?");
+    QMessageBox box(nothing ? QMessageBox::Information : QMessageBox::Question,
+                    QStringLiteral("Importar usuarios"), text,
+                    nothing ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel, parent);
+    if (!nothing)
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("Importar"));
     if (counts.notes.size() > shown)
         box.setDetailedText(counts.notes.join(QLatin1Char('\n')));
-    return box.exec() == QMessageBox::Ok;
+    return box.exec() == QMessageBox::Ok && !nothing;
 }
 
 } // namespace

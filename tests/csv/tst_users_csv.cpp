@@ -6,7 +6,6 @@
 #include "user_panel.h"
 #include "user_row.h"
 
-#include <QBuffer>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,17 +25,7 @@ private slots:
         // A local encoding in which a byte-order mark is not dropped anyway.
         QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
 #endif
-        // A long line is cut, the rest of it skipped; every import below
-        // relies on the reader ending.
-        QString line;
-        QStringList lines;
-        QBuffer buffer;
-        buffer.setData("a\r\n" + QByteArray(5000, 'x') + "\nz");
-        QVERIFY(buffer.open(QIODevice::ReadOnly));
-        for (UsersCsvReader reader(&buffer); lines.size() < 5 && reader.next(&line);)
-            lines << line;
-        QCOMPARE(lines, (QStringList{"a", QString(UsersCsvReader::max_line, 'x'), "z"}));
-        QVERIFY(!UsersCsvReader(nullptr).next(&line));
+        QVERIFY(!UsersCsvReader(nullptr).next(nullptr));
     }
 
     void import_data()
@@ -56,17 +45,18 @@ private slots:
         const QString tree = "1:Casa 5;B<0 2:N  x<1 ";
         const QString none = "0 nuevos, 0 modificados, ";
         // clang-format off
-        QTest::newRow("round trip of awkward names") << "" << QByteArray("=") << tree + none + "2 sin cambios, 0 rechazados";
+        QTest::newRow("round trip of awkward names") << "" << QByteArray("=") << tree + none + "2 sin cambios, 0 rechazados||Nada que importar.";
         QTest::newRow("foreign header") << "" << QByteArray("id_user,Nombre,Numero\n10,\"A\",+56900000010") << tree + "El archivo F no es un archivo de usuarios: su primera línea debe nombrar las nueve columnas, separadas por \";\" o por \",\":|H";
         QTest::newRow("binary bytes after the header word") << "" << QByteArray("id_user\0\x01\xff;\n\x02", 13) << tree + "El archivo F no es un archivo de usuarios: su primera línea debe nombrar las nueve columnas, separadas por \";\" o por \",\":|H";
         QTest::newRow("commas, BOM, CRLF, no plus, accents, blank id, empty last line") << "" << bom + QByteArray(h).replace(" ; ", ",").replace("\n", "\r\n") + QByteArray(admin).replace(';', ',').replace(",B", ";B") + "3,1,user,\"Peña Núñez\",56933333333,0,8,20,31\r\n,3,guest,\"Ana\",+56944444444,,,,\r\n\r\n" << tree + "3:Pena Nunez*<1 4:Ana*<3 2 nuevos, 0 modificados, 1 sin cambios, 0 rechazados; 1 números con su \"+\" repuesto; 1 nombres sin acentos||Línea 3: número 56933333333 → +56933333333|Línea 3: nombre Peña Núñez → Pena Nunez";
         QTest::newRow("quoted separator, a changed and an unchanged row") << "" << h + "700;700;admin;\"Perez; Ana\";+56900000701;0;0;24;127\n2 ; 1 ; user ; \"N  y\" ; \"+56922222222\"\n 1 ; 1 ; admin ; \"Casa 5;B\" ; +56911111111 ; 0 ; 0 ; 24 ; 255" << "1:Casa 5;B<0 2:N y*<1 700:Perez; Ana*<0 1 nuevos, 1 modificados, 1 sin cambios, 0 rechazados";
         QTest::newRow("refused rows") << "" << bom + h + "5;1;user;\"Ana, B\";+56955555555\n6;1;user;\"€ \x01\";+569\n7;1;Admin;\"X\";+56977777777;0;5;5\n8;1;boss;\"X\";+569\n9;1;user;\"Y\";+1;-1;24;0;x\n11;1;user;\"Z\";56988888888\n12;1;user;\"W\";+56988888888\n7 ; 3 ; user\n13;1;user;\"ABCDEFGHIJKLMNOP\";+1\n14;1;user;\"\";+1;0\n15;1;user;\"A\";\"56 9\"" << tree + "11:Z*<0 1 nuevos, 0 modificados, 0 sin cambios, 10 rechazados; 1 números con su \"+\" repuesto||Línea 2: rechazada, el nombre «Ana, B» lleva «,», que el controlador no admite|Línea 3: rechazada, el nombre «€ \x01» lleva «€», que el controlador no admite|Línea 4: rechazada, rh_ini 5 no es menor que rh_fin 5|Línea 5: rechazada, categoria «boss» no es admin, user ni guest|Línea 6: rechazada, hrs_reman «-1» no es un número de 0 a 32767; rh_ini «24» no es un número de 0 a 23; rh_fin «0» no es un número de 1 a 24; rd «x» no es un número de 0 a 255|Línea 7: número 56988888888 → +56988888888|Línea 8: rechazada, el número +56988888888 ya está en la línea 7|Línea 9: rechazada, tiene 3 de los 9 campos|Línea 10: rechazada, el nombre «ABCDEFGHIJKLMNOP» tiene más de 15 caracteres|Línea 11: rechazada, falta el nombre|Línea 12: rechazada, el número «56 9» no es un + seguido de hasta 19 cifras";
+        QTest::newRow("a long line cut, its rest skipped") << "" << h + "3;1;user;\"A\";+56933333333;0;0;24;127;" + QByteArray(5000, ' ') + "x\n" << tree + "3:A*<0 1 nuevos, 0 modificados, 0 sin cambios, 0 rechazados";
         QTest::newRow("import cancelled") << "cancel" << renamed << tree + "0 nuevos, 1 modificados, 1 sin cambios, 0 rechazados";
         QTest::newRow("a name changed, a visitor under a user in the tree") << "" << renamed + "13;12;guest;\"V\";\"+56933333333\"" << "1:Casa 5;B<0 2:Ana*<1 13:V*<2 1 nuevos, 1 modificados, 1 sin cambios, 0 rechazados";
         QTest::newRow("taken ids, zero id and the highest id") << "" << h + "1;1;admin;\"B\";\"+569\"\n7;1;user;\"C\";\"+568\"\n0;0;admin;\"M\";\"+567\"\n2147483647;0;admin;\"I\";\"+566\"" << tree + "8:B*<0 7:C*<8 9:M*<0 2147483647:I*<0 4 nuevos, 0 modificados, 0 sin cambios, 0 rechazados";
         QTest::newRow("pending change overwritten") << "pending" << renamed << "1:Casa 5;B<0 2:Ana*<1 0 nuevos, 1 modificados, 1 sin cambios, 0 rechazados|Se reemplazarán 1 cambios sin sincronizar.";
-        QTest::newRow("pending change the file does not touch") << "pending" << h << "1:Casa 5;B<0 2:N  x*<1 " + none + "0 sin cambios, 0 rechazados";
+        QTest::newRow("pending change the file does not touch") << "pending" << h << "1:Casa 5;B<0 2:N  x*<1 " + none + "0 sin cambios, 0 rechazados||Nada que importar.";
         QTest::newRow("record never saved") << "unsaved" << renamed << tree + "12:Ana*<1 1 nuevos, 0 modificados, 1 sin cambios, 0 rechazados";
         // clang-format on
     }
@@ -86,10 +76,9 @@ private slots:
         probe.users().at(1)->nombre = "N  x";
         probe.users().at(1)->pending = local.startsWith("pending");
         probe.users().at(1)->unsaved = local == "unsaved";
+        QVERIFY(file == "=" || (csv.open(QIODevice::WriteOnly) && csv.write(file) == file.size()));
         if (file == "=")
             probe.export_users_to(csv.fileName());
-        else
-            QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(file) == file.size());
         csv.close();
         const int counter = UserRow::id_siguiente;
         probe.import_users_from(csv.fileName());
