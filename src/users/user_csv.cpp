@@ -30,7 +30,7 @@ QString read_field(const QStringList &fields, int i, qint64 low, qint64 high, in
     if (i >= fields.size() || fields.at(i).isEmpty())
         return QString();
     bool ok = false;
-    const qint64 number = fields.at(i).toLongLong(&ok, 10);
+    const qint64 number = fields.at(i).trimmed().toLongLong(&ok, 10);
     if (ok && number >= low && number <= high) {
         *value = int(number);
         return QString();
@@ -126,7 +126,12 @@ QChar users_csv_separator(const QString &header)
     for (const char *column : columns)
         expected << QLatin1String(column);
     for (const QChar candidate : {QLatin1Char(';'), QLatin1Char(',')}) {
-        if (split_csv_fields(header, candidate) == expected)
+        // Empty columns after the last name are a spreadsheet's, not the
+        // file's.
+        QStringList names = split_csv_fields(header, candidate);
+        while (names.size() > expected.size() && names.last().isEmpty())
+            names.removeLast();
+        if (names == expected)
             return candidate;
     }
     return QChar();
