@@ -15,6 +15,10 @@ int read_decimal(const QString &text);
 // "nunez" compare equal.
 QString comparable(const QString &text);
 
+// A count as a sentence says it: counted(1, "registro nuevo", "registros
+// nuevos") is "1 registro nuevo", with 0 or 2 and more the plural.
+QString counted(int n, const QString &one, const QString &many);
+
 // A line as received from the controller: UTF-8 up to the first NUL byte.
 QString decode_line(const QByteArray &raw);
 

@@ -47,9 +47,9 @@ void DORVAK_Admin::export_users_to(const QString &name)
     if (out.status() != QTextStream::Ok || !file.flush())
         show_file_error(this, QStringLiteral("No se pudo escribir el archivo : ") + name);
     else
-        report(QStringLiteral("%1 usuarios exportados a %2")
-                   .arg(records_below(root).size())
-                   .arg(QFileInfo(name).fileName()));
+        report(counted(records_below(root).size(), QStringLiteral("usuario exportado"),
+                       QStringLiteral("usuarios exportados"))
+               + QStringLiteral(" a ") + QFileInfo(name).fileName());
 }
 
 void DORVAK_Admin::write_user_branch(QTextStream &out, UserRow *record)
@@ -187,7 +187,10 @@ void DORVAK_Admin::import_users_from(const QString &name)
     show_progress = true;
     // Shown like a download: every branch open.
     user_tree->expandAll();
-    report(QStringLiteral("%1 filas importadas, %2 registros nuevos").arg(k).arg(added.size()));
+    report(counted(k, QStringLiteral("fila importada"), QStringLiteral("filas importadas"))
+           + QStringLiteral(", ")
+           + counted(added.size(), QStringLiteral("registro nuevo"),
+                     QStringLiteral("registros nuevos")));
     if (k < total)
         console->appendPlainText(
             QStringLiteral("Importación detenida: %1 de %2 filas importadas").arg(k).arg(total));

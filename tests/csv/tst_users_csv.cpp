@@ -66,7 +66,7 @@ private slots:
         QTest::addColumn<QString>("after");
         const QByteArray admin = users_csv_header().toLatin1() + "\n11;11;admin;\"N\";\"+5691\"\n";
         const QByteArray renamed = admin + "12;11;user;\"Ana\";\"+5692\"\n";
-        const QString ask = " Hay 1 cambios sin sincronizar. ¿Descartarlos?";
+        const QString ask = " Hay 1 cambio sin sincronizar. ¿Descartarlo?";
         // A taken id gives way to the counter's next, never to one past the
         // highest id read (none lies past 2147483647).
         // clang-format off

@@ -133,7 +133,7 @@ void TstE2eUsers::directory()
     other->pending = true;
     button(w, "sync_btn")->click();
     QVERIFY(other->pending && other->failure.startsWith("ERROR"));
-    QVERIFY(w.windowTitle().contains("1 cambios sin sincronizar"));
+    QVERIFY(w.windowTitle().contains("1 cambio sin sincronizar"));
 
     button(w, "disconnect_btn")->click();
     const QStringList after = database(sim);
