@@ -104,7 +104,8 @@ int main(int argc, char *argv[])
     // and the developers' row: no label may be clipped, and the log's
     // finder holds a name.
     QMetaObject::invokeMethod(&w, "show_debug");
-    w.findChild<QLineEdit *>(QStringLiteral("log_filter_edit"))->setText(QStringLiteral("Conserje"));
+    w.findChild<QLineEdit *>(QStringLiteral("log_filter_edit"))
+        ->setText(QStringLiteral("Conserje"));
     const char *const tab_names[] = {"usuarios", "registro", "configuracion"};
     const struct
     {
@@ -115,11 +116,12 @@ int main(int argc, char *argv[])
         w.resize(s.size);
         for (int t = 0; t < 3; ++t) {
             tabs->setCurrentIndex(t);
-            shoot(dir, QStringLiteral("%1-%2x%3-%4")
-                           .arg(QLatin1String(s.prefix))
-                           .arg(s.size.width())
-                           .arg(s.size.height())
-                           .arg(QLatin1String(tab_names[t])));
+            shoot(dir,
+                  QStringLiteral("%1-%2x%3-%4")
+                      .arg(QLatin1String(s.prefix))
+                      .arg(s.size.width())
+                      .arg(s.size.height())
+                      .arg(QLatin1String(tab_names[t])));
         }
     }
     return 0;

@@ -18,8 +18,8 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSerialPortInfo>
 #include <QSettings>
@@ -521,9 +521,9 @@ void DORVAK_Admin::update_title()
     if (!installation.isEmpty())
         title += QStringLiteral(" — ") + installation;
     if (pending_changes > 0)
-        title += QStringLiteral(" (%1)").arg(
-            counted(pending_changes, QStringLiteral("cambio sin sincronizar"),
-                    QStringLiteral("cambios sin sincronizar")));
+        title += QStringLiteral(" (%1)").arg(counted(pending_changes,
+                                                     QStringLiteral("cambio sin sincronizar"),
+                                                     QStringLiteral("cambios sin sincronizar")));
     setWindowTitle(title);
 }
 

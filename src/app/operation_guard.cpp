@@ -4,8 +4,8 @@
 #include "dorvak_admin.h"
 
 #include <QProgressBar>
-#include <QStatusBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWidget>
 

@@ -38,8 +38,8 @@ DayEdit::DayEdit(const QString &hint, QWidget *parent) : QLineEdit(parent)
 {
     setPlaceholderText(hint);
     // Only what a day is written with can be typed.
-    setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9/.-]{0,10}")), this));
+    setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9/.-]{0,10}")), this));
     // Room for a whole day and the calendar button, however the style pads.
     setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 44);
     QAction *pick = addAction(calendar_icon(), QLineEdit::TrailingPosition);

@@ -75,9 +75,9 @@ int DORVAK_Admin::pending_count() const
 bool DORVAK_Admin::discard_pending_ok(int count)
 {
     return count == 0
-        || ask(count == 1 ? QStringLiteral("Hay 1 cambio sin sincronizar. ¿Descartarlo?")
-                          : QStringLiteral("Hay %1 cambios sin sincronizar. ¿Descartarlos?")
-                                .arg(count));
+        || ask(count == 1
+                   ? QStringLiteral("Hay 1 cambio sin sincronizar. ¿Descartarlo?")
+                   : QStringLiteral("Hay %1 cambios sin sincronizar. ¿Descartarlos?").arg(count));
 }
 
 void DORVAK_Admin::show_pending_title()
@@ -231,8 +231,9 @@ void DORVAK_Admin::borrar()
             }
             if (!ask(QStringLiteral("¿Borrar a %1 (%2)%3?")
                          .arg(record->nombre, record->numero,
-                              owned > 0 ? QStringLiteral(" y sus %1 registros").arg(owned)
-                                        : QString())))
+                              owned == 1      ? QStringLiteral(" y su registro")
+                                  : owned > 1 ? QStringLiteral(" y sus %1 registros").arg(owned)
+                                              : QString())))
                 return;
             if (serial->isOpen()) {
                 if (!delete_on_controller(record->numero)) {
