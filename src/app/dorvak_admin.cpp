@@ -32,9 +32,13 @@
 
 namespace {
 
-// What the title bar and the frame of a window take at most, as desktops
-// draw them; the window's geometry does not include them.
-constexpr int title_bar_room = 40;
+// The room a window has on its screen: the usable part (without the
+// desktop's panels) less what a title bar and a frame take at most, which
+// the window's own geometry does not include.
+QSize usable_room(const QWidget *window)
+{
+    return window->screen()->availableGeometry().size() - QSize(0, 40);
+}
 
 QPushButton *make_icon_button(const char *icon, const char *name)
 {
@@ -116,14 +120,12 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     status_port = named(new QLabel(QStringLiteral("Desconectado")), "status_port");
     status_bar->addPermanentWidget(status_port);
     setStatusBar(status_bar);
-    // The window opens at 1000×800, or smaller where the screen's usable
-    // part (without the desktop's panels, with room left for the title bar)
-    // is smaller: on a 1366×768 screen the port row and the status bar must
+    // The window opens at 1000×800, or smaller where the screen has less
+    // room: on a 1366×768 screen the port row and the status bar must
     // not start below its edge. Below 1000 wide the tabs and the console
     // would not both fit; the height the pages need is their layouts' own
     // minimum.
-    const QSize room = screen()->availableGeometry().size() - QSize(0, title_bar_room);
-    const QSize first = QSize(1000, 800).boundedTo(room);
+    const QSize first = QSize(1000, 800).boundedTo(usable_room(this));
     setMinimumWidth(first.width());
     resize(first);
 
