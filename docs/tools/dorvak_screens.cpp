@@ -19,12 +19,17 @@ namespace {
 
 QWidget *shown = nullptr;
 
-// What the window shows, at the window's own size.
-void shoot(const QString &dir, const QString &name)
+// What the window shows, at the window's own size; with `popups`, what the
+// screen shows there, menus and calendars opened over the window included.
+void shoot(const QString &dir, const QString &name, bool popups = false)
 {
     QTest::qWait(400);
     const QString path = QDir(dir).filePath(name + QLatin1String(".png"));
-    QApplication::primaryScreen()->grabWindow(shown->winId()).save(path);
+    const QRect at = shown->frameGeometry();
+    QScreen *screen = QApplication::primaryScreen();
+    (popups ? screen->grabWindow(0, at.x(), at.y(), at.width(), at.height())
+            : screen->grabWindow(shown->winId()))
+        .save(path);
     qInfo("%s", qPrintable(path));
 }
 
@@ -95,6 +100,11 @@ int main(int argc, char *argv[])
     tabs->setCurrentIndex(1);
     click(w, "get_log_btn");
     shoot(dir, QStringLiteral("04-log"));
+    // The calendar of the first day, opened at the log's last day.
+    auto *from = w.findChild<QWidget *>(QStringLiteral("log_from_edit"));
+    QTest::keyClick(from, Qt::Key_Down, Qt::AltModifier);
+    shoot(dir, QStringLiteral("11-log-calendar"), true);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
 
     tabs->setCurrentIndex(2);
     click(w, "get_params_btn");
