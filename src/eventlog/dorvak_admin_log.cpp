@@ -284,7 +284,11 @@ void DORVAK_Admin::filter_log()
         const QTableWidgetItem *accion = log_table->item(r, 3);
         if (!first || !accion)
             continue;
-        latest = qMax(latest, first->text().left(10));
+        // Days are written year first: the latest is the greatest text
+        // that is a day at all.
+        const QString day = first->text().left(10);
+        if (day > latest && read_day(day).isValid())
+            latest = day;
         const bool pass = log_row_matches(first->text(), accion->text(),
                                           first->data(Qt::UserRole).toString(), filter);
         shown += pass ? 1 : 0;
