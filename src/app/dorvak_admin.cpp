@@ -365,10 +365,10 @@ void DORVAK_Admin::connect_all()
     connect(save_btn, &QPushButton::clicked, this, &DORVAK_Admin::save);
     connect(stop_btn, &QPushButton::clicked, this, &DORVAK_Admin::detener);
     connect(user_filter_edit, &QLineEdit::textChanged, this, &DORVAK_Admin::filter_users);
-    // Records that come into the tree (a download, an import, a new record)
-    // are put through the finder as well, once they are all in.
     connect(user_panel, &UserPanel::refused, this,
             [this](const QString &why) { report(QStringLiteral("No se grabó: ") + why); });
+    // Records that come into the tree (a download, an import, a new record)
+    // are put through the finder as well, once they are all in.
     connect(user_tree->model(), &QAbstractItemModel::rowsInserted, this, [this] {
         if (!user_filter_edit->text().isEmpty())
             QMetaObject::invokeMethod(this, "filter_users", Qt::QueuedConnection);

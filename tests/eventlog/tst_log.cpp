@@ -15,25 +15,6 @@ class TstLog : public QObject
     Q_OBJECT
 
 private slots:
-    // A row of 2024-03-02, event "Usuario Borrado", with "luis" in a cell.
-    void filter_data()
-    {
-        QTest::addColumn<QStringList>("filter"); // text, event, from, to
-        QTest::addColumn<bool>("pass");
-        QTest::newRow("nothing chosen") << QStringList{"", "", "", ""} << true;
-        QTest::newRow("text found") << QStringList{"lui", "", "", ""} << true;
-        QTest::newRow("text not found") << QStringList{"ana", "", "", ""} << false;
-        QTest::newRow("its event") << QStringList{"", "Usuario Borrado", "", ""} << true;
-        QTest::newRow("another event") << QStringList{"", "Usuario Creado", "", ""} << false;
-    }
-    void filter()
-    {
-        QFETCH(QStringList, filter);
-        const LogFilter f{filter.at(0), filter.at(1), filter.at(2), filter.at(3)};
-        const QString text = log_row_text({"2024-03-02 23:59", "Luis", "Usuario Borrado"});
-        QTEST(log_row_matches("2024-03-02 23:59", "Usuario Borrado", text, f), "pass");
-    }
-
     // A day as typed, and as read ("yyyy-MM-dd", empty: no day).
     void typed_day_data()
     {
@@ -52,15 +33,18 @@ private slots:
         QTEST(read_day(typed).toString(Qt::ISODate), "day");
     }
 
-    // Events of 4 to 7 March 2024. `steps`: a field's text typed with Enter
-    // ("name=text"), an event none of the rows is, or a button; then the days
-    // of the rows shown and the two day fields ("-N": N days before today).
+    // Events of codes 1 to 4 on 4 to 7 March 2024. `steps`: a field's text
+    // typed with Enter ("name=text"), the event of code 3, or a button; then
+    // the days of the rows shown and the two day fields ("-N": N days before
+    // today).
     void days_data()
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("fields");
         // clang-format off
+        QTest::newRow("text, any case") << "log_filter_edit=ACCESO 2" << "05" << "|";
+        QTest::newRow("event") << "log_event_combo" << "06" << "|";
         QTest::newRow("from, day first") << "log_from_edit=05/03/2024" << "05 06 07" << "05/03/2024|";
         QTest::newRow("to, year first") << "log_to_edit=2024-3-5" << "04 05" << "|05/03/2024";
         QTest::newRow("not a day") << "log_from_edit=05/03/2024;log_from_edit=31/02/2024" << "05 06 07" << "05/03/2024|";
@@ -77,7 +61,8 @@ private slots:
         DORVAK_Admin w;
         auto *table = w.findChild<QTableWidget *>("log_table");
         for (int day = 4; day <= 7; ++day)
-            TestProbe(w).load_log_lines({QString("XX 1 0 0 2024-03-0%1 08:00\n").arg(day)});
+            TestProbe(w).load_log_lines(
+                {QString("XX %1 0 0 2024-03-0%2 8:00\n").arg(day - 3).arg(day)});
         QMetaObject::invokeMethod(&w, "filter_log");
         QFETCH(QString, steps);
         for (const QString &step : steps.split(';')) {
@@ -86,7 +71,7 @@ private slots:
                 QTest::keyClick(edit, Qt::Key_Return);
                 edit->selectAll(); // the next text typed replaces it
             } else if (auto *combo = w.findChild<QComboBox *>(step)) {
-                combo->setCurrentIndex(2);
+                combo->setCurrentIndex(3);
             } else {
                 w.findChild<QPushButton *>(step)->click();
             }

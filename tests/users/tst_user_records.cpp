@@ -182,7 +182,7 @@ void TstUserRecords::new_record()
         QTest::keyClicks(edit, typed.takeFirst());
     }
     w.findChild<QPushButton *>("save_btn")->click();
-    QCOMPARE(answerer.texts().join(' '), refusal);
+    QCOMPARE(answerer.texts().join('\n'), refusal);
     QCOMPARE(w.statusBar()->currentMessage(),
              refusal.isEmpty() ? "Guardado sin conexión: Ana queda pendiente"
                                : "No se grabó: " + refusal.replace('\n', "; "));
