@@ -19,12 +19,17 @@ namespace {
 
 QWidget *shown = nullptr;
 
-// What the window shows, at the window's own size.
-void shoot(const QString &dir, const char *name)
+// What the window shows, at the window's own size; with `popups`, what the
+// screen shows there, menus and calendars opened over the window included.
+void shoot(const QString &dir, const QString &name, bool popups = false)
 {
     QTest::qWait(400);
-    const QString path = QDir(dir).filePath(QLatin1String(name) + QLatin1String(".png"));
-    QApplication::primaryScreen()->grabWindow(shown->winId()).save(path);
+    const QString path = QDir(dir).filePath(name + QLatin1String(".png"));
+    const QRect at = shown->frameGeometry();
+    QScreen *screen = QApplication::primaryScreen();
+    (popups ? screen->grabWindow(0, at.x(), at.y(), at.width(), at.height())
+            : screen->grabWindow(shown->winId()))
+        .save(path);
     qInfo("%s", qPrintable(path));
 }
 
@@ -49,27 +54,33 @@ int main(int argc, char *argv[])
     // Questions are answered yes, as an installer going through would.
     ModalAnswerer answerer;
     DORVAK_Admin w;
+    // The first window must fit the screen's usable part.
+    const QSize first = w.size();
+    const QRect room = w.screen()->availableGeometry();
+    qInfo("first window %dx%d (at least %dx%d), screen's usable part %dx%d", first.width(),
+          first.height(), w.minimumSizeHint().width(), w.minimumSizeHint().height(), room.width(),
+          room.height());
     w.choose_port(sim.port());
     w.resize(1400, 860);
     w.show();
     shown = &w;
-    shoot(dir, "01-start");
+    shoot(dir, QStringLiteral("01-start"));
 
     click(w, "connect_btn");
     click(w, "console_btn");
     click(w, "print_db_btn");
-    shoot(dir, "02-connected-print-db");
+    shoot(dir, QStringLiteral("02-connected-print-db"));
 
     click(w, "console_btn");
     click(w, "get_users_btn");
-    shoot(dir, "03-users");
+    shoot(dir, QStringLiteral("03-users"));
 
     // A synchronisation of every record, caught half-way with "Detener"
     // ready, then stopped.
     for (UserRow *record : TestProbe(w).users())
         record->pending = true;
     QTimer::singleShot(1500, [&] {
-        shoot(dir, "06-sync-detener");
+        shoot(dir, QStringLiteral("06-sync-detener"));
         click(w, "stop_btn");
     });
     click(w, "sync_btn");
@@ -80,27 +91,48 @@ int main(int argc, char *argv[])
     for (int i = 0; i < 3; ++i)
         TestProbe(w).users().at(i)->pending = true;
     click(w, "sync_btn");
-    shoot(dir, "09-sync-status");
+    shoot(dir, QStringLiteral("09-sync-status"));
     w.findChild<QLineEdit *>(QStringLiteral("user_filter_edit"))->setText(QStringLiteral("569 4"));
-    shoot(dir, "10-finder");
+    shoot(dir, QStringLiteral("10-finder"));
     w.findChild<QLineEdit *>(QStringLiteral("user_filter_edit"))->clear();
 
     auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabs"));
     tabs->setCurrentIndex(1);
     click(w, "get_log_btn");
-    shoot(dir, "04-log");
+    shoot(dir, QStringLiteral("04-log"));
+    // The calendar of the first day, opened at the log's last day.
+    auto *from = w.findChild<QWidget *>(QStringLiteral("log_from_edit"));
+    QTest::keyClick(from, Qt::Key_Down, Qt::AltModifier);
+    shoot(dir, QStringLiteral("11-log-calendar"), true);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
 
     tabs->setCurrentIndex(2);
     click(w, "get_params_btn");
-    shoot(dir, "05-params");
+    shoot(dir, QStringLiteral("05-params"));
 
-    // The smallest sizes the window is used at, with the console and the
-    // developers' row: nothing may be clipped.
-    tabs->setCurrentIndex(0);
+    // The smallest sizes the window is used at, every tab, with the console
+    // and the developers' row: no label may be clipped, and the log's
+    // finder holds a name.
     QMetaObject::invokeMethod(&w, "show_debug");
-    w.resize(1000, 800);
-    shoot(dir, "07-1000x800");
-    w.resize(1366, 768);
-    shoot(dir, "08-1366x768");
+    w.findChild<QLineEdit *>(QStringLiteral("log_filter_edit"))
+        ->setText(QStringLiteral("Conserje"));
+    const char *const tab_names[] = {"usuarios", "registro", "configuracion"};
+    const struct
+    {
+        const char *prefix;
+        QSize size;
+    } sizes[] = {{"07", QSize(1000, 800)}, {"08", QSize(1366, 768)}};
+    for (const auto &s : sizes) {
+        w.resize(s.size);
+        for (int t = 0; t < 3; ++t) {
+            tabs->setCurrentIndex(t);
+            shoot(dir,
+                  QStringLiteral("%1-%2x%3-%4")
+                      .arg(QLatin1String(s.prefix))
+                      .arg(s.size.width())
+                      .arg(s.size.height())
+                      .arg(QLatin1String(tab_names[t])));
+        }
+    }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "console.h"
 #include "port_combo.h"
+#include "text_util.h"
 #include "user_panel.h"
 #include "user_row.h"
 #include "widget_util.h"
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSerialPortInfo>
@@ -29,6 +31,14 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The room a window has on its screen: the usable part (without the
+// desktop's panels) less what a title bar and a frame take at most, which
+// the window's own geometry does not include.
+QSize usable_room(const QWidget *window)
+{
+    return window->screen()->availableGeometry().size() - QSize(0, 40);
+}
 
 QPushButton *make_icon_button(const char *icon, const char *name)
 {
@@ -49,7 +59,9 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     root = new UserRow;
     root->id_user = 0;
     root->id_padre = 0;
-    root->setText(0, QStringLiteral("0"));
+    // The same name the root takes after a download: it stands for the
+    // controller's whole database, not for a record with the id 0.
+    root->setText(0, QStringLiteral("Raíz"));
     user_tree = named(new QTreeWidget(this), "user_tree");
     setWindowIcon(QIcon(QStringLiteral(":/images/dorvak-admin.png")));
     auto *header = new QTreeWidgetItem;
@@ -108,9 +120,14 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     status_port = named(new QLabel(QStringLiteral("Desconectado")), "status_port");
     status_bar->addPermanentWidget(status_port);
     setStatusBar(status_bar);
-    adjustSize();
-    setMinimumHeight(800);
-    setMinimumWidth(1000);
+    // The window opens at 1000×800, or smaller where the screen has less
+    // room: on a 1366×768 screen the port row and the status bar must
+    // not start below its edge. Below 1000 wide the tabs and the console
+    // would not both fit; the height the pages need is their layouts' own
+    // minimum.
+    const QSize first = QSize(1000, 800).boundedTo(usable_room(this));
+    setMinimumWidth(first.width());
+    resize(first);
 
     auto *debug_shortcut =
         named(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), "debug_shortcut");
@@ -348,6 +365,8 @@ void DORVAK_Admin::connect_all()
     connect(save_btn, &QPushButton::clicked, this, &DORVAK_Admin::save);
     connect(stop_btn, &QPushButton::clicked, this, &DORVAK_Admin::detener);
     connect(user_filter_edit, &QLineEdit::textChanged, this, &DORVAK_Admin::filter_users);
+    connect(user_panel, &UserPanel::refused, this,
+            [this](const QString &why) { report(QStringLiteral("No se grabó: ") + why); });
     // Records that come into the tree (a download, an import, a new record)
     // are put through the finder as well, once they are all in.
     connect(user_tree->model(), &QAbstractItemModel::rowsInserted, this, [this] {
@@ -398,6 +417,15 @@ bool DORVAK_Admin::event(QEvent *event)
         stopping = true;
         delete_when_done = true;
         return true;
+    }
+    // What a message box of the window tells the user stays in the status
+    // bar, so that the bar never still shows an earlier outcome. An
+    // operation that said how it ended keeps its own words there.
+    if (event->type() == QEvent::ChildPolished) {
+        const auto *box = qobject_cast<QMessageBox *>(static_cast<QChildEvent *>(event)->child());
+        if (box && (box->icon() == QMessageBox::Critical || box->icon() == QMessageBox::Warning)
+            && !(operation_running && outcome_reported))
+            report(box->text());
     }
     return QMainWindow::event(event);
 }
@@ -483,7 +511,8 @@ bool DORVAK_Admin::ask(const QString &question)
 
 void DORVAK_Admin::report(const QString &text)
 {
-    status_bar->showMessage(text);
+    status_bar->showMessage(QString(text).replace(QLatin1Char('\n'), QStringLiteral("; ")));
+    outcome_reported = true;
 }
 
 void DORVAK_Admin::update_title()
@@ -494,7 +523,9 @@ void DORVAK_Admin::update_title()
     if (!installation.isEmpty())
         title += QStringLiteral(" — ") + installation;
     if (pending_changes > 0)
-        title += QStringLiteral(" (%1 cambios sin sincronizar)").arg(pending_changes);
+        title += QStringLiteral(" (%1)").arg(counted(pending_changes,
+                                                     QStringLiteral("cambio sin sincronizar"),
+                                                     QStringLiteral("cambios sin sincronizar")));
     setWindowTitle(title);
 }
 

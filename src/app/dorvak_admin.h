@@ -17,7 +17,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
 class QFormLayout;
 class QHBoxLayout;
 class QLineEdit;
@@ -36,6 +35,7 @@ class QTreeWidgetItem;
 class QVBoxLayout;
 
 class Console;
+class DayEdit;
 class OwnerIndex;
 class PortCombo;
 class UserIndex;
@@ -134,6 +134,8 @@ private slots:
     void export_log();
     // Shows the events that pass the finder, the event choice and the days.
     void filter_log();
+    // Shows the whole log again: no text, no event, no days.
+    void clear_log_filter();
 
     // Parameters (src/params)
     void get_param();
@@ -288,6 +290,8 @@ private:
     bool operation_running = false;
     // The user asked the running operation to stop.
     bool stopping = false;
+    // The running operation has put its outcome in the status bar.
+    bool outcome_reported = false;
     // The window was asked to close, or to be deleted, while an operation
     // ran: it happens once the operation has unwound.
     bool close_when_done = false;
@@ -360,8 +364,9 @@ private:
     QPushButton *export_log_btn = nullptr;
     QLineEdit *log_filter_edit = nullptr;
     QComboBox *log_event_combo = nullptr;
-    QDateEdit *log_from_edit = nullptr;
-    QDateEdit *log_to_edit = nullptr;
+    DayEdit *log_from_edit = nullptr;
+    DayEdit *log_to_edit = nullptr;
+    QPushButton *log_clear_filter_btn = nullptr;
     QLabel *log_count = nullptr;
 
     // Configuración tab

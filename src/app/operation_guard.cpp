@@ -5,6 +5,7 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWidget>
 
@@ -19,6 +20,9 @@ OperationGuard::OperationGuard(DORVAK_Admin *w, Line line) : window(w)
     acquired = true;
     window->operation_running = true;
     window->stopping = false;
+    // What an earlier action said is no news about this one.
+    window->status_bar->clearMessage();
+    window->outcome_reported = false;
     set_rows_enabled(false);
     window->stop_btn->setEnabled(true);
 }

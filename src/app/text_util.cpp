@@ -41,6 +41,11 @@ int read_decimal(const QString &text)
     return ok ? value : 0;
 }
 
+QString counted(int n, const QString &one, const QString &many)
+{
+    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? one : many);
+}
+
 QString decode_line(const QByteArray &raw)
 {
     return QString::fromUtf8(raw.constData(),

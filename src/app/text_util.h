@@ -20,6 +20,10 @@ QString comparable(const QString &text);
 // a no-break space a blank. Characters without such a form stay as they are.
 QString fold_accents(const QString &text);
 
+// A count as a sentence says it: counted(1, "registro nuevo", "registros
+// nuevos") is "1 registro nuevo", with 0 or 2 and more the plural.
+QString counted(int n, const QString &one, const QString &many);
+
 // A line as received from the controller: UTF-8 up to the first NUL byte.
 QString decode_line(const QByteArray &raw);
 

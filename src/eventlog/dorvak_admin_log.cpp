@@ -2,6 +2,7 @@
 #include "dorvak_admin.h"
 
 #include "csv_file.h"
+#include "day_edit.h"
 #include "log_filter.h"
 #include "log_lines.h"
 #include "operation_guard.h"
@@ -11,7 +12,6 @@
 #include "widget_util.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QThread>
@@ -74,32 +75,59 @@ void DORVAK_Admin::build_log_page()
     for (const int code : {1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12})
         log_event_combo->addItem(event_text(code).trimmed(), event_text(code));
     log_event_combo->setToolTip(QStringLiteral("Muestra un solo tipo de evento"));
-    // The lowest date stands for "no bound".
-    auto make_day = [](const char *name, const QString &none) {
-        auto *edit = named(new QDateEdit, name);
-        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-        edit->setCalendarPopup(true);
-        edit->setMinimumDate(QDate(2000, 1, 1));
-        edit->setSpecialValueText(none);
-        edit->setDate(edit->minimumDate());
-        return edit;
-    };
-    log_from_edit = make_day("log_from_edit", QStringLiteral("Desde"));
-    log_from_edit->setToolTip(QStringLiteral("Primer día a mostrar"));
-    log_to_edit = make_day("log_to_edit", QStringLiteral("Hasta"));
-    log_to_edit->setToolTip(QStringLiteral("Último día a mostrar"));
+    // Room to type a name, however narrow the tab gets beside the console.
+    log_filter_edit->setMinimumWidth(
+        log_filter_edit->fontMetrics().horizontalAdvance(QStringLiteral("Nombre de un usuario")));
+    log_from_edit = named(new DayEdit(QStringLiteral("Desde")), "log_from_edit");
+    log_from_edit->setToolTip(QStringLiteral("Primer día a mostrar: 06/03/2024 o 2024-03-06"));
+    log_to_edit = named(new DayEdit(QStringLiteral("Hasta")), "log_to_edit");
+    log_to_edit->setToolTip(QStringLiteral("Último día a mostrar: 06/03/2024 o 2024-03-06"));
     log_count = named(new QLabel, "log_count");
+    // Three short lines rather than one long one, so that nothing is cut
+    // in a tab narrowed by the console: the finder and the count; the event
+    // and the days; the usual days one click away and the one button that
+    // shows the whole log again.
     auto *filter_row = named(new QHBoxLayout, "log_filter_row");
     filter_row->addWidget(log_filter_edit, 1);
-    filter_row->addWidget(log_event_combo);
-    filter_row->addWidget(log_from_edit);
-    filter_row->addWidget(log_to_edit);
     filter_row->addWidget(log_count);
+    auto *choice_row = named(new QHBoxLayout, "log_choice_row");
+    choice_row->addWidget(log_event_combo, 1);
+    choice_row->addWidget(log_from_edit);
+    choice_row->addWidget(log_to_edit);
+    auto *days_row = named(new QHBoxLayout, "log_days_row");
+    const struct
+    {
+        const char *text;
+        const char *name;
+        QuickRange range;
+    } quick[] = {{"Hoy", "log_today_btn", QuickRange::hoy},
+                 {"Ayer", "log_yesterday_btn", QuickRange::ayer},
+                 {"7 días", "log_week_btn", QuickRange::siete_dias},
+                 {"Todo", "log_all_days_btn", QuickRange::todo}};
+    for (const auto &q : quick) {
+        QPushButton *button = make_button(QString::fromUtf8(q.text), q.name);
+        days_row->addWidget(button);
+        const QuickRange range = q.range;
+        connect(button, &QPushButton::clicked, this, [this, range] {
+            const DayRange days = quick_range(range, QDate::currentDate());
+            const QSignalBlocker from_quiet(log_from_edit);
+            const QSignalBlocker to_quiet(log_to_edit);
+            log_from_edit->setDate(days.from);
+            log_to_edit->setDate(days.to);
+            filter_log();
+        });
+    }
+    log_clear_filter_btn = make_button(QStringLiteral("Quitar filtros"), "log_clear_filter_btn");
+    log_clear_filter_btn->setToolTip(
+        QStringLiteral("Mostrar todo el registro: sin texto, evento ni días"));
+    days_row->addStretch();
+    days_row->addWidget(log_clear_filter_btn);
     connect(log_filter_edit, &QLineEdit::textChanged, this, &DORVAK_Admin::filter_log);
     connect(log_event_combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &DORVAK_Admin::filter_log);
-    connect(log_from_edit, &QDateEdit::dateChanged, this, &DORVAK_Admin::filter_log);
-    connect(log_to_edit, &QDateEdit::dateChanged, this, &DORVAK_Admin::filter_log);
+    connect(log_from_edit, &DayEdit::dateChanged, this, &DORVAK_Admin::filter_log);
+    connect(log_to_edit, &DayEdit::dateChanged, this, &DORVAK_Admin::filter_log);
+    connect(log_clear_filter_btn, &QPushButton::clicked, this, &DORVAK_Admin::clear_log_filter);
 
     get_log_btn = make_button(QStringLiteral("Obtener Registro"), "get_log_btn");
     get_log_btn->setToolTip(
@@ -110,6 +138,8 @@ void DORVAK_Admin::build_log_page()
 
     auto *layout = new QVBoxLayout(log_page);
     layout->addLayout(filter_row);
+    layout->addLayout(choice_row);
+    layout->addLayout(days_row);
     layout->addWidget(log_table);
     layout->addLayout(button_bar(log_ops));
 }
@@ -142,7 +172,8 @@ void DORVAK_Admin::getLog()
         filter_log();
         progress->setValue(0);
         progress->setFormat(QString());
-        report(QStringLiteral("%1 eventos").arg(got));
+        report(counted(got, QStringLiteral("evento descargado"),
+                       QStringLiteral("eventos descargados")));
     });
 }
 
@@ -231,9 +262,9 @@ void DORVAK_Admin::export_log()
         if (file.write(bytes) != bytes.size() || !file.flush())
             show_file_error(this, QStringLiteral("No se pudo escribir el archivo : ") + name);
         else
-            report(QStringLiteral("%1 eventos exportados a %2")
-                       .arg(written)
-                       .arg(QFileInfo(name).fileName()));
+            report(counted(written, QStringLiteral("evento exportado"),
+                           QStringLiteral("eventos exportados"))
+                   + QStringLiteral(" a ") + QFileInfo(name).fileName());
     });
 }
 
@@ -242,18 +273,22 @@ void DORVAK_Admin::filter_log()
     LogFilter filter;
     filter.text = comparable(log_filter_edit->text().simplified());
     filter.event = log_event_combo->currentData().toString();
-    if (log_from_edit->date() != log_from_edit->minimumDate())
-        filter.from = log_from_edit->date().toString(QStringLiteral("yyyy-MM-dd"));
-    if (log_to_edit->date() != log_to_edit->minimumDate())
-        filter.to = log_to_edit->date().toString(QStringLiteral("yyyy-MM-dd"));
+    filter.from = log_from_edit->date().toString(Qt::ISODate);
+    filter.to = log_to_edit->date().toString(Qt::ISODate);
     const int rows = log_table->rowCount();
     int shown = 0;
+    QString latest;
     log_table->setUpdatesEnabled(false);
     for (int r = 0; r < rows; ++r) {
         QTableWidgetItem *first = log_table->item(r, 0);
         const QTableWidgetItem *accion = log_table->item(r, 3);
         if (!first || !accion)
             continue;
+        // Days are written year first: the latest is the greatest text
+        // that is a day at all.
+        const QString day = first->text().left(10);
+        if (day > latest && read_day(day).isValid())
+            latest = day;
         const bool pass = log_row_matches(first->text(), accion->text(),
                                           first->data(Qt::UserRole).toString(), filter);
         shown += pass ? 1 : 0;
@@ -262,6 +297,24 @@ void DORVAK_Admin::filter_log()
             log_table->setRowHidden(r, !pass);
     }
     log_table->setUpdatesEnabled(true);
-    log_count->setText(filter.empty() ? QStringLiteral("%1 eventos").arg(rows)
-                                      : QStringLiteral("%1 de %2 eventos").arg(shown).arg(rows));
+    const QString events = counted(rows, QStringLiteral("evento"), QStringLiteral("eventos"));
+    log_count->setText(filter.empty() ? events : QStringLiteral("%1 de %2").arg(shown).arg(events));
+    // A day is looked for in the log at hand: the calendars open at its
+    // last day rather than at today's month.
+    const QDate last_day = read_day(latest);
+    log_from_edit->setCalendarStart(last_day);
+    log_to_edit->setCalendarStart(last_day);
+}
+
+void DORVAK_Admin::clear_log_filter()
+{
+    const QSignalBlocker text_quiet(log_filter_edit);
+    const QSignalBlocker event_quiet(log_event_combo);
+    const QSignalBlocker from_quiet(log_from_edit);
+    const QSignalBlocker to_quiet(log_to_edit);
+    log_filter_edit->clear();
+    log_event_combo->setCurrentIndex(0);
+    log_from_edit->setDate(QDate());
+    log_to_edit->setDate(QDate());
+    filter_log();
 }

@@ -1,6 +1,7 @@
 #ifndef LOG_FILTER_H
 #define LOG_FILTER_H
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -29,5 +30,21 @@ QString log_row_text(const QStringList &cells);
 // controller writes its dates year first, so days compare as text.
 bool log_row_matches(const QString &fecha, const QString &accion, const QString &row_text,
                      const LogFilter &filter);
+
+// A day as an installer types it: day first, as usual in Spanish
+// ("06/03/2024", "6-3-24", "6.3.2024"), or year first as the controller
+// writes it ("2024-03-06"). Anything else, or a day that does not exist, is
+// a null date.
+QDate read_day(const QString &text);
+
+// The days the quick choices of the log show, counted back from `today`:
+// today, yesterday, the last seven days (today included) and every day.
+enum class QuickRange { hoy, ayer, siete_dias, todo };
+struct DayRange
+{
+    QDate from; // null: no first day
+    QDate to;   // null: no last day
+};
+DayRange quick_range(QuickRange range, const QDate &today);
 
 #endif

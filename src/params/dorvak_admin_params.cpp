@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -97,9 +98,10 @@ void DORVAK_Admin::build_config_page()
     num_base_edit = make_edit("num_base_edit", 14, base_rule);
     min_digitos_spin = make_spin("min_digitos_spin", 15);
 
-    // The row order of the buttons is not the order of their bits.
+    // The row order of the buttons is not the order of their bits. Two
+    // lines of two, so that every label stays whole in a narrow tab.
     notif_widget = named(new QWidget, "notif_widget");
-    auto *notif_row = new QHBoxLayout(notif_widget);
+    auto *notif_row = new QGridLayout(notif_widget);
     notif_row->setContentsMargins(0, 0, 0, 0);
     notif_acceso_btn = make_toggle(QStringLiteral("Acceso"), "notif_acceso_btn");
     notif_config_btn = make_toggle(QStringLiteral("Configuración"), "notif_config_btn");
@@ -109,8 +111,11 @@ void DORVAK_Admin::build_config_page()
     notif_config_btn->setToolTip(QStringLiteral("Avisar cada cambio de configuración"));
     notif_usuarios_btn->setToolTip(QStringLiteral("Avisar cada cambio de usuarios"));
     notif_sms_btn->setToolTip(QStringLiteral("Avisar los SMS de números desconocidos"));
-    for (QPushButton *b : {notif_acceso_btn, notif_config_btn, notif_usuarios_btn, notif_sms_btn})
-        notif_row->addWidget(b);
+    int at = 0;
+    for (QPushButton *b : {notif_acceso_btn, notif_config_btn, notif_usuarios_btn, notif_sms_btn}) {
+        notif_row->addWidget(b, at / 2, at % 2);
+        ++at;
+    }
 
     msg_apertura1_edit = make_edit("msg_apertura1_edit", 9, nullptr);
     msg_apertura2_edit = make_edit("msg_apertura2_edit", 11, nullptr);
@@ -384,7 +389,7 @@ void DORVAK_Admin::send_params()
             report(QStringLiteral("Parámetros grabados"));
             return;
         }
-        report(QStringLiteral("%1 de %2 parámetros no se grabaron")
+        report(QStringLiteral("Parámetros no grabados: %1 de %2")
                    .arg(rejected.size())
                    .arg(lines.size()));
         QMessageBox::critical(this, QStringLiteral("Error"),

@@ -75,7 +75,9 @@ int DORVAK_Admin::pending_count() const
 bool DORVAK_Admin::discard_pending_ok(int count)
 {
     return count == 0
-        || ask(QStringLiteral("Hay %1 cambios sin sincronizar. ¿Descartarlos?").arg(count));
+        || ask(count == 1
+                   ? QStringLiteral("Hay 1 cambio sin sincronizar. ¿Descartarlo?")
+                   : QStringLiteral("Hay %1 cambios sin sincronizar. ¿Descartarlos?").arg(count));
 }
 
 void DORVAK_Admin::show_pending_title()
@@ -229,8 +231,9 @@ void DORVAK_Admin::borrar()
             }
             if (!ask(QStringLiteral("¿Borrar a %1 (%2)%3?")
                          .arg(record->nombre, record->numero,
-                              owned > 0 ? QStringLiteral(" y sus %1 registros").arg(owned)
-                                        : QString())))
+                              owned == 1      ? QStringLiteral(" y su registro")
+                                  : owned > 1 ? QStringLiteral(" y sus %1 registros").arg(owned)
+                                              : QString())))
                 return;
             if (serial->isOpen()) {
                 if (!delete_on_controller(record->numero)) {
@@ -389,11 +392,13 @@ void DORVAK_Admin::sync_users()
                 break;
         }
         const int left = pending_count();
-        report(failed > 0 ? QStringLiteral("Sincronizados %1 de %2 (%3 con error)")
-                                .arg(total - left)
-                                .arg(total)
-                                .arg(failed)
-                          : QStringLiteral("Sincronizados %1 de %2").arg(total - left).arg(total));
+        report(total == 0 ? QStringLiteral("No hay registros pendientes de sincronizar")
+                   : failed > 0
+                   ? QStringLiteral("Sincronizados %1 de %2 (%3 con error)")
+                         .arg(total - left)
+                         .arg(total)
+                         .arg(failed)
+                   : QStringLiteral("Sincronizados %1 de %2").arg(total - left).arg(total));
         if ((stopped() || !serial->isOpen()) && left > 0)
             console->appendPlainText(
                 QStringLiteral("Sincronización detenida: %1 de %2 usuarios grabados")

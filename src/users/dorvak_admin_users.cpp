@@ -90,7 +90,8 @@ void DORVAK_Admin::getUsers()
             qDebug() << "Usuario " << i << " - " << lines.at(i);
         install_root(QStringLiteral("Raíz"));
         load_user_lines(lines);
-        report(QStringLiteral("%1 usuarios descargados").arg(users.size()));
+        report(counted(users.size(), QStringLiteral("usuario descargado"),
+                       QStringLiteral("usuarios descargados")));
     });
 }
 

@@ -49,9 +49,9 @@ void DORVAK_Admin::export_users_to(const QString &name)
     if (out.status() != QTextStream::Ok || !file.flush())
         show_file_error(this, QStringLiteral("No se pudo escribir el archivo : ") + name);
     else
-        report(QStringLiteral("%1 usuarios exportados a %2")
-                   .arg(records_below(root).size())
-                   .arg(QFileInfo(name).fileName()));
+        report(counted(records_below(root).size(), QStringLiteral("usuario exportado"),
+                       QStringLiteral("usuarios exportados"))
+               + QStringLiteral(" a ") + QFileInfo(name).fileName());
 }
 
 void DORVAK_Admin::write_user_branch(QTextStream &out, UserRow *record)
@@ -103,8 +103,9 @@ bool confirm_import(QWidget *parent, const QString &file, const ImportCounts &co
     const int shown = 15;
     QString text = QStringLiteral("%1: %2").arg(file, counts.summary());
     if (counts.overwritten > 0)
-        text +=
-            QStringLiteral("\nSe reemplazarán %1 cambios sin sincronizar.").arg(counts.overwritten);
+        text += counts.overwritten == 1
+            ? QStringLiteral("\nSe reemplazará 1 cambio sin sincronizar.")
+            : QStringLiteral("\nSe reemplazarán %1 cambios sin sincronizar.").arg(counts.overwritten);
     if (!counts.notes.isEmpty())
         text += QStringLiteral("\n\n") + counts.notes.mid(0, shown).join(QLatin1Char('\n'));
     if (counts.notes.size() > shown)

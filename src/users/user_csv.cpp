@@ -250,15 +250,19 @@ void ImportCounts::note(const CsvRow &row)
 
 QString ImportCounts::summary() const
 {
-    QString text = QStringLiteral("%1 nuevos, %2 modificados, %3 sin cambios, %4 rechazados")
-                       .arg(added)
-                       .arg(changed)
-                       .arg(same)
-                       .arg(refused);
+    QString text = counted(added, QStringLiteral("nuevo"), QStringLiteral("nuevos"))
+        + QStringLiteral(", ")
+        + counted(changed, QStringLiteral("modificado"), QStringLiteral("modificados"))
+        + QStringLiteral(", %1 sin cambios, ").arg(same)
+        + counted(refused, QStringLiteral("rechazado"), QStringLiteral("rechazados"));
     if (mended > 0)
-        text += QStringLiteral("; %1 números con su \"+\" repuesto").arg(mended);
+        text += QStringLiteral("; ")
+            + counted(mended, QStringLiteral("número con su \"+\" repuesto"),
+                      QStringLiteral("números con su \"+\" repuesto"));
     if (folded > 0)
-        text += QStringLiteral("; %1 nombres sin acentos").arg(folded);
+        text += QStringLiteral("; ")
+            + counted(folded, QStringLiteral("nombre sin acentos"),
+                      QStringLiteral("nombres sin acentos"));
     return text;
 }
 

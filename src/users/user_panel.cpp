@@ -200,8 +200,11 @@ void UserPanel::setUser(UserRow *u)
     }
     id_spin->setValue(u->id_user);
     padre_spin->setValue(u->id_padre);
-    nombre_edit->setText(u->nombre.trimmed());
-    numero_edit->setText(u->numero.trimmed());
+    // A record made by "Nuevo" holds placeholder words, not a name and a
+    // number: its fields start empty, with their hints, so that what is
+    // typed is all there is.
+    nombre_edit->setText(u->unsaved ? QString() : u->nombre.trimmed());
+    numero_edit->setText(u->unsaved ? QString() : u->numero.trimmed());
     // A record of no known category leaves the box where it was.
     const int index = index_of_category(u->categoria);
     if (index >= 0)
@@ -221,6 +224,11 @@ void UserPanel::setMode(bool read_only)
     padre_spin->setReadOnly(read_only);
     nombre_edit->setReadOnly(read_only);
     numero_edit->setReadOnly(read_only);
+    // Hints only where something is to be typed.
+    nombre_edit->setPlaceholderText(
+        read_only ? QString() : QStringLiteral("Hasta 15 letras, números, blancos o _"));
+    numero_edit->setPlaceholderText(
+        read_only ? QString() : QStringLiteral("+ y 11 dígitos, como +56912345678"));
     for (QWidget *w : {static_cast<QWidget *>(cat_combo), static_cast<QWidget *>(vigencia_spin),
                        static_cast<QWidget *>(normal_radio), static_cast<QWidget *>(temporal_radio),
                        static_cast<QWidget *>(hr_ini_spin), static_cast<QWidget *>(hr_fin_spin)})
@@ -243,6 +251,7 @@ void UserPanel::cancel(UserRow *u)
 void UserPanel::refuse(const QString &title, const QString &text)
 {
     QMessageBox::critical(this, title, text);
+    emit refused(text);
 }
 
 int UserPanel::checked_days() const
@@ -258,13 +267,17 @@ int UserPanel::checked_days() const
 bool UserPanel::save(UserRow *u)
 {
     const QString format_error = QStringLiteral("Error de formato");
-    if (nombre_edit->text().isEmpty()) {
-        refuse(format_error, QStringLiteral("El nombre debe tener al menos un caracter"));
-        return false;
-    }
     const QString number_error = QStringLiteral("El numero debe tener el formato +XXXXXXXXXXX");
-    if (numero_edit->text().isEmpty()) {
-        refuse(format_error, number_error);
+    // Everything that is missing is named at once, and the first empty
+    // field takes the cursor.
+    QStringList missing;
+    if (nombre_edit->text().isEmpty())
+        missing << QStringLiteral("El nombre debe tener al menos un caracter");
+    if (numero_edit->text().isEmpty())
+        missing << number_error;
+    if (!missing.isEmpty()) {
+        (nombre_edit->text().isEmpty() ? nombre_edit : numero_edit)->setFocus();
+        refuse(format_error, missing.join(QLatin1Char('\n')));
         return false;
     }
     if (hr_ini_spin->value() >= hr_fin_spin->value()) {

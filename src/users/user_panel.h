@@ -38,6 +38,10 @@ public slots:
     void cancel(UserRow *u);
     bool save(UserRow *u);
 
+signals:
+    // A save was refused; the text says why, as its message box did.
+    void refused(const QString &text);
+
 private:
     void refuse(const QString &title, const QString &text);
     int checked_days() const;

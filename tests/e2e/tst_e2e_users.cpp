@@ -63,6 +63,7 @@ UserRow *create(TestProbe &probe, QTreeWidgetItem *owner, const QString &numero)
     button(probe.w, "nuevo_btn")->click();
     const bool editing = !button(probe.w, "edit_btn")->isEnabled()
         && button(probe.w, "save_btn")->isEnabled() && button(probe.w, "cancel_btn")->isEnabled();
+    probe.user_panel()->findChild<QLineEdit *>("nombre_edit")->setText("Nuevo");
     probe.user_panel()->findChild<QLineEdit *>("numero_edit")->setText(numero);
     button(probe.w, "save_btn")->click();
     return editing ? static_cast<UserRow *>(probe.user_tree()->currentItem()) : nullptr;
@@ -133,7 +134,7 @@ void TstE2eUsers::directory()
     other->pending = true;
     button(w, "sync_btn")->click();
     QVERIFY(other->pending && other->failure.startsWith("ERROR"));
-    QVERIFY(w.windowTitle().contains("1 cambios sin sincronizar"));
+    QVERIFY(w.windowTitle().contains("1 cambio sin sincronizar"));
 
     button(w, "disconnect_btn")->click();
     const QStringList after = database(sim);

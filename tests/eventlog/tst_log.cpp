@@ -1,6 +1,7 @@
 // The event log: the finder's filter, and the download into a sorted table
 // named from the tree, with the quirks of the lines it decodes, seen through
 // the exported file, which replaces an existing one only after a question.
+#include "day_edit.h"
 #include "fake_controller.h"
 #include "log_filter.h"
 #include "modal_answerer.h"
@@ -14,27 +15,82 @@ class TstLog : public QObject
     Q_OBJECT
 
 private slots:
-    // A row of 2024-03-02, event "Usuario Borrado", with "luis" in a cell.
-    void filter_data()
+    // A day as typed, and as read ("yyyy-MM-dd", empty: no day).
+    void typed_day_data()
     {
-        QTest::addColumn<QStringList>("filter"); // text, event, from, to
-        QTest::addColumn<bool>("pass");
-        QTest::newRow("nothing chosen") << QStringList{"", "", "", ""} << true;
-        QTest::newRow("text found") << QStringList{"lui", "", "", ""} << true;
-        QTest::newRow("text not found") << QStringList{"ana", "", "", ""} << false;
-        QTest::newRow("its event") << QStringList{"", "Usuario Borrado", "", ""} << true;
-        QTest::newRow("another event") << QStringList{"", "Usuario Creado", "", ""} << false;
-        QTest::newRow("from its day") << QStringList{"", "", "2024-03-02", ""} << true;
-        QTest::newRow("from the next day") << QStringList{"", "", "2024-03-03", ""} << false;
-        QTest::newRow("up to its day") << QStringList{"", "", "", "2024-03-02"} << true;
-        QTest::newRow("up to the day before") << QStringList{"", "", "", "2024-03-01"} << false;
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("day");
+        const char *const rows[][2] = {
+            {"06/03/2024", "2024-03-06"}, {"6-3-24", "2024-03-06"}, {" 6.3.2024 ", "2024-03-06"},
+            {"2024/3/6", "2024-03-06"},   {"29/02/2023", ""},       {"06/13/2024", ""},
+            {"06/03-2024", ""},           {"06/03/202", ""},        {"2024-03-006", ""}};
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << row[0] << row[1];
     }
-    void filter()
+    void typed_day()
     {
-        QFETCH(QStringList, filter);
-        const LogFilter f{filter.at(0), filter.at(1), filter.at(2), filter.at(3)};
-        const QString text = log_row_text({"2024-03-02 23:59", "Luis", "Usuario Borrado"});
-        QTEST(log_row_matches("2024-03-02 23:59", "Usuario Borrado", text, f), "pass");
+        QFETCH(QString, typed);
+        QTEST(read_day(typed).toString(Qt::ISODate), "day");
+    }
+
+    // Events of codes 1 to 4 on 4 to 7 March 2024. `steps`: a field's text
+    // typed with Enter ("name=text"), the event of code 3, or a button; then
+    // the days of the rows shown and the two day fields ("-N": N days before
+    // today).
+    void days_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("fields");
+        // clang-format off
+        QTest::newRow("text, any case") << "log_filter_edit=ACCESO 2" << "05" << "|";
+        QTest::newRow("event") << "log_event_combo" << "06" << "|";
+        QTest::newRow("from, day first") << "log_from_edit=05/03/2024" << "05 06 07" << "05/03/2024|";
+        QTest::newRow("to, year first") << "log_to_edit=2024-3-5" << "04 05" << "|05/03/2024";
+        QTest::newRow("not a day") << "log_from_edit=05/03/2024;log_from_edit=31/02/2024" << "05 06 07" << "05/03/2024|";
+        QTest::newRow("Hoy") << "log_today_btn" << "" << "-0|-0";
+        QTest::newRow("Ayer") << "log_yesterday_btn" << "" << "-1|-1";
+        QTest::newRow("7 días") << "log_week_btn" << "" << "-6|-0";
+        QTest::newRow("Todo") << "log_from_edit=05/03/2024;log_all_days_btn" << "04 05 06 07" << "|";
+        QTest::newRow("Quitar filtros") << "log_from_edit=05/03/2024;log_filter_edit=zz;log_event_combo;log_clear_filter_btn" << "04 05 06 07" << "|";
+        // clang-format on
+    }
+    void days()
+    {
+        QFETCH(QString, fields);
+        DORVAK_Admin w;
+        auto *table = w.findChild<QTableWidget *>("log_table");
+        for (int day = 4; day <= 7; ++day)
+            TestProbe(w).load_log_lines(
+                {QString("XX %1 0 0 2024-03-0%2 8:00\n").arg(day - 3).arg(day)});
+        QMetaObject::invokeMethod(&w, "filter_log");
+        QFETCH(QString, steps);
+        for (const QString &step : steps.split(';')) {
+            if (auto *edit = w.findChild<QLineEdit *>(step.section('=', 0, 0))) {
+                QTest::keyClicks(edit, step.section('=', 1));
+                QTest::keyClick(edit, Qt::Key_Return);
+                edit->selectAll(); // the next text typed replaces it
+            } else if (auto *combo = w.findChild<QComboBox *>(step)) {
+                combo->setCurrentIndex(3);
+            } else {
+                w.findChild<QPushButton *>(step)->click();
+            }
+        }
+        QStringList shown;
+        for (int r = 0; r < table->rowCount(); ++r)
+            shown << (table->isRowHidden(r) ? QString() : table->item(r, 0)->text().mid(8, 2));
+        shown.removeAll(QString());
+        shown.sort();
+        QTEST(shown.join(' '), "shown");
+        auto *to = w.findChild<DayEdit *>("log_to_edit");
+        for (int back = 0; back < 7; ++back)
+            fields.replace(QString("-%1").arg(back),
+                           QDate::currentDate().addDays(-back).toString("dd/MM/yyyy"));
+        QCOMPARE(w.findChild<DayEdit *>("log_from_edit")->text() + '|' + to->text(), fields);
+        // The calendar opens at the day shown, or else at the log's last day.
+        QTest::keyClick(to, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(to->findChild<QCalendarWidget *>()->selectedDate(),
+                 to->date().isValid() ? to->date() : QDate(2024, 3, 7));
     }
 
     void download_data()

@@ -85,14 +85,15 @@ private slots:
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QByteArray>("error");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status"); // "": the message box's text
         const QByteArray a1("\"A1\"");
         // clang-format off
-        QTest::newRow("blanks and inner quotes go back as read") << QByteArray("\" Abre  \"ya\" \"") << "" << QByteArray("\" Abre  \"ya\" \"") << QByteArray() << "";
-        QTest::newRow("edited: folded, quote kept") << a1 << "msg_apertura1_edit= a   \"b\" " << QByteArray("\"a \"b\"\"") << QByteArray() << "";
+        QTest::newRow("blanks and inner quotes go back as read") << QByteArray("\" Abre  \"ya\" \"") << "" << QByteArray("\" Abre  \"ya\" \"") << QByteArray() << "" << "Parámetros grabados";
+        QTest::newRow("edited: folded, quote kept") << a1 << "msg_apertura1_edit= a   \"b\" " << QByteArray("\"a \"b\"\"") << QByteArray() << "" << "Parámetros grabados";
         QTest::newRow("edited: refused by the field's rule") << a1 << "nombre_inst_edit=|num_equipo_edit=+56912" << a1 << QByteArray()
-            << "Valor no válido en: Nombre Instalación, Número Equipo. No se grabó ningún parámetro.";
+            << "Valor no válido en: Nombre Instalación, Número Equipo. No se grabó ningún parámetro." << "";
         QTest::newRow("refused by the controller") << a1 << "" << a1 << QByteArray("SEND_PAR 1 03 50")
-            << "El controlador no grabó:\nSEND_PAR 1 03 50 : ERROR 3";
+            << "El controlador no grabó:\nSEND_PAR 1 03 50 : ERROR 3" << "Parámetros no grabados: 1 de 14";
         // clang-format on
     }
     void read_then_write()
@@ -125,6 +126,9 @@ private slots:
         const bool refused = message.startsWith("Valor");
         QCOMPARE(fake.received(), "GET_PARS\n" + (refused ? QByteArray() : wire));
         QCOMPARE(answerer.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        // Each write leaves its own outcome, never the one before.
+        QFETCH(QString, status);
+        QCOMPARE(w.statusBar()->currentMessage(), status.isEmpty() ? message : status);
     }
 };
 

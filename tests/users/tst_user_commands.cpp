@@ -65,12 +65,12 @@ void TstUserCommands::commands_data()
     QTest::newRow("number changed, old one kept") << sync << num << "" << st << 37 << "" << "UU2 UD2 UU3 UD3 BUold UDold*kept UU4 UD4" << "2" << failed;
     QTest::newRow("number changed, visitor refused") << sync << num << "UU3" << st << 37 << "" << "UU2 UD2 UU3 UU3 UU4 UD4" << "2 3" << "2 de 3 usuarios no se pudieron grabar | Sincronizados 1 de 3 (2 con error)";
     QTest::newRow("stopped during the second record") << sync << "" << "" << st << 2 << "stop UD3" << "UU2 UD2 UU3 UD3" << "3 4" << "Sincronizados 1 de 3";
-    QTest::newRow("closed port") << sync << "" << "" << st << 0 << "" << "" << "2 3 4" << "El puerto está cerrado | ";
+    QTest::newRow("closed port") << sync << "" << "" << st << 0 << "" << "" << "2 3 4" << "El puerto está cerrado | El puerto está cerrado";
     QTest::newRow("save refused") << "save_btn" << "" << "UU2" << st << 2 << "" << "UU2" << "2" << "No se pudo grabar el usuario N2: ERROR nombre | No se grabó: N2 queda pendiente";
     QTest::newRow("save stopped") << "save_btn" << "" << "" << st << 2 << "stop UU2" << "UU2" << "2" << "No se grabó: N2 queda pendiente";
     QTest::newRow("save, line lost after the answer") << "save_btn" << "" << "" << st << 2 << "hang UU2" << "UU2" << "2" << "No se grabó: N2 queda pendiente";
     // Only the controller's word removes a record it holds.
-    QTest::newRow("delete stopped") << "borrar_btn" << "" << "" << st << 2 << "stop BUold" << "BUold" << "" << "¿Borrar a N2 (+56900000002) y sus 1 registros? | ";
+    QTest::newRow("delete stopped") << "borrar_btn" << "" << "" << st << 2 << "stop BUold" << "BUold" << "" << "¿Borrar a N2 (+56900000002) y su registro? | ";
     // clang-format on
 }
 
