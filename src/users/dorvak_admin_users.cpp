@@ -48,6 +48,10 @@ private:
 void DORVAK_Admin::install_root(const QString &caption)
 {
     UserRow *old_root = root;
+    edited = nullptr;
+    // Until it is read again, or written, the list is no controller's.
+    directory_port.clear();
+    directory_identity.clear();
     root = new UserRow;
     root->id_user = 0;
     root->id_padre = 0;
@@ -90,6 +94,7 @@ void DORVAK_Admin::getUsers()
             qDebug() << "Usuario " << i << " - " << lines.at(i);
         install_root(QStringLiteral("Raíz"));
         load_user_lines(lines);
+        bind_directory();
         report(QStringLiteral("%1 usuarios descargados").arg(users.size()));
     });
 }

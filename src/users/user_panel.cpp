@@ -154,6 +154,37 @@ QString UserPanel::typed_number() const
     return numero_edit->text();
 }
 
+int UserPanel::typed_id() const
+{
+    return id_spin->value();
+}
+
+int UserPanel::typed_category() const
+{
+    return category_of_index(cat_combo->currentIndex());
+}
+
+int UserPanel::typed_owner(const UserRow *u) const
+{
+    const int shown = qBound(padre_spin->minimum(), u->id_padre, padre_spin->maximum());
+    return padre_spin->value() == shown ? u->id_padre : padre_spin->value();
+}
+
+bool UserPanel::changed(const UserRow *u) const
+{
+    // A spin box shows a value beyond its range clamped, unchanged by the user.
+    const auto moved = [](const QSpinBox *spin, int value) {
+        return spin->value() != qBound(spin->minimum(), value, spin->maximum());
+    };
+    const int categoria = typed_category();
+    return moved(id_spin, u->id_user)
+        || (categoria != UserRow::Admin && moved(padre_spin, u->id_padre))
+        || nombre_edit->text() != u->nombre.trimmed() || numero_edit->text() != u->numero.trimmed()
+        || categoria != u->categoria || moved(vigencia_spin, u->hrs_reman)
+        || moved(hr_ini_spin, u->rh_ini) || moved(hr_fin_spin, u->rh_fin)
+        || checked_days() != (u->rd & 127);
+}
+
 void UserPanel::setUser(UserRow *u)
 {
     // The tree's root stands for the whole database, not for a record: the

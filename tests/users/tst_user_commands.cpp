@@ -63,7 +63,8 @@ void TstUserCommands::commands_data()
     // number before the old number is deleted.
     QTest::newRow("number changed") << sync << num << "" << st << 37 << "" << "UU2 UD2 UU3 UD3 BUold UDold UU4 UD4" << "" << "Sincronizados 3 de 3";
     QTest::newRow("number changed, old one kept") << sync << num << "" << st << 37 << "" << "UU2 UD2 UU3 UD3 BUold UDold*kept UU4 UD4" << "2" << failed;
-    QTest::newRow("number changed, visitor refused") << sync << num << "UU3" << st << 37 << "" << "UU2 UD2 UU3 UU3 UU4 UD4" << "2 3" << "2 de 3 usuarios no se pudieron grabar | Sincronizados 1 de 3 (2 con error)";
+    // The visitor waits for its user, which still holds the old number.
+    QTest::newRow("number changed, visitor refused") << sync << num << "UU3" << st << 37 << "" << "UU2 UD2 UU3 UU4 UD4" << "2 3" << "1 de 3 usuarios no se pudieron grabar | Sincronizados 1 de 3 (1 con error, 1 espera a su administrador)";
     QTest::newRow("stopped during the second record") << sync << "" << "" << st << 2 << "stop UD3" << "UU2 UD2 UU3 UD3" << "3 4" << "Sincronizados 1 de 3";
     QTest::newRow("closed port") << sync << "" << "" << st << 0 << "" << "" << "2 3 4" << "El puerto está cerrado | ";
     QTest::newRow("save refused") << "save_btn" << "" << "UU2" << st << 2 << "" << "UU2" << "2" << "No se pudo grabar el usuario N2: ERROR nombre | No se grabó: N2 queda pendiente";
@@ -83,6 +84,7 @@ void TstUserCommands::commands()
     QFETCH(int, id2);
     QFETCH(QString, cut);
     QFETCH(QString, wire);
+    const QString sync = "sync_btn";
     FakeController fake;
     ModalAnswerer answerer;
     LogCapture log;
@@ -156,8 +158,8 @@ void TstUserCommands::commands()
     QCOMPARE(u[2]->id_padre, u[1]->id_user);
     QCOMPARE(log.starting("Error grabando user").isEmpty(), refused.isEmpty());
     QStringList messages = answerer.texts();
-    if (cut.startsWith("hang"))
-        messages.removeFirst(); // the lost line's own report
+    if (cut.startsWith("hang") || (button == sync && id2))
+        messages.removeFirst(); // the lost line's own report, the preview
     QTEST((messages << w.statusBar()->currentMessage()).join(" | "), "messages");
     // The title tells of the records left, once an operation has run.
     QCOMPARE(w.windowTitle().contains("sin sincronizar"), id2 && !pending.isEmpty());
