@@ -4,10 +4,14 @@
 #include "log_capture.h"
 #include "modal_answerer.h"
 #include "probe.h"
+#include "user_index.h"
 #include "user_lines.h"
+#include "user_panel.h"
 #include "user_row.h"
 
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +33,8 @@ class TstUserCommands : public QObject
 private slots:
     void commands_data();
     void commands();
+    void sequences_data();
+    void sequences();
 };
 
 void TstUserCommands::commands_data()
@@ -163,6 +169,137 @@ void TstUserCommands::commands()
     QTEST((messages << w.statusBar()->currentMessage()).join(" | "), "messages");
     // The title tells of the records left, once an operation has run.
     QCOMPARE(w.windowTitle().contains("sin sincronizar"), id2 && !pending.isEmpty());
+}
+
+void TstUserCommands::sequences_data()
+{
+    // Steps: get, on, off, sync; e<id>:<field>=<value>,... (Editar, the
+    // fields n name, t number, i id, p owner, c category index) and E<id>:...
+    // (then Grabar); d<id> (Borrar); n<id> (Nuevo under it, 0 the root);
+    // c<id> (a click); no, keep, drop (the next question's answer); mute:<cmd>
+    // (left unanswered, "_" a blank); @<command>:stop or :c<id> (done when
+    // the command arrives); other (Conectar to a second controller). Then:
+    // what the controller holds ("id/owner/name/number", +569000000 left
+    // out), the marks of the tree's pending records and the texts shown.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("db");
+    QTest::addColumn<QString>("marks");
+    QTest::addColumn<QString>("messages");
+    const QString db = "1/1/A1/01 2/1/U2/02 3/2/V3/03 4/2/V4/04 5/5/A5/05 6/5/U6/06";
+    // clang-format off
+    QTest::newRow("offline number change, then Borrar") << "get off E3:t=+56900000033 on d3" << "1/1/A1/01 2/1/U2/02 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "" << "¿Borrar a V3 (+56900000033)? | Borrado: V3 (+56900000033) #V4";
+    QTest::newRow("administrator refused, its user waits") << "get off n0 E+:n=NO,t=+56900000077 n+ E+:t=+56900000088 on sync" << db << "NO:alta/No se pudo grabar: ERROR nombre; Nombre:alta" << "Sincronizar con el controlador en P: 2 altas.\nalta: NO (+56900000077)\nalta: Nombre (+56900000088)\n¿Continuar? | 1 de 2 usuarios no se pudieron grabar | Sincronizados 0 de 2 (1 con error, 1 espera a su administrador) #Nombre";
+    QTest::newRow("id changed, then a visitor edited") << "get E2:i=4000 E3:n=Otro" << "1/1/A1/01 3/4000/Otro/03 4/4000/V4/04 4000/1/U2/02 5/5/A5/05 6/5/U6/06" << "" << "Grabado: Otro (+56900000003) #Otro";
+    QTest::newRow("administrator with users to a visitor") << "get E1:c=2" << db << "" << "Mueva primero sus 1 usuarios a otro administrador | 6 usuarios descargados #A1";
+    QTest::newRow("visitor to an administrator, then to a user") << "get E3:p=5 E3:p=6" << "1/1/A1/01 2/1/U2/02 3/6/V3/03 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "" << "Una visita debe pertenecer a un usuario | Grabado: V3 (+56900000003) #V3";
+    QTest::newRow("another controller, declined") << "get other no E3:n=X" << "" << "X:cambio" << "La lista de usuarios es del controlador en P, y el conectado es el controlador en Q. ¿Grabar en el controlador conectado? | No se grabó: X queda pendiente #X";
+    QTest::newRow("edit left for another row, saved") << "get e3:n=Otro c4" << "1/1/A1/01 2/1/U2/02 3/2/Otro/03 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "" << "Los cambios de V3 no se han grabado. | Grabado: Otro (+56900000003) #V4";
+    QTest::newRow("edit left for another row, kept") << "get e3:n=Otro keep c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V3";
+    QTest::newRow("edit left for another row, discarded") << "get e3:n=Otro drop c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V4";
+    QTest::newRow("click on a row while Sincronizar runs") << "get off E5:n=B E6:n=C on n1 @UU:c3 sync" << "1/1/A1/01 2/1/U2/02 3/2/V3/03 4/2/V4/04 5/5/B/05 6/5/C/06" << "" << "Sincronizar con el controlador en P: 2 cambios.\ncambio: B (+56900000005)\ncambio: C (+56900000006)\n¿Continuar? | Sincronizados 2 de 2 #V3";
+    QTest::newRow("Sincronizar declined") << "get off E3:n=X on no sync" << db << "X:cambio" << "Sincronizar con el controlador en P: 1 cambio.\ncambio: X (+56900000003)\n¿Continuar? | Sincronización cancelada #X";
+    QTest::newRow("Sincronizar stopped") << "get off E3:n=X E4:n=Y on @UU:stop sync" << "1/1/A1/01 2/1/U2/02 3/2/X/03 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "X:cambio; Y:cambio" << "Sincronizar con el controlador en P: 2 cambios.\ncambio: X (+56900000003)\ncambio: Y (+56900000004)\n¿Continuar? | Sincronizados 0 de 2 #Y";
+    QTest::newRow("Borrar declined") << "get no d3" << db << "" << "¿Borrar a V3 (+56900000003)? | 6 usuarios descargados #V3";
+    QTest::newRow("Borrar unanswered") << "get mute:BU_+56900000003 mute:UD_NUM_+56900000003 d3" << db << "" << "¿Borrar a V3 (+56900000003)? | El controlador no borró el usuario V3 (+56900000003) | 6 usuarios descargados #V3";
+    // clang-format on
+}
+
+void TstUserCommands::sequences()
+{
+    QFETCH(QString, steps);
+    FakeController fake, other;
+    QList<QByteArray> records;
+    for (const char *r :
+         {"1,1,\"A1\",+56900000001,1", "2,2,\"U2\",+56900000002,1", "3,3,\"V3\",+56900000003,2",
+          "4,3,\"V4\",+56900000004,2", "5,1,\"A5\",+56900000005,5", "6,2,\"U6\",+56900000006,5"})
+        records << QByteArray("## ") + r + ",0,0,0,0,24,127";
+    fake.keep_database(records, "NO");
+    other.keep_database({});
+    FakeController *line = &fake;
+    ModalAnswerer answerer;
+    DORVAK_Admin w;
+    TestProbe probe(w);
+    const auto click = [&](const char *name) { w.findChild<QPushButton *>(name)->click(); };
+    const auto record = [&](const QString &id) {
+        if (id == "+")
+            return static_cast<UserRow *>(probe.user_tree()->currentItem());
+        for (UserRow *u : records_below(probe.root()))
+            if (u->id_user == id.toInt())
+                return u;
+        return probe.root();
+    };
+    QString when, then;
+    const auto act = [&](const QString &step) {
+        const QString id = step.mid(1).section(':', 0, 0);
+        if (step.startsWith('c') || step.startsWith('e') || step.startsWith('E')
+            || step.startsWith('d') || step.startsWith('n'))
+            probe.user_tree()->setCurrentItem(record(id));
+        if (step == "stop")
+            click("stop_btn");
+        else if (step.startsWith('d'))
+            click("borrar_btn");
+        else if (step.startsWith('n'))
+            click("nuevo_btn");
+        else if (step.startsWith('e') || step.startsWith('E')) {
+            click("edit_btn");
+            for (const QString &f : step.section(':', 1).split(',')) {
+                const QString v = f.mid(2);
+                QWidget *field = probe.user_panel()->findChild<QWidget *>(
+                    QStringList{"nombre_edit", "numero_edit", "id_spin", "padre_spin", "cat_combo"}
+                        .at(QString("ntipc").indexOf(f[0])));
+                if (auto *edit = qobject_cast<QLineEdit *>(field))
+                    edit->setText(v);
+                else
+                    field->setProperty(f[0] == 'c' ? "currentIndex" : "value", v.toInt());
+            }
+            if (step.startsWith('E'))
+                click("save_btn");
+        }
+    };
+    connect(&fake, &FakeController::received_line, [&](const QByteArray &command) {
+        if (!when.isEmpty() && command.startsWith(when.toUtf8())) {
+            when.clear();
+            act(then);
+        }
+    });
+    QVERIFY(connect_window(w, fake.port()));
+    const QHash<QString, QMessageBox::StandardButton> answers{
+        {"no", QMessageBox::No}, {"keep", QMessageBox::Cancel}, {"drop", QMessageBox::Discard}};
+    for (const QString &step : steps.split(' ')) {
+        if (answers.contains(step))
+            answerer.queue_button(answers[step]);
+        else if (step.startsWith("mute:"))
+            fake.on(step.mid(5).replace('_', ' ').toUtf8(), QByteArray());
+        else if (step.startsWith('@'))
+            std::tie(when, then) =
+                std::make_pair(step.section(':', 0, 0).mid(1), step.section(':', 1));
+        else if (step == "other" || step == "off" || step == "on" || step == "get"
+                 || step == "sync") {
+            if (step != "get" && step != "sync")
+                click("disconnect_btn");
+            if (step == "other")
+                connect_window(w, (line = &other)->port());
+            else if (step != "off")
+                click(step == "on" ? "connect_btn" : step == "get" ? "get_users_btn" : "sync_btn");
+        } else
+            act(step);
+    }
+    QTEST(line->database().join(' ').replace("+569000000", ""), "db");
+    QStringList marks;
+    for (UserRow *u : records_below(probe.root())) {
+        QCOMPARE(u->icon(0).isNull(), u->pending_kind().isEmpty());
+        if (!u->toolTip(0).isEmpty())
+            marks << u->nombre + ':'
+                    + u->toolTip(0).remove("Pendiente: ").replace('\n', '/');
+    }
+    QTEST(marks.join("; "), "marks");
+    // The form shows the id that the tree shows.
+    auto *shown = static_cast<UserRow *>(probe.user_tree()->currentItem());
+    QCOMPARE(probe.user_panel()->typed_id(), shown == probe.root() ? 0 : shown->id_user);
+    QCOMPARE(shown->text(0), shown == probe.root() ? "Raíz" : QString::number(shown->id_user));
+    QStringList messages = answerer.texts();
+    messages << w.statusBar()->currentMessage() + " #" + shown->text(1);
+    QTEST(messages.join(" | ").replace(fake.port(), "P").replace(other.port(), "Q"), "messages");
 }
 
 QTEST_MAIN(TstUserCommands)
