@@ -289,8 +289,7 @@ void TstUserCommands::sequences()
     for (UserRow *u : records_below(probe.root())) {
         QCOMPARE(u->icon(0).isNull(), u->pending_kind().isEmpty());
         if (!u->toolTip(0).isEmpty())
-            marks << u->nombre + ':'
-                    + u->toolTip(0).remove("Pendiente: ").replace('\n', '/');
+            marks << u->nombre + ':' + u->toolTip(0).remove("Pendiente: ").replace('\n', '/');
     }
     QTEST(marks.join("; "), "marks");
     // The form shows the id that the tree shows.
