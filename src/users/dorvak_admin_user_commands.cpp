@@ -577,6 +577,10 @@ void DORVAK_Admin::sync_users()
                 ++failed;
         }
         syncing = false;
+        // The form shows the id the controller gave, as the tree does.
+        UserRow *shown = selected_record(user_tree);
+        if (shown && !edited)
+            user_panel->setUser(shown);
         const int left = int(
             std::count_if(list.begin(), list.end(), [](const UserRow *u) { return u->pending; }));
         QStringList why;
