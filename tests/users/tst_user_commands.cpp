@@ -26,15 +26,15 @@ private slots:
 
 void TstUserCommands::sequences_data()
 {
-    // Steps: get, on, off, sync; e<id>:<field>=<value>,... (Editar, the
-    // fields n name, t number, i id, p owner, c category index) and E<id>:...
-    // (then Grabar); d<id> (Borrar); n<id> (Nuevo under it, 0 the root);
-    // c<id> (a click); no, keep, drop (the next question's answer);
-    // say:<cmd>=<answer> ("_" a blank; no answer: none); seed (the
-    // controller gains user 7); @<command>:stop or :c<id> (done when
-    // the command arrives); other (Conectar to a second controller). Then:
-    // what the controller holds ("id/owner/name/number", +569000000 left
-    // out), the marks of the tree's pending records and the texts shown.
+    // Steps: get, on, off, sync, stop; e<id>:<field>=<value>,... (Editar,
+    // the fields n name, t number, i id, p owner, c category index) and
+    // E<id>:... (then Grabar); d<id> (Borrar); n<id> (Nuevo under it, 0 the
+    // root, + the current record); c<id> (a click); no, keep, drop (the next
+    // question's answer); say:<cmd>=<answer> ("_" a blank; no answer: none);
+    // seed (the controller gains user 7); @<command>:<step> (done when the
+    // command arrives); other (Conectar to a second controller). Then: what
+    // the controller holds ("id/owner/name/number", +569000000 left out),
+    // the marks of the tree's pending records and the texts shown.
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("db");
     QTest::addColumn<QString>("marks");
@@ -46,7 +46,7 @@ void TstUserCommands::sequences_data()
     QTest::newRow("id changed, then a visitor edited") << "get E2:i=4000 E3:n=Otro" << "1/1/A1/01 3/4000/Otro/03 4/4000/V4/04 4000/1/U2/02 5/5/A5/05 6/5/U6/06" << "" << "Grabado: Otro (+56900000003) #Otro";
     QTest::newRow("administrator with users to a visitor") << "get E1:c=2" << db << "" << "Mueva primero sus 1 usuarios a otro administrador | 6 usuarios descargados #A1";
     QTest::newRow("visitor to an administrator, then to a user") << "get E3:p=5 E3:p=6" << "1/1/A1/01 2/1/U2/02 3/6/V3/03 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "" << "Una visita debe pertenecer a un usuario | Grabado: V3 (+56900000003) #V3";
-    QTest::newRow("another controller, declined") << "get other no E3:n=X" << "" << "X:cambio" << "La lista de usuarios es del controlador en P, y el conectado es el controlador en Q. ¿Grabar en el controlador conectado? | No se grabó: X queda pendiente #X";
+    QTest::newRow("another controller, declined") << "get off other no E3:n=X" << "" << "X:cambio" << "La lista de usuarios es del controlador en P, y el conectado es el controlador en Q. ¿Grabar en el controlador conectado? | No se grabó: X queda pendiente #X";
     QTest::newRow("edit left for another row, saved") << "get e3:n=Otro c4" << "1/1/A1/01 2/1/U2/02 3/2/Otro/03 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "" << "Los cambios de V3 no se han grabado. | Grabado: Otro (+56900000003) #V4";
     QTest::newRow("edit left for another row, kept") << "get e3:n=Otro keep c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V3";
     QTest::newRow("edit left for another row, discarded") << "get e3:n=Otro drop c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V4";
@@ -90,32 +90,27 @@ void TstUserCommands::sequences()
         return probe.root();
     };
     QString when, then;
+    const QHash<QString, const char *> buttons{
+        {"get", "get_users_btn"},  {"sync", "sync_btn"}, {"on", "connect_btn"},
+        {"off", "disconnect_btn"}, {"stop", "stop_btn"}, {"d", "borrar_btn"},
+        {"n", "nuevo_btn"},        {"e", "edit_btn"},    {"E", "edit_btn"}};
     const auto act = [&](const QString &step) {
-        const QString id = step.mid(1).section(':', 0, 0);
-        if (step.startsWith('c') || step.startsWith('e') || step.startsWith('E')
-            || step.startsWith('d') || step.startsWith('n'))
-            probe.user_tree()->setCurrentItem(record(id));
-        if (step == "stop")
-            click("stop_btn");
-        else if (step.startsWith('d'))
-            click("borrar_btn");
-        else if (step.startsWith('n'))
-            click("nuevo_btn");
-        else if (step.startsWith('e') || step.startsWith('E')) {
-            click("edit_btn");
-            for (const QString &f : step.section(':', 1).split(',')) {
-                const QString v = f.mid(2);
-                QWidget *field = probe.user_panel()->findChild<QWidget *>(
-                    QStringList{"nombre_edit", "numero_edit", "id_spin", "padre_spin", "cat_combo"}
-                        .at(QString("ntipc").indexOf(f[0])));
-                if (auto *edit = qobject_cast<QLineEdit *>(field))
-                    edit->setText(v);
-                else
-                    field->setProperty(f[0] == 'c' ? "currentIndex" : "value", v.toInt());
-            }
-            if (step.startsWith('E'))
-                click("save_btn");
+        if (buttons.contains(step))
+            return click(buttons[step]);
+        probe.user_tree()->setCurrentItem(record(step.mid(1).section(':', 0, 0)));
+        if (buttons.contains(step.left(1)))
+            click(buttons[step.left(1)]);
+        for (const QString &f : step.section(':', 1).split(',', Qt::SkipEmptyParts)) {
+            QWidget *field = probe.user_panel()->findChild<QWidget *>(
+                QStringList{"nombre_edit", "numero_edit", "id_spin", "padre_spin", "cat_combo"}.at(
+                    QString("ntipc").indexOf(f[0])));
+            if (auto *edit = qobject_cast<QLineEdit *>(field))
+                edit->setText(f.mid(2));
+            else
+                field->setProperty(f[0] == 'c' ? "currentIndex" : "value", f.mid(2).toInt());
         }
+        if (step.startsWith('E'))
+            click("save_btn");
     };
     connect(&fake, &FakeController::received_line, [&](const QByteArray &command) {
         if (!when.isEmpty() && command.startsWith(when.toUtf8())) {
@@ -138,15 +133,9 @@ void TstUserCommands::sequences()
         else if (step.startsWith('@'))
             std::tie(when, then) =
                 std::make_pair(step.section(':', 0, 0).mid(1), step.section(':', 1));
-        else if (step == "other" || step == "off" || step == "on" || step == "get"
-                 || step == "sync") {
-            if (step != "get" && step != "sync")
-                click("disconnect_btn");
-            if (step == "other")
-                connect_window(w, (line = &other)->port());
-            else if (step != "off")
-                click(step == "on" ? "connect_btn" : step == "get" ? "get_users_btn" : "sync_btn");
-        } else
+        else if (step == "other")
+            connect_window(w, (line = &other)->port());
+        else
             act(step);
     }
     QTEST(line->database().join(' ').replace("+569000000", ""), "db");
