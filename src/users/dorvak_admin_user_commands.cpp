@@ -133,6 +133,11 @@ bool DORVAK_Admin::leave_edit()
     UserRow *was = edited;
     if (!was || !user_panel->changed(was))
         return true;
+    // Nothing can be saved while another operation waits on the controller.
+    if (operation_running) {
+        select_quietly(was);
+        return false;
+    }
     const int answer =
         ask(QStringLiteral("Los cambios de %1 no se han grabado.")
                 .arg(was->unsaved ? QStringLiteral("el registro nuevo") : was->nombre),
@@ -146,12 +151,8 @@ bool DORVAK_Admin::leave_edit()
     }
     // Saving works on the selected record, and the edit stays on it.
     select_quietly(was);
-    if (answer == QMessageBox::Save) {
-        if (operation_running)
-            save_record();
-        else
-            run_users_operation(OperationGuard::Line::any, [this] { save_record(); });
-    }
+    if (answer == QMessageBox::Save)
+        run_users_operation(OperationGuard::Line::any, [this] { save_record(); });
     return !edited;
 }
 
@@ -197,9 +198,11 @@ void DORVAK_Admin::edit()
 
 void DORVAK_Admin::nuevo()
 {
+    if (!leave_edit())
+        return;
     run_users_operation(OperationGuard::Line::any, [this] {
         UserRow *owner = selected_or_refuse(user_tree, this);
-        if (!owner || !leave_edit())
+        if (!owner)
             return;
         if (owner != root && owner->categoria == UserRow::Visita) {
             report(QStringLiteral("Una visita no puede tener registros propios"));

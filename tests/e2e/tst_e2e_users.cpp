@@ -10,6 +10,7 @@
 #include "user_row.h"
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -110,6 +111,8 @@ void TstE2eUsers::directory()
              QVector<int>({UserRow::Admin, UserRow::Usuario, UserRow::Visita}));
     const int visitor_id = visitor->id_user;
     button(w, "borrar_btn")->click();
+    // The lookup that finds the number gone is no fault.
+    QVERIFY(w.findChild<QPlainTextEdit *>("console")->toPlainText().contains("número eliminado"));
 
     // On a closed port: the user renamed, a downloaded visitor renumbered
     // and another visitor made, under an id past every one handed out; all
