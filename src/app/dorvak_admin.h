@@ -231,6 +231,11 @@ private:
     bool release_old_number(UserRow *u);
     // "BU" of the number, then true only when a lookup of it finds nothing.
     bool delete_on_controller(const QString &numero);
+    // Deletes on the controller what it holds of a record's branch, and
+    // from the tree what it let go but the record; false, with the record
+    // the controller kept in `kept` (null when stopped or the line went),
+    // when it did not let go of all.
+    bool delete_held(UserRow *record, UserRow **kept);
     // Records waiting for upload, and the question before discarding them
     // (true: go ahead; no question when there are none).
     int pending_count() const;

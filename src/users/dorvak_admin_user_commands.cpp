@@ -314,6 +314,21 @@ bool DORVAK_Admin::write_here_ok(const QString &question_end)
     return true;
 }
 
+bool DORVAK_Admin::delete_held(UserRow *record, UserRow **kept)
+{
+    QList<UserRow *> heads;
+    held_heads(record, heads);
+    for (UserRow *head : qAsConst(heads)) {
+        if (!delete_on_controller(head->numero_device)) {
+            *kept = stopped() || !serial->isOpen() ? nullptr : head;
+            return false;
+        }
+        if (head != record)
+            remove_records(head);
+    }
+    return true;
+}
+
 void DORVAK_Admin::borrar()
 {
     run_users_operation(OperationGuard::Line::any, [this] {
@@ -329,8 +344,15 @@ void DORVAK_Admin::borrar()
             QList<UserRow *> heads;
             held_heads(record, heads);
             const int owned = records_below(record).size();
+            // With the port closed it is deleted there by "Sincronizar".
             if (!serial->isOpen() && !heads.isEmpty()) {
-                show_port_closed();
+                if (ask(QStringLiteral("¿Borrar a %1 (%2)%3 del controlador al sincronizar?")
+                            .arg(record->nombre, record->numero,
+                                 owned > 0 ? QStringLiteral(" y sus %1 registros").arg(owned)
+                                           : QString()))) {
+                    record->baja = record->pending = true;
+                    report(QStringLiteral("Baja pendiente: %1").arg(record->nombre));
+                }
                 return;
             }
             if (!ask(QStringLiteral("¿Borrar a %1 (%2)%3?")
@@ -341,17 +363,14 @@ void DORVAK_Admin::borrar()
             if (!heads.isEmpty()
                 && !write_here_ok(QStringLiteral("¿Borrar en el controlador conectado?")))
                 return;
-            for (UserRow *head : qAsConst(heads)) {
-                if (!delete_on_controller(head->numero_device)) {
-                    if (!stopped() && serial->isOpen())
-                        QMessageBox::critical(
-                            this, QStringLiteral("Error"),
-                            QStringLiteral("El controlador no borró el usuario %1 (%2)")
-                                .arg(head->nombre, head->numero_device));
-                    return;
-                }
-                if (head != record)
-                    remove_records(head);
+            UserRow *kept = nullptr;
+            if (!delete_held(record, &kept)) {
+                if (kept)
+                    QMessageBox::critical(
+                        this, QStringLiteral("Error"),
+                        QStringLiteral("El controlador no borró el usuario %1 (%2)")
+                            .arg(kept->nombre, kept->numero_device));
+                return;
             }
         }
         report(QStringLiteral("Borrado: %1 (%2)").arg(record->nombre, record->numero));
@@ -408,6 +427,7 @@ bool DORVAK_Admin::save_record()
     if (!user_panel->save(record))
         return false;
     record->unsaved = false;
+    record->baja = false;
     record->pending = true;
     record->set_failure(QString());
     record->show_columns();
@@ -540,7 +560,10 @@ void DORVAK_Admin::sync_users()
         QStringList lines;
         for (UserRow *u : records_below(root)) {
             const QString kind = u->pending_kind();
-            if (!kind.isEmpty()) {
+            // What hangs from a record to delete goes with it.
+            const UserRow *above = u;
+            while ((above = static_cast<const UserRow *>(above->parent())) && !above->baja) { }
+            if (!kind.isEmpty() && !above) {
                 list << u;
                 lines << QStringLiteral("%1: %2 (%3)").arg(kind, u->nombre, u->numero);
             }
@@ -564,28 +587,41 @@ void DORVAK_Admin::sync_users()
         const int total = list.size();
         int failed = 0;
         int waiting = 0;
+        int done = 0;
         syncing = true;
         for (UserRow *u : qAsConst(list)) {
             // Between two records: the user stopped, or the line is gone; the
             // rest stays pending for the next time.
             if (stopped() || !serial->isOpen())
                 break;
+            UserRow *kept = nullptr;
             // Written with the record of another, under whom it was moved.
-            if (!u->pending)
-                continue;
-            // Sent now, it would land under whoever holds that id there.
-            if (!u->owner_held())
+            if (!u->pending) {
+                ++done;
+            } else if (u->baja) {
+                if (delete_held(u, &kept)) {
+                    remove_records(u);
+                    ++done;
+                } else if (kept) {
+                    u->set_failure(
+                        QStringLiteral("el controlador no borró %1").arg(kept->numero_device));
+                    ++failed;
+                }
+            } else if (!u->owner_held()) {
+                // Sent now, it would land under whoever holds that id there.
                 ++waiting;
-            else if (!upload_user(u) && !stopped() && serial->isOpen())
+            } else if (upload_user(u)) {
+                ++done;
+            } else if (!stopped() && serial->isOpen()) {
                 ++failed;
+            }
         }
         syncing = false;
         // The form shows the id the controller gave, as the tree does.
         UserRow *shown = selected_record(user_tree);
         if (shown && !edited)
             user_panel->setUser(shown);
-        const int left = int(
-            std::count_if(list.begin(), list.end(), [](const UserRow *u) { return u->pending; }));
+        const int left = total - done;
         QStringList why;
         if (failed > 0)
             why << QStringLiteral("%1 con error").arg(failed);

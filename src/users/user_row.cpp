@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBrush>
 #include <QColor>
+#include <QFont>
 #include <QStyle>
 
 int UserRow::id_siguiente = 0;
@@ -42,6 +43,8 @@ QString UserRow::pending_kind() const
 {
     if (!pending || unsaved)
         return QString();
+    if (baja)
+        return QStringLiteral("baja");
     if (numero_device.isEmpty())
         return QStringLiteral("alta");
     return numero_device == numero ? QStringLiteral("cambio") : QStringLiteral("número nuevo");
@@ -71,6 +74,9 @@ void UserRow::show_mark()
     setIcon(0, kind.isEmpty() ? QIcon() : QApplication::style()->standardIcon(QStyle::SP_ArrowUp));
     for (int c = 0; c < 4; ++c) {
         setToolTip(c, mark);
+        QFont struck = font(c);
+        struck.setStrikeOut(baja && pending);
+        setFont(c, struck);
         if (failure.isEmpty())
             setData(c, Qt::ForegroundRole, QVariant());
         else
@@ -204,8 +210,10 @@ QString pending_counts(const QList<UserRow *> &records)
     int altas = 0;
     int cambios = 0;
     int numeros = 0;
+    int bajas = 0;
     for (const UserRow *u : records) {
         const QString kind = u->pending_kind();
+        bajas += kind == QLatin1String("baja") ? 1 : 0;
         altas += kind == QLatin1String("alta") ? 1 : 0;
         cambios += kind == QLatin1String("cambio") ? 1 : 0;
         numeros += kind.startsWith(QLatin1String("n")) ? 1 : 0;
@@ -221,5 +229,8 @@ QString pending_counts(const QList<UserRow *> &records)
         parts << QString::number(numeros)
                 + (numeros == 1 ? QStringLiteral(" número nuevo")
                                 : QStringLiteral(" números nuevos"));
+    if (bajas > 0)
+        parts << QString::number(bajas)
+                + (bajas == 1 ? QStringLiteral(" baja") : QStringLiteral(" bajas"));
     return parts.join(QStringLiteral(", "));
 }

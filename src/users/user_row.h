@@ -33,6 +33,9 @@ public:
     // Created by "Nuevo" and not saved yet: it exists only in the window,
     // is never uploaded or written to a file, and cancelling drops it.
     bool unsaved = false;
+    // Deleted while the port was closed: the controller still holds it, and
+    // "Sincronizar" deletes it there (it is pending too).
+    bool baja = false;
     // The number under which the controller holds this record, as last seen
     // in a download or a confirmed upload; empty when the controller has not
     // been seen holding it. The controller knows users by number, so a
@@ -44,7 +47,8 @@ public:
     // Why the last upload of this record failed; empty when it did not.
     QString failure;
 
-    // What waits for "Sincronizar" ("alta", "cambio", "número nuevo"); empty
+    // What waits for "Sincronizar" ("alta", "cambio", "número nuevo",
+    // "baja"); empty
     // when nothing does.
     QString pending_kind() const;
     // Whether the controller holds this record's owner under the id the
@@ -88,7 +92,7 @@ void delete_subtree(UserRow *record);
 // user; what a record owns must keep an owner of its kind.
 QString ownership_refusal(UserRow *record, int categoria, int id_padre, UserRow **owner);
 
-// "2 altas, 1 cambio, 1 número nuevo": what waits in `records`.
+// "2 altas, 1 cambio, 1 número nuevo, 1 baja": what waits in `records`.
 QString pending_counts(const QList<UserRow *> &records);
 
 #endif

@@ -60,6 +60,7 @@ void TstUserCommands::sequences_data()
     // The visitor goes along to the new number before the old one goes.
     QTest::newRow("number changed") << "get off E2:t=+56900000022 on sync" << "1/1/A1/01 3/7/V3/03 4/7/V4/04 5/5/A5/05 6/5/U6/06 7/1/U2/22" << "" << "Sincronizar con el controlador en P: 1 número nuevo.\nnúmero nuevo: U2 (+56900000022)\n¿Continuar? | Sincronizados 1 de 1 #U2";
     QTest::newRow("number changed, old one kept") << "get off E2:t=+56900000022 on say:BU_+56900000002=##_OK sync" << "1/1/A1/01 2/1/U2/02 3/7/V3/03 4/7/V4/04 5/5/A5/05 6/5/U6/06 7/1/U2/22" << "U2:número nuevo/No se pudo grabar: el numero anterior +56900000002 sigue en el controlador" << "Sincronizar con el controlador en P: 1 número nuevo.\nnúmero nuevo: U2 (+56900000022)\n¿Continuar? | 1 de 1 usuarios no se pudieron grabar | Sincronizados 0 de 1 (1 con error) #U2";
+    QTest::newRow("offline Borrar, then Sincronizar") << "get off d2 on sync" << "1/1/A1/01 5/5/A5/05 6/5/U6/06" << "" << "¿Borrar a U2 (+56900000002) y sus 2 registros del controlador al sincronizar? | Sincronizar con el controlador en P: 1 baja.\nbaja: U2 (+56900000002)\n¿Continuar? | Sincronizados 1 de 1 #A1";
     QTest::newRow("Borrar declined") << "get no d3" << db << "" << "¿Borrar a V3 (+56900000003)? | 6 usuarios descargados #V3";
     QTest::newRow("Borrar unanswered") << "get say:BU_+56900000003= say:UD_NUM_+56900000003= d3" << db << "" << "¿Borrar a V3 (+56900000003)? | El controlador no borró el usuario V3 (+56900000003) | 6 usuarios descargados #V3";
     // clang-format on
