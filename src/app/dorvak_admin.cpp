@@ -380,7 +380,7 @@ void DORVAK_Admin::closeEvent(QCloseEvent *event)
         }
         return;
     }
-    if (!discard_pending_ok(pending_count())) {
+    if (!leave_edit() || !discard_pending_ok(pending_count())) {
         event->ignore();
         return;
     }

@@ -65,6 +65,9 @@ void DORVAK_Admin::install_root(const QString &caption)
 
 void DORVAK_Admin::getUsers()
 {
+    // Replacing the tree ends the edit.
+    if (!leave_edit())
+        return;
     run_users_operation(OperationGuard::Line::open, [this] {
         if (!discard_pending_ok(pending_count()))
             return;
@@ -101,6 +104,8 @@ void DORVAK_Admin::getUsers()
 
 void DORVAK_Admin::limpia_usuarios()
 {
+    if (!leave_edit())
+        return;
     run_users_operation(OperationGuard::Line::any, [this] {
         if (discard_pending_ok(pending_count())) {
             install_root(QStringLiteral("Raíz"));
