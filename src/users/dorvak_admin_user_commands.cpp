@@ -422,6 +422,7 @@ bool DORVAK_Admin::save_record()
                                     user_panel->typed_owner(record), &owner);
     if (!refusal.isEmpty()) {
         QMessageBox::critical(this, QStringLiteral("Error"), refusal);
+        report(QStringLiteral("No se grabó: ") + refusal);
         return false;
     }
     if (!user_panel->save(record))
