@@ -49,7 +49,7 @@ void TstUserCommands::sequences_data()
     QTest::newRow("another controller, declined") << "get off other no E3:n=X" << "" << "X:cambio" << "La lista de usuarios es del controlador en P, y el conectado es el controlador en Q. ¿Grabar en el controlador conectado? | No se grabó: X queda pendiente #X";
     QTest::newRow("edit left for another row, saved") << "get e3:n=Otro c4" << "1/1/A1/01 2/1/U2/02 3/2/Otro/03 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "" << "Los cambios de V3 no se han grabado. | Grabado: Otro (+56900000003) #V4";
     QTest::newRow("edit left for another row, kept") << "get e3:n=Otro keep c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V3";
-    QTest::newRow("edit left for another row, discarded") << "get e3:n=Otro drop c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V4";
+    QTest::newRow("edit left for another row, discarded") << "get e3:p=6 drop c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V4";
     QTest::newRow("click on a row while Sincronizar runs") << "get off E5:n=B E6:n=C on n1 @UU:c3 sync" << "1/1/A1/01 2/1/U2/02 3/2/V3/03 4/2/V4/04 5/5/B/05 6/5/C/06" << "" << "Sincronizar con el controlador en P: 2 cambios.\ncambio: B (+56900000005)\ncambio: C (+56900000006)\n¿Continuar? | Sincronizados 2 de 2 #V3";
     QTest::newRow("Sincronizar declined") << "get off E3:n=X on no sync" << db << "X:cambio" << "Sincronizar con el controlador en P: 1 cambio.\ncambio: X (+56900000003)\n¿Continuar? | Sincronización cancelada #X";
     QTest::newRow("Sincronizar stopped") << "get off E3:n=X E4:n=Y on @UU:stop sync" << "1/1/A1/01 2/1/U2/02 3/2/X/03 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "X:cambio; Y:cambio" << "Sincronizar con el controlador en P: 2 cambios.\ncambio: X (+56900000003)\ncambio: Y (+56900000004)\n¿Continuar? | Sincronizados 0 de 2 #Y";
@@ -60,6 +60,7 @@ void TstUserCommands::sequences_data()
     // The visitor goes along to the new number before the old one goes.
     QTest::newRow("number changed") << "get off E2:t=+56900000022 on sync" << "1/1/A1/01 3/7/V3/03 4/7/V4/04 5/5/A5/05 6/5/U6/06 7/1/U2/22" << "" << "Sincronizar con el controlador en P: 1 número nuevo.\nnúmero nuevo: U2 (+56900000022)\n¿Continuar? | Sincronizados 1 de 1 #U2";
     QTest::newRow("number changed, old one kept") << "get off E2:t=+56900000022 on say:BU_+56900000002=##_OK sync" << "1/1/A1/01 2/1/U2/02 3/7/V3/03 4/7/V4/04 5/5/A5/05 6/5/U6/06 7/1/U2/22" << "U2:número nuevo/No se pudo grabar: el numero anterior +56900000002 sigue en el controlador" << "Sincronizar con el controlador en P: 1 número nuevo.\nnúmero nuevo: U2 (+56900000022)\n¿Continuar? | 1 de 1 usuarios no se pudieron grabar | Sincronizados 0 de 1 (1 con error) #U2";
+    QTest::newRow("offline Borrar") << "get off no d4 d3" << db << "V3:baja" << "¿Borrar a V4 (+56900000004) del controlador al sincronizar? | ¿Borrar a V3 (+56900000003) del controlador al sincronizar? | Baja pendiente: V3 #V3";
     QTest::newRow("offline Borrar, then Sincronizar") << "get off d2 on sync" << "1/1/A1/01 5/5/A5/05 6/5/U6/06" << "" << "¿Borrar a U2 (+56900000002) y sus 2 registros del controlador al sincronizar? | Sincronizar con el controlador en P: 1 baja.\nbaja: U2 (+56900000002)\n¿Continuar? | Sincronizados 1 de 1 #A1";
     QTest::newRow("Borrar declined") << "get no d3" << db << "" << "¿Borrar a V3 (+56900000003)? | 6 usuarios descargados #V3";
     QTest::newRow("Borrar unanswered") << "get say:BU_+56900000003= say:UD_NUM_+56900000003= d3" << db << "" << "¿Borrar a V3 (+56900000003)? | El controlador no borró el usuario V3 (+56900000003) | 6 usuarios descargados #V3";
@@ -105,7 +106,9 @@ void TstUserCommands::sequences()
             QWidget *field = probe.user_panel()->findChild<QWidget *>(
                 QStringList{"nombre_edit", "numero_edit", "id_spin", "padre_spin", "cat_combo"}.at(
                     QString("ntipc").indexOf(f[0])));
-            if (auto *edit = qobject_cast<QLineEdit *>(field))
+            auto *edit = qobject_cast<QLineEdit *>(field);
+            QVERIFY(!field->property("readOnly").toBool());
+            if (edit)
                 edit->setText(f.mid(2));
             else
                 field->setProperty(f[0] == 'c' ? "currentIndex" : "value", f.mid(2).toInt());
@@ -143,6 +146,7 @@ void TstUserCommands::sequences()
     QStringList marks;
     for (UserRow *u : records_below(probe.root())) {
         QCOMPARE(u->icon(0).isNull(), u->pending_kind().isEmpty());
+        QCOMPARE(u->font(0).strikeOut(), u->pending_kind() == "baja");
         if (!u->toolTip(0).isEmpty())
             marks << u->nombre + ':' + u->toolTip(0).remove("Pendiente: ").replace('\n', '/');
     }
