@@ -399,7 +399,7 @@ void DORVAK_Admin::closeEvent(QCloseEvent *event)
         }
         return;
     }
-    if (!discard_pending_ok(pending_count())) {
+    if (!leave_edit() || !discard_pending_ok(pending_count())) {
         event->ignore();
         return;
     }
@@ -502,11 +502,31 @@ void DORVAK_Admin::save_shortcut()
         save();
 }
 
-bool DORVAK_Admin::ask(const QString &question)
+bool DORVAK_Admin::ask(const QString &question, const QString &details)
 {
-    return QMessageBox::question(this, QStringLiteral("Confirmar"), question,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+    return ask(question, {{QMessageBox::Yes, QString()}, {QMessageBox::No, QString()}},
+               QMessageBox::No, details)
         == QMessageBox::Yes;
+}
+
+int DORVAK_Admin::ask(const QString &question, const QList<QPair<int, QString>> &choices,
+                      int fallback, const QString &details)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmar"), question,
+                    QMessageBox::NoButton, this);
+    for (const auto &choice : choices) {
+        QPushButton *button = box.addButton(QMessageBox::StandardButton(choice.first));
+        if (!choice.second.isEmpty())
+            button->setText(choice.second);
+    }
+    box.setDefaultButton(QMessageBox::StandardButton(fallback));
+    box.setEscapeButton(box.button(QMessageBox::StandardButton(fallback)));
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    box.exec();
+    const int pressed =
+        box.clickedButton() ? box.standardButton(box.clickedButton()) : QMessageBox::NoButton;
+    return pressed == QMessageBox::NoButton ? fallback : pressed;
 }
 
 void DORVAK_Admin::report(const QString &text)

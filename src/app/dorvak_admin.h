@@ -173,7 +173,12 @@ private:
 
     // Asks a yes/no question before something that cannot be undone; No is
     // the default answer.
-    bool ask(const QString &question);
+    bool ask(const QString &question, const QString &details = QString());
+    // The same box with other choices: standard buttons (which give each its
+    // role) with the texts they show. Returns the button pressed, or
+    // `fallback`, also the default, when the box was closed.
+    int ask(const QString &question, const QList<QPair<int, QString>> &choices, int fallback,
+            const QString &details = QString());
     // The outcome of an operation, in one line of the status bar.
     void report(const QString &text);
     // The title names the port and, once its parameters were read, the
@@ -228,6 +233,11 @@ private:
     bool release_old_number(UserRow *u);
     // "BU" of the number, then true only when a lookup of it finds nothing.
     bool delete_on_controller(const QString &numero);
+    // Deletes on the controller what it holds of a record's branch, and
+    // from the tree what it let go but the record; false, with the record
+    // the controller kept in `kept` (null when stopped or the line went),
+    // when it did not let go of all.
+    bool delete_held(UserRow *record, UserRow **kept);
     // Records waiting for upload, and the question before discarding them
     // (true: go ahead; no question when there are none).
     int pending_count() const;
@@ -241,9 +251,21 @@ private:
     // Asks the controller for its next free id and takes it as the next
     // record's id; false when the line did not go out.
     bool ask_next_id();
-    // Uploads r if pending, then what it owns; counts the uploads that
-    // failed. False once the operation was stopped or the line lost.
-    bool sync_branch(UserRow *r, int &failed);
+    // The body of "Grabar"; true when the record was saved into the tree.
+    bool save_record();
+    // Before the edit is left: asks what becomes of changes typed and not
+    // saved. True when the edit is over; false leaves the edited record
+    // selected, still in edit.
+    bool leave_edit();
+    void select_quietly(UserRow *record);
+    // Hangs a saved record under the owner it now names.
+    void move_record(UserRow *record, UserRow *owner);
+    // Whether the open line is the controller the directory was read from;
+    // if it may not be, the user is asked, naming both. On a yes, or when it
+    // is, the directory belongs to the open line's controller from then on.
+    bool write_here_ok(const QString &question_end);
+    QString other_controller() const;
+    void bind_directory();
     // Hangs imported records into the tree: each under the record that the
     // file names as its owner (new or already in the tree), administrators
     // and records without an owner under the root.
@@ -340,6 +362,16 @@ private:
     UserRow *root = nullptr;
     UserPanel *user_panel = nullptr;
     QList<UserRow *> users;
+    // The record in edit, null when none is.
+    UserRow *edited = nullptr;
+    // "Sincronizar" walks a list decided before it started: meanwhile no
+    // record leaves the tree.
+    bool syncing = false;
+    // The controller the directory was read from (or last written to after
+    // the user's yes): its port and its identity where it was known; no port
+    // when the directory comes from no controller.
+    QString directory_port;
+    QString directory_identity;
     QHBoxLayout *user_buttons = nullptr;
     QWidget *user_ops = nullptr;
     QPushButton *get_users_btn = nullptr;

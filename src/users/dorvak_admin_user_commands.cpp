@@ -50,6 +50,7 @@ UserRow *selected_record_not_root(const QTreeWidget *tree, QWidget *parent)
 
 void DORVAK_Admin::reset_edit_buttons(bool editing)
 {
+    edited = editing ? selected_record(user_tree) : nullptr;
     edit_btn->setEnabled(!editing);
     save_btn->setEnabled(editing);
     cancel_btn->setEnabled(editing);
@@ -83,6 +84,8 @@ bool DORVAK_Admin::discard_pending_ok(int count)
 void DORVAK_Admin::show_pending_title()
 {
     pending_changes = pending_count();
+    for (UserRow *u : records_below(root))
+        u->show_mark();
     update_title();
 }
 
@@ -92,6 +95,8 @@ void DORVAK_Admin::remove_records(UserRow *record)
     QSet<UserRow *> doomed{record};
     for (UserRow *u : records_below(record))
         doomed.insert(u);
+    if (doomed.contains(edited))
+        edited = nullptr;
     users.erase(
         std::remove_if(users.begin(), users.end(), [&](UserRow *u) { return doomed.contains(u); }),
         users.end());
@@ -104,6 +109,8 @@ void DORVAK_Admin::remove_records(UserRow *record)
 
 void DORVAK_Admin::drop_unsaved(UserRow *keep)
 {
+    if (syncing)
+        return;
     QList<UserRow *> unsaved;
     for (UserRow *u : records_below(root)) {
         if (u->unsaved && u != keep)
@@ -117,11 +124,50 @@ void DORVAK_Admin::drop_unsaved(UserRow *keep)
         remove_records(u);
 }
 
+void DORVAK_Admin::select_quietly(UserRow *record)
+{
+    const QSignalBlocker quiet(user_tree);
+    user_tree->setCurrentItem(record);
+}
+
+bool DORVAK_Admin::leave_edit()
+{
+    UserRow *was = edited;
+    if (!was || !user_panel->changed(was))
+        return true;
+    // Nothing can be saved while another operation waits on the controller.
+    if (operation_running) {
+        select_quietly(was);
+        return false;
+    }
+    const int answer =
+        ask(QStringLiteral("Los cambios de %1 no se han grabado.")
+                .arg(was->unsaved ? QStringLiteral("el registro nuevo") : was->nombre),
+            {{QMessageBox::Save, QStringLiteral("Grabar")},
+             {QMessageBox::Discard, QStringLiteral("Descartar")},
+             {QMessageBox::Cancel, QStringLiteral("Seguir editando")}},
+            QMessageBox::Cancel);
+    if (answer == QMessageBox::Discard) {
+        edited = nullptr;
+        return true;
+    }
+    // Saving works on the selected record, and the edit stays on it.
+    select_quietly(was);
+    if (answer == QMessageBox::Save)
+        run_users_operation(OperationGuard::Line::any, [this] { save_record(); });
+    return !edited;
+}
+
 void DORVAK_Admin::userChanged()
 {
+    UserRow *record = selected_record(user_tree);
+    if (edited && record != edited) {
+        if (!leave_edit())
+            return;
+        select_quietly(record);
+    }
     // Leaving the edited record abandons the edit, and a new record that was
     // never saved with it.
-    UserRow *record = selected_record(user_tree);
     drop_unsaved(record);
     reset_edit_buttons(false);
     if (record)
@@ -154,6 +200,8 @@ void DORVAK_Admin::edit()
 
 void DORVAK_Admin::nuevo()
 {
+    if (!leave_edit())
+        return;
     run_users_operation(OperationGuard::Line::any, [this] {
         UserRow *owner = selected_or_refuse(user_tree, this);
         if (!owner)
@@ -207,7 +255,80 @@ bool DORVAK_Admin::delete_on_controller(const QString &numero)
         return false;
     // Only an answer that holds no record of the number says it is gone.
     exchange(lookup_command(numero), 1, 2, QString());
-    return sent && !stopped() && !resps.isEmpty() && !stored_record(resps, numero);
+    const bool gone = sent && !stopped() && !resps.isEmpty() && !stored_record(resps, numero);
+    // The controller's "ERROR no existe" is the awaited answer here.
+    if (gone)
+        console->appendPlainText(QStringLiteral("número eliminado"));
+    return gone;
+}
+
+namespace {
+
+// The records of a branch that the controller holds and that no other
+// record of the branch owns there: deleting them deletes the branch.
+void held_heads(UserRow *record, QList<UserRow *> &heads)
+{
+    if (!record->numero_device.isEmpty()) {
+        heads << record;
+        return;
+    }
+    for (int i = 0; i < record->childCount(); ++i)
+        held_heads(static_cast<UserRow *>(record->child(i)), heads);
+}
+
+QString controller_name(const QString &port, const QString &identity)
+{
+    return identity.isEmpty() ? QStringLiteral("en %1").arg(port)
+                              : QStringLiteral("en %1 (equipo %2)").arg(port, identity);
+}
+
+} // namespace
+
+QString DORVAK_Admin::other_controller() const
+{
+    if (directory_port.isEmpty())
+        return QString();
+    // Where both know their identity it decides; else the port does.
+    const QString identity = controller_identity();
+    const bool same = !identity.isEmpty() && !directory_identity.isEmpty()
+        ? identity == directory_identity
+        : port_name == directory_port;
+    if (same)
+        return QString();
+    return QStringLiteral("La lista de usuarios es del controlador %1, y el conectado es el "
+                          "controlador %2.")
+        .arg(controller_name(directory_port, directory_identity),
+             controller_name(port_name, identity));
+}
+
+void DORVAK_Admin::bind_directory()
+{
+    directory_port = port_name;
+    directory_identity = controller_identity();
+}
+
+bool DORVAK_Admin::write_here_ok(const QString &question_end)
+{
+    const QString other = other_controller();
+    if (!other.isEmpty() && !ask(other + QLatin1Char(' ') + question_end))
+        return false;
+    bind_directory();
+    return true;
+}
+
+bool DORVAK_Admin::delete_held(UserRow *record, UserRow **kept)
+{
+    QList<UserRow *> heads;
+    held_heads(record, heads);
+    for (UserRow *head : qAsConst(heads)) {
+        if (!delete_on_controller(head->numero_device)) {
+            *kept = stopped() || !serial->isOpen() ? nullptr : head;
+            return false;
+        }
+        if (head != record)
+            remove_records(head);
+    }
+    return true;
 }
 
 void DORVAK_Admin::borrar()
@@ -218,32 +339,43 @@ void DORVAK_Admin::borrar()
             return;
         // A record the controller may hold goes from the tree only once the
         // controller has let it go: otherwise the phone keeps its access
-        // while the window shows it gone.
+        // while the window shows it gone. The controller knows it by the
+        // number it holds, whatever the record was renamed to since; a
+        // record it never held only leaves the list.
         if (!record->unsaved) {
-            QList<UserRow *> branch = records_below(record);
-            const int owned = branch.size();
-            branch << record;
-            const bool held = std::any_of(branch.begin(), branch.end(),
-                                          [](UserRow *u) { return !u->numero_device.isEmpty(); });
-            if (!serial->isOpen() && held) {
-                show_port_closed();
+            QList<UserRow *> heads;
+            held_heads(record, heads);
+            const int owned = records_below(record).size();
+            const QString and_owned = owned == 1 ? QStringLiteral(" y su registro")
+                : owned > 1                      ? QStringLiteral(" y sus %1 registros").arg(owned)
+                                                 : QString();
+            // With the port closed it is deleted there by "Sincronizar".
+            if (!serial->isOpen() && !heads.isEmpty()) {
+                if (ask(QStringLiteral("¿Borrar a %1 (%2)%3 del controlador al sincronizar?")
+                            .arg(record->nombre, record->numero, and_owned))) {
+                    record->baja = record->pending = true;
+                    report(QStringLiteral("Baja pendiente: %1").arg(record->nombre));
+                } else {
+                    report(QStringLiteral("Borrado cancelado"));
+                }
                 return;
             }
             if (!ask(QStringLiteral("¿Borrar a %1 (%2)%3?")
-                         .arg(record->nombre, record->numero,
-                              owned == 1      ? QStringLiteral(" y su registro")
-                                  : owned > 1 ? QStringLiteral(" y sus %1 registros").arg(owned)
-                                              : QString())))
+                         .arg(record->nombre, record->numero, and_owned))) {
+                report(QStringLiteral("Borrado cancelado"));
                 return;
-            if (serial->isOpen()) {
-                if (!delete_on_controller(record->numero)) {
-                    if (!stopped() && serial->isOpen())
-                        QMessageBox::critical(
-                            this, QStringLiteral("Error"),
-                            QStringLiteral("El controlador no borró el usuario %1 (%2)")
-                                .arg(record->nombre, record->numero));
-                    return;
-                }
+            }
+            if (!heads.isEmpty()
+                && !write_here_ok(QStringLiteral("¿Borrar en el controlador conectado?")))
+                return;
+            UserRow *kept = nullptr;
+            if (!delete_held(record, &kept)) {
+                if (kept)
+                    QMessageBox::critical(
+                        this, QStringLiteral("Error"),
+                        QStringLiteral("El controlador no borró el usuario %1 (%2)")
+                            .arg(kept->nombre, kept->numero_device));
+                return;
             }
         }
         report(QStringLiteral("Borrado: %1 (%2)").arg(record->nombre, record->numero));
@@ -256,45 +388,83 @@ void DORVAK_Admin::borrar()
 
 void DORVAK_Admin::save()
 {
-    run_users_operation(OperationGuard::Line::any, [this] {
-        UserRow *record = selected_record_not_root(user_tree, this);
-        if (!record)
-            return;
-        // The controller keeps one record per number: saving a second
-        // record under a number would overwrite the other person's.
-        const QString typed = fold(user_panel->typed_number());
-        const QList<UserRow *> all = records_below(root);
-        const bool taken = std::any_of(all.begin(), all.end(), [&](UserRow *u) {
-            return u != record && !u->unsaved && fold(u->numero) == typed;
-        });
-        if (taken) {
-            QMessageBox::critical(
-                this, QStringLiteral("Error"),
-                QStringLiteral("Ya existe un usuario con el numero %1").arg(typed));
-            return;
-        }
-        if (!user_panel->save(record))
-            return;
-        record->unsaved = false;
-        record->pending = true;
-        record->set_failure(QString());
-        record->show_columns();
-        if (record->categoria == UserRow::Admin)
-            record->id_padre = record->id_user;
-        reset_edit_buttons(false);
-        // With the port closed the record waits, pending, for "Sincronizar".
-        if (!serial->isOpen()) {
-            report(QStringLiteral("Guardado sin conexión: %1 queda pendiente").arg(record->nombre));
-        } else if (upload_user(record)) {
-            report(QStringLiteral("Grabado: %1 (%2)").arg(record->nombre, record->numero));
-        } else {
-            report(QStringLiteral("No se grabó: %1 queda pendiente").arg(record->nombre));
-            if (!record->failure.isEmpty())
-                QMessageBox::critical(this, QStringLiteral("Error"),
-                                      QStringLiteral("No se pudo grabar el usuario %1: %2")
-                                          .arg(record->nombre, record->failure));
-        }
-    });
+    run_users_operation(OperationGuard::Line::any, [this] { save_record(); });
+}
+
+void DORVAK_Admin::move_record(UserRow *record, UserRow *owner)
+{
+    if (record->parent() == owner)
+        return;
+    const QSignalBlocker quiet(user_tree);
+    record->parent()->removeChild(record);
+    owner->addChild(record);
+    owner->setExpanded(true);
+    user_tree->setCurrentItem(record);
+}
+
+bool DORVAK_Admin::save_record()
+{
+    UserRow *record = selected_record_not_root(user_tree, this);
+    if (!record)
+        return false;
+    // The controller keeps one record per number: saving a second
+    // record under a number would overwrite the other person's.
+    const QString typed = fold(user_panel->typed_number());
+    const int id = user_panel->typed_id();
+    const QList<UserRow *> all = records_below(root);
+    const auto taken = [&](const std::function<bool(const UserRow *)> &same) {
+        return std::any_of(all.begin(), all.end(),
+                           [&](UserRow *u) { return u != record && !u->unsaved && same(u); });
+    };
+    QString refusal;
+    if (taken([&](const UserRow *u) { return fold(u->numero) == typed; }))
+        refusal = QStringLiteral("Ya existe un usuario con el numero %1").arg(typed);
+    else if (id != record->id_user && taken([&](const UserRow *u) { return u->id_user == id; }))
+        refusal = QStringLiteral("Ya existe un usuario con el id %1").arg(id);
+    UserRow *owner = nullptr;
+    if (refusal.isEmpty())
+        refusal = ownership_refusal(record, user_panel->typed_category(),
+                                    user_panel->typed_owner(record), &owner);
+    if (!refusal.isEmpty()) {
+        QMessageBox::critical(this, QStringLiteral("Error"), refusal);
+        report(QStringLiteral("No se grabó: ") + refusal);
+        return false;
+    }
+    if (!user_panel->save(record))
+        return false;
+    record->unsaved = false;
+    record->baja = false;
+    record->pending = true;
+    record->set_failure(QString());
+    record->show_columns();
+    if (record->categoria == UserRow::Admin)
+        record->id_padre = record->id_user;
+    // What the record owns follows its id; on the controller it follows by
+    // itself once the record is written under the new id.
+    for (int i = 0; i < record->childCount(); ++i)
+        static_cast<UserRow *>(record->child(i))->id_padre = record->id_user;
+    move_record(record, owner);
+    reset_edit_buttons(false);
+    // With the port closed the record waits, pending, for "Sincronizar".
+    if (!serial->isOpen()) {
+        report(QStringLiteral("Guardado sin conexión: %1 queda pendiente").arg(record->nombre));
+    } else if (!record->owner_held()) {
+        report(QStringLiteral("No se grabó: %1 espera a su administrador").arg(record->nombre));
+    } else if (!write_here_ok(QStringLiteral("¿Grabar en el controlador conectado?"))) {
+        report(QStringLiteral("No se grabó: %1 queda pendiente").arg(record->nombre));
+    } else if (upload_user(record)) {
+        report(QStringLiteral("Grabado: %1 (%2)").arg(record->nombre, record->numero));
+    } else {
+        report(QStringLiteral("No se grabó: %1 queda pendiente").arg(record->nombre));
+        if (!record->failure.isEmpty())
+            QMessageBox::critical(this, QStringLiteral("Error"),
+                                  QStringLiteral("No se pudo grabar el usuario %1: %2")
+                                      .arg(record->nombre, record->failure));
+    }
+    // The form shows the id the controller gave, as the tree does.
+    if (selected_record(user_tree) == record)
+        user_panel->setUser(record);
+    return true;
 }
 
 bool DORVAK_Admin::upload_user(UserRow *u)
@@ -333,15 +503,19 @@ bool DORVAK_Admin::upload_user(UserRow *u)
     }
     const int old_id = u->id_user;
     u->id_user = stored->id_user;
+    // A new number is a new record on the controller, which owns nothing
+    // yet: what the old one owned must be written again under it.
+    const bool renumbered = !u->numero_device.isEmpty() && u->numero_device != u->numero;
     if (u->id_user != old_id) {
         // The controller gave the record another id (the one it was sent
-        // was taken): what it owns must follow, here and on the controller,
-        // and the row must show the id the log and the lookups will use.
+        // was taken): what it owns must follow, and the row must show the
+        // id the log and the lookups will use. Under the same number the
+        // controller moves what the record owns by itself.
         for (int i = 0; i < u->childCount(); ++i) {
             auto *child = static_cast<UserRow *>(u->child(i));
             if (child->id_padre == old_id && child->categoria != UserRow::Admin) {
                 child->id_padre = u->id_user;
-                child->pending = !child->unsaved;
+                child->pending = child->pending || (renumbered && !child->unsaved);
             }
         }
         if (u->categoria == UserRow::Admin)
@@ -349,10 +523,11 @@ bool DORVAK_Admin::upload_user(UserRow *u)
         if (!u->text(0).isEmpty())
             u->setText(0, QString::number(u->id_user));
     }
-    if (!u->numero_device.isEmpty() && u->numero_device != u->numero && !release_old_number(u))
+    if (renumbered && !release_old_number(u))
         return false;
     qDebug() << "Usuario : " << u->nombre << " confirmado";
     u->numero_device = u->numero;
+    u->id_device = u->id_user;
     u->pending = false;
     u->set_failure(QString());
     return true;
@@ -385,20 +560,82 @@ bool DORVAK_Admin::release_old_number(UserRow *u)
 void DORVAK_Admin::sync_users()
 {
     run_users_operation(OperationGuard::Line::open, [this] {
-        const int total = pending_count();
-        int failed = 0;
-        for (int i = 0; i < root->childCount(); ++i) {
-            if (!sync_branch(static_cast<UserRow *>(root->child(i)), failed))
-                break;
+        // What is written is decided before the first write, owners before
+        // what they own, and asked for.
+        QList<UserRow *> list;
+        QStringList lines;
+        for (UserRow *u : records_below(root)) {
+            const QString kind = u->pending_kind();
+            // What hangs from a record to delete goes with it.
+            const UserRow *above = u;
+            while ((above = static_cast<const UserRow *>(above->parent())) && !above->baja) { }
+            if (!kind.isEmpty() && !above) {
+                list << u;
+                lines << QStringLiteral("%1: %2 (%3)").arg(kind, u->nombre, u->numero);
+            }
         }
-        const int left = pending_count();
-        report(total == 0 ? QStringLiteral("No hay registros pendientes de sincronizar")
-                   : failed > 0
-                   ? QStringLiteral("Sincronizados %1 de %2 (%3 con error)")
-                         .arg(total - left)
-                         .arg(total)
-                         .arg(failed)
-                   : QStringLiteral("Sincronizados %1 de %2").arg(total - left).arg(total));
+        if (list.isEmpty()) {
+            report(QStringLiteral("No hay cambios que sincronizar"));
+            return;
+        }
+        const QString other = other_controller();
+        const QString question = (other.isEmpty() ? QString() : other + QLatin1Char('\n'))
+            + QStringLiteral("Sincronizar con el controlador %1: %2.\n%3%4\n¿Continuar?")
+                  .arg(controller_name(port_name, controller_identity()), pending_counts(list),
+                       QStringList(lines.mid(0, 10)).join(QLatin1Char('\n')),
+                       lines.size() > 10 ? QStringLiteral("\n… y %1 más").arg(lines.size() - 10)
+                                         : QString());
+        if (!ask(question, lines.join(QLatin1Char('\n')))) {
+            report(QStringLiteral("Sincronización cancelada"));
+            return;
+        }
+        bind_directory();
+        const int total = list.size();
+        int failed = 0;
+        int waiting = 0;
+        int done = 0;
+        syncing = true;
+        for (UserRow *u : qAsConst(list)) {
+            // Between two records: the user stopped, or the line is gone; the
+            // rest stays pending for the next time.
+            if (stopped() || !serial->isOpen())
+                break;
+            UserRow *kept = nullptr;
+            // Written with the record of another, under whom it was moved.
+            if (!u->pending) {
+                ++done;
+            } else if (u->baja) {
+                if (delete_held(u, &kept)) {
+                    remove_records(u);
+                    ++done;
+                } else if (kept) {
+                    u->set_failure(
+                        QStringLiteral("el controlador no borró %1").arg(kept->numero_device));
+                    ++failed;
+                }
+            } else if (!u->owner_held()) {
+                // Sent now, it would land under whoever holds that id there.
+                ++waiting;
+            } else if (upload_user(u)) {
+                ++done;
+            } else if (!stopped() && serial->isOpen()) {
+                ++failed;
+            }
+        }
+        syncing = false;
+        // The form shows the id the controller gave, as the tree does.
+        UserRow *shown = selected_record(user_tree);
+        if (shown && !edited)
+            user_panel->setUser(shown);
+        const int left = total - done;
+        QStringList why;
+        if (failed > 0)
+            why << QStringLiteral("%1 con error").arg(failed);
+        if (waiting > 0)
+            why << (waiting == 1 ? QStringLiteral("1 espera a su administrador")
+                                 : QStringLiteral("%1 esperan a su administrador").arg(waiting));
+        report(QStringLiteral("Sincronizados %1 de %2").arg(total - left).arg(total)
+               + (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why.join(", "))));
         if ((stopped() || !serial->isOpen()) && left > 0)
             console->appendPlainText(
                 QStringLiteral("Sincronización detenida: %1 de %2 usuarios grabados")
@@ -409,26 +646,4 @@ void DORVAK_Admin::sync_users()
                 this, QStringLiteral("Error"),
                 QStringLiteral("%1 de %2 usuarios no se pudieron grabar").arg(failed).arg(total));
     });
-}
-
-bool DORVAK_Admin::sync_branch(UserRow *r, int &failed)
-{
-    // A record never saved is never uploaded, nor is anything below it.
-    if (r->unsaved)
-        return true;
-    // Owners go before what they own, so that the controller knows the
-    // owner by the time its users and visitors arrive.
-    if (r->pending) {
-        // Between two records: the user stopped, or the line is gone; the
-        // rest stays pending for the next time.
-        if (stopped() || !serial->isOpen())
-            return false;
-        if (!upload_user(r) && !stopped() && serial->isOpen())
-            ++failed;
-    }
-    for (int i = 0; i < r->childCount(); ++i) {
-        if (!sync_branch(static_cast<UserRow *>(r->child(i)), failed))
-            return false;
-    }
-    return true;
 }

@@ -48,6 +48,10 @@ private:
 void DORVAK_Admin::install_root(const QString &caption)
 {
     UserRow *old_root = root;
+    edited = nullptr;
+    // Until it is read again, or written, the list is no controller's.
+    directory_port.clear();
+    directory_identity.clear();
     root = new UserRow;
     root->id_user = 0;
     root->id_padre = 0;
@@ -61,6 +65,9 @@ void DORVAK_Admin::install_root(const QString &caption)
 
 void DORVAK_Admin::getUsers()
 {
+    // Replacing the tree ends the edit.
+    if (!leave_edit())
+        return;
     run_users_operation(OperationGuard::Line::open, [this] {
         if (!discard_pending_ok(pending_count()))
             return;
@@ -90,6 +97,7 @@ void DORVAK_Admin::getUsers()
             qDebug() << "Usuario " << i << " - " << lines.at(i);
         install_root(QStringLiteral("Raíz"));
         load_user_lines(lines);
+        bind_directory();
         report(counted(users.size(), QStringLiteral("usuario descargado"),
                        QStringLiteral("usuarios descargados")));
     });
@@ -97,6 +105,8 @@ void DORVAK_Admin::getUsers()
 
 void DORVAK_Admin::limpia_usuarios()
 {
+    if (!leave_edit())
+        return;
     run_users_operation(OperationGuard::Line::any, [this] {
         if (discard_pending_ok(pending_count())) {
             install_root(QStringLiteral("Raíz"));

@@ -47,6 +47,7 @@ UserRow *parse_user_line(const QString &line)
 
     if (count > 0) {
         u->id_user = read_decimal(fields.at(0));
+        u->id_device = u->id_user;
         // The counter stays past every id seen, so that a record created
         // without the controller's "NEXT" takes none of them.
         if (u->id_user >= UserRow::id_siguiente && u->id_user < std::numeric_limits<int>::max())

@@ -59,6 +59,14 @@ QString with_plus(const QString &number)
     return !number.isEmpty() && number.at(0).isDigit() ? QLatin1Char('+') + number : number;
 }
 
+// A record made by "Nuevo" holds placeholder words, not a name and a
+// number: its fields start empty, with their hints, so that what is typed is
+// all there is.
+QString shown_text(const UserRow *u, const QString &text)
+{
+    return u->unsaved ? QString() : text.trimmed();
+}
+
 const char *const day_names[] = {"L", "M", "W", "J", "V", "S", "D"};
 
 } // namespace
@@ -181,6 +189,37 @@ QString UserPanel::typed_number() const
     return numero_edit->text();
 }
 
+int UserPanel::typed_id() const
+{
+    return id_spin->value();
+}
+
+int UserPanel::typed_category() const
+{
+    return category_of_index(cat_combo->currentIndex());
+}
+
+int UserPanel::typed_owner(const UserRow *u) const
+{
+    const int shown = qBound(padre_spin->minimum(), u->id_padre, padre_spin->maximum());
+    return padre_spin->value() == shown ? u->id_padre : padre_spin->value();
+}
+
+bool UserPanel::changed(const UserRow *u) const
+{
+    // A spin box shows a value beyond its range clamped, unchanged by the user.
+    const auto moved = [](const QSpinBox *spin, int value) {
+        return spin->value() != qBound(spin->minimum(), value, spin->maximum());
+    };
+    const int categoria = typed_category();
+    return moved(id_spin, u->id_user)
+        || (categoria != UserRow::Admin && moved(padre_spin, u->id_padre))
+        || nombre_edit->text() != shown_text(u, u->nombre)
+        || numero_edit->text() != shown_text(u, u->numero) || categoria != u->categoria
+        || moved(vigencia_spin, u->hrs_reman) || moved(hr_ini_spin, u->rh_ini)
+        || moved(hr_fin_spin, u->rh_fin) || checked_days() != (u->rd & 127);
+}
+
 void UserPanel::setUser(UserRow *u)
 {
     // The tree's root stands for the whole database, not for a record: the
@@ -200,11 +239,8 @@ void UserPanel::setUser(UserRow *u)
     }
     id_spin->setValue(u->id_user);
     padre_spin->setValue(u->id_padre);
-    // A record made by "Nuevo" holds placeholder words, not a name and a
-    // number: its fields start empty, with their hints, so that what is
-    // typed is all there is.
-    nombre_edit->setText(u->unsaved ? QString() : u->nombre.trimmed());
-    numero_edit->setText(u->unsaved ? QString() : u->numero.trimmed());
+    nombre_edit->setText(shown_text(u, u->nombre));
+    numero_edit->setText(shown_text(u, u->numero));
     // A record of no known category leaves the box where it was.
     const int index = index_of_category(u->categoria);
     if (index >= 0)

@@ -30,6 +30,14 @@ public:
 
     // The number as it stands in the field.
     QString typed_number() const;
+    // The id, category and owner as they stand in the form; the owner is
+    // the record's own while the field still shows it (an id beyond the
+    // field's range is shown clamped).
+    int typed_id() const;
+    int typed_category() const;
+    int typed_owner(const UserRow *u) const;
+    // Whether the form holds anything that a save would change in `u`.
+    bool changed(const UserRow *u) const;
 
 public slots:
     void setUser(UserRow *u);

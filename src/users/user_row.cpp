@@ -1,7 +1,10 @@
 #include "user_row.h"
 
+#include <QApplication>
 #include <QBrush>
 #include <QColor>
+#include <QFont>
+#include <QStyle>
 
 int UserRow::id_siguiente = 0;
 
@@ -33,10 +36,48 @@ void UserRow::show_columns()
 void UserRow::set_failure(const QString &why)
 {
     failure = why;
-    const QString tip = why.isEmpty() ? QString() : QStringLiteral("No se pudo grabar: ") + why;
+    show_mark();
+}
+
+QString UserRow::pending_kind() const
+{
+    if (!pending || unsaved)
+        return QString();
+    if (baja)
+        return QStringLiteral("baja");
+    if (numero_device.isEmpty())
+        return QStringLiteral("alta");
+    return numero_device == numero ? QStringLiteral("cambio") : QStringLiteral("número nuevo");
+}
+
+bool UserRow::owner_held() const
+{
+    const auto *owner = static_cast<const UserRow *>(parent());
+    if (!owner || !owner->parent())
+        return true;
+    return !owner->numero_device.isEmpty() && owner->id_device == id_padre;
+}
+
+void UserRow::show_mark()
+{
+    const QString kind = pending_kind();
+    QStringList tip;
+    if (!kind.isEmpty())
+        tip << QStringLiteral("Pendiente: ") + kind;
+    if (!failure.isEmpty())
+        tip << QStringLiteral("No se pudo grabar: ") + failure;
+    const QString mark = tip.join(QLatin1Char('\n'));
+    if (mark == mark_shown)
+        return;
+    mark_shown = mark;
+    // An icon as well as the colour: the mark must read on any screen.
+    setIcon(0, kind.isEmpty() ? QIcon() : QApplication::style()->standardIcon(QStyle::SP_ArrowUp));
     for (int c = 0; c < 4; ++c) {
-        setToolTip(c, tip);
-        if (why.isEmpty())
+        setToolTip(c, mark);
+        QFont struck = font(c);
+        struck.setStrikeOut(baja && pending);
+        setFont(c, struck);
+        if (failure.isEmpty())
             setData(c, Qt::ForegroundRole, QVariant());
         else
             setForeground(c, QBrush(QColor(Qt::red)));
@@ -94,4 +135,102 @@ void delete_subtree(UserRow *record)
     for (QTreeWidgetItem *child : children)
         delete_subtree(static_cast<UserRow *>(child));
     delete record;
+}
+
+namespace {
+
+bool is_below(const QTreeWidgetItem *item, const QTreeWidgetItem *top)
+{
+    for (; item; item = item->parent()) {
+        if (item == top)
+            return true;
+    }
+    return false;
+}
+
+UserRow *find_id(QTreeWidgetItem *item, int id)
+{
+    for (int i = 0; i < item->childCount(); ++i) {
+        auto *child = static_cast<UserRow *>(item->child(i));
+        if (!child->unsaved && child->id_user == id)
+            return child;
+        if (UserRow *found = find_id(child, id))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QString ownership_refusal(UserRow *record, int categoria, int id_padre, UserRow **owner)
+{
+    int users = 0;
+    int visitors = 0;
+    for (int i = 0; i < record->childCount(); ++i) {
+        const int kind = static_cast<UserRow *>(record->child(i))->categoria;
+        users += kind == UserRow::Usuario ? 1 : 0;
+        visitors += kind == UserRow::Visita ? 1 : 0;
+    }
+    if (users > 0 && categoria != UserRow::Admin)
+        return QStringLiteral("Mueva primero sus %1 usuarios a otro administrador").arg(users);
+    if (visitors > 0 && categoria != UserRow::Usuario)
+        return QStringLiteral("Mueva primero sus %1 visitas a otro usuario").arg(visitors);
+
+    QTreeWidgetItem *top = record;
+    while (top->parent())
+        top = top->parent();
+    auto *target = static_cast<UserRow *>(record->parent());
+    if (categoria != UserRow::Admin && id_padre != record->id_padre) {
+        target = find_id(top, id_padre);
+        if (!target)
+            return QStringLiteral("No existe el registro %1 para ser su dueño").arg(id_padre);
+        if (is_below(target, record))
+            return QStringLiteral("Un registro no puede pertenecer a sí mismo ni a lo que posee");
+    }
+    *owner = categoria == UserRow::Admin ? static_cast<UserRow *>(top) : target;
+    if (categoria == UserRow::Admin)
+        return QString();
+    // A record the controller holds without an owner stays as it came.
+    if (target == top && categoria == record->categoria && !record->unsaved)
+        return QString();
+    if (target != top && target->categoria == UserRow::Usuario)
+        return categoria == UserRow::Visita ? QString()
+                                            : QStringLiteral("Un usuario solo puede crear visitas");
+    if (target != top && target->categoria == UserRow::Admin && categoria == UserRow::Usuario)
+        return QString();
+    if (target != top && target->categoria == UserRow::Visita)
+        return QStringLiteral("Una visita no puede tener registros propios");
+    return categoria == UserRow::Usuario
+        ? QStringLiteral("Un usuario debe pertenecer a un administrador")
+        : QStringLiteral("Una visita debe pertenecer a un usuario");
+}
+
+QString pending_counts(const QList<UserRow *> &records)
+{
+    int altas = 0;
+    int cambios = 0;
+    int numeros = 0;
+    int bajas = 0;
+    for (const UserRow *u : records) {
+        const QString kind = u->pending_kind();
+        bajas += kind == QLatin1String("baja") ? 1 : 0;
+        altas += kind == QLatin1String("alta") ? 1 : 0;
+        cambios += kind == QLatin1String("cambio") ? 1 : 0;
+        numeros += kind.startsWith(QLatin1String("n")) ? 1 : 0;
+    }
+    QStringList parts;
+    if (altas > 0)
+        parts << QString::number(altas)
+                + (altas == 1 ? QStringLiteral(" alta") : QStringLiteral(" altas"));
+    if (cambios > 0)
+        parts << QString::number(cambios)
+                + (cambios == 1 ? QStringLiteral(" cambio") : QStringLiteral(" cambios"));
+    if (numeros > 0)
+        parts << QString::number(numeros)
+                + (numeros == 1 ? QStringLiteral(" número nuevo")
+                                : QStringLiteral(" números nuevos"));
+    if (bajas > 0)
+        parts << QString::number(bajas)
+                + (bajas == 1 ? QStringLiteral(" baja") : QStringLiteral(" bajas"));
+    return parts.join(QStringLiteral(", "));
 }

@@ -33,13 +33,31 @@ public:
     // Created by "Nuevo" and not saved yet: it exists only in the window,
     // is never uploaded or written to a file, and cancelling drops it.
     bool unsaved = false;
+    // Deleted while the port was closed: the controller still holds it, and
+    // "Sincronizar" deletes it there (it is pending too).
+    bool baja = false;
     // The number under which the controller holds this record, as last seen
     // in a download or a confirmed upload; empty when the controller has not
     // been seen holding it. The controller knows users by number, so a
     // record whose number changed must leave nothing under this one.
     QString numero_device;
+    // The id under which the controller holds this record, with the same
+    // provenance as numero_device.
+    int id_device = 0;
     // Why the last upload of this record failed; empty when it did not.
     QString failure;
+
+    // What waits for "Sincronizar" ("alta", "cambio", "número nuevo",
+    // "baja"); empty
+    // when nothing does.
+    QString pending_kind() const;
+    // Whether the controller holds this record's owner under the id the
+    // record names: only then may the record be written. A record hanging
+    // from the root has no owner to wait for.
+    bool owner_held() const;
+    // Marks a record that waits for "Sincronizar" with an icon and a tooltip
+    // saying what waits, and a failed one in red.
+    void show_mark();
 
     // The id that the next default-constructed record takes.
     static int id_siguiente;
@@ -59,9 +77,22 @@ public:
 
 private:
     void take_next_id();
+
+    // What show_mark last showed, so that unchanged records are not touched.
+    QString mark_shown;
 };
 
 // Deletes a record together with everything below it; null is accepted.
 void delete_subtree(UserRow *record);
+
+// Why `record` may not be saved as `categoria` owned by the record of id
+// `id_padre` (empty when it may), and in `owner` the record it then hangs
+// under. The controller's directory has three levels: an administrator
+// hangs from the root, a user from an administrator, a visitor from a
+// user; what a record owns must keep an owner of its kind.
+QString ownership_refusal(UserRow *record, int categoria, int id_padre, UserRow **owner);
+
+// "2 altas, 1 cambio, 1 número nuevo, 1 baja": what waits in `records`.
+QString pending_counts(const QList<UserRow *> &records);
 
 #endif

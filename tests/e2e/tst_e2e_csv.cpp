@@ -78,8 +78,9 @@ private slots:
         expected += original;
         expected.sort();
         QCOMPARE(on(second, {"open", "sync_users", "getUsers"}), expected);
-        // The generator's question, the two file dialogs and the verdict.
-        QCOMPARE(answerer.seen().size(), 4);
+        // The generator's question, the two file dialogs, the import's verdict
+        // and Sincronizar's preview.
+        QCOMPARE(answerer.seen().size(), 5);
         QVERIFY(answerer.texts().at(3).contains(" 0 modificados, 0 sin cambios, 0 rechazados"));
     }
 };

@@ -4,11 +4,13 @@
 #include "modal_answerer.h"
 #include "probe.h"
 #include "sim_process.h"
+#include "user_index.h"
 #include "user_lines.h"
 #include "user_panel.h"
 #include "user_row.h"
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -90,7 +92,7 @@ private slots:
 
 void TstE2eUsers::directory()
 {
-    SimProcess sim;
+    SimProcess sim({"--baud", "115200"});
     QVERIFY(sim.ok());
     const QStringList before = database(sim);
     ModalAnswerer answerer;
@@ -110,10 +112,20 @@ void TstE2eUsers::directory()
              QVector<int>({UserRow::Admin, UserRow::Usuario, UserRow::Visita}));
     const int visitor_id = visitor->id_user;
     button(w, "borrar_btn")->click();
+    // The lookup that finds the number gone is no fault.
+    QVERIFY(w.findChild<QPlainTextEdit *>("console")->toPlainText().contains("número eliminado"));
 
-    // On a closed port: the user renamed and another visitor made, under an
-    // id past every one handed out; both wait for Sincronizar.
+    // On a closed port: the user renamed, a downloaded visitor renumbered
+    // and another visitor made, under an id past every one handed out; all
+    // wait for Sincronizar, which shows them first.
     button(w, "disconnect_btn")->click();
+    UserRow *moved = nullptr;
+    for (UserRow *u : records_below(probe.root()))
+        moved =
+            !moved && u->categoria == UserRow::Visita && !u->numero_device.isEmpty() ? u : moved;
+    QVERIFY(moved);
+    const QString old_number = moved->numero;
+    edit(probe, moved, "numero_edit", "+56911100011");
     probe.user_tree()->setCurrentItem(admin);
     QVERIFY(button(w, "edit_btn")->isEnabled() && !button(w, "save_btn")->isEnabled());
     edit(probe, user, "nombre_edit", "Editado");
@@ -121,6 +133,7 @@ void TstE2eUsers::directory()
     QVERIFY(late && late->pending && user->pending && late->id_user > visitor_id);
     button(w, "connect_btn")->click();
     button(w, "sync_btn")->click();
+    QVERIFY(answerer.texts().last().contains(": 1 alta, 1 cambio, 1 número nuevo.\n"));
 
     // The user takes another number: one record for the person, under the
     // new number, owning the visitor.
@@ -136,14 +149,20 @@ void TstE2eUsers::directory()
     QVERIFY(other->pending && other->failure.startsWith("ERROR"));
     QVERIFY(w.windowTitle().contains("1 cambio sin sincronizar"));
 
+    // Read again, the directory is what the controller holds.
+    button(w, "get_users_btn")->click();
+    const QStringList read = shown(probe);
     button(w, "disconnect_btn")->click();
     const QStringList after = database(sim);
     QCOMPARE(seen, after);
+    QCOMPARE(read, after);
     QCOMPARE(after.size(), before.size() + 3);
     QCOMPARE(after.filter(" +56911122233 Editado").size(), 1);
-    QCOMPARE(answerer.texts().size(), 2);
+    QCOMPARE(after.filter(" " + old_number + " ").size(), 0);
+    // Borrar, two previews, the refusal, and Obtener dropping the refused.
+    QCOMPARE(answerer.texts().size(), 5);
     QVERIFY(answerer.texts().first().startsWith("¿Borrar a N"));
-    QCOMPARE(answerer.texts().last(), "1 de 1 usuarios no se pudieron grabar");
+    QCOMPARE(answerer.texts().at(3), "1 de 1 usuarios no se pudieron grabar");
 }
 
 QTEST_MAIN(TstE2eUsers)

@@ -83,8 +83,11 @@ void FakeController::read_input()
         scanned = end + 1;
         emit received_line(command);
         const auto it = script.constFind(command);
-        if (it == script.constEnd())
+        if (it == script.constEnd()) {
+            if (keeps)
+                answer(from_database(command));
             continue;
+        }
         const Reply reply = it.value();
         if (reply.delay_ms > 0)
             QTimer::singleShot(reply.delay_ms, this, [this, reply] { answer(reply.bytes); });
@@ -112,4 +115,78 @@ void FakeController::write_paced()
     outgoing.remove(0, chunk);
     if (outgoing.isEmpty())
         pacer->stop();
+}
+
+void FakeController::keep_database(const QList<QByteArray> &records, const QByteArray &refused)
+{
+    keeps = true;
+    refused_name = refused;
+    for (const QByteArray &line : records) {
+        const QList<QByteArray> f = line.mid(3).trimmed().split(',');
+        users << User{f[0].toInt(), f[4].toInt(),      f[1], f[2].mid(1, f[2].size() - 2),
+                      f[3],         f.mid(5).join(',')};
+    }
+}
+
+QStringList FakeController::database() const
+{
+    QStringList out;
+    for (const User &u : users)
+        out << QString("%1/%2/%3/%4").arg(u.id).arg(u.owner).arg(u.name, u.number);
+    out.sort();
+    return out;
+}
+
+QByteArray FakeController::from_database(const QByteArray &command)
+{
+    const QList<QByteArray> w = command.split(' ');
+    const auto line = [](const User &u) {
+        return "## " + QByteArray::number(u.id) + ',' + u.code + ",\"" + u.name + "\"," + u.number
+            + ',' + QByteArray::number(u.owner) + ',' + u.hours + '\n';
+    };
+    const int q = command.indexOf('"'), q2 = command.lastIndexOf('"');
+    const QList<QByteArray> t = command.mid(q2 + 2).split(' ');
+    int at = -1;
+    for (int i = 0; i < users.size(); ++i)
+        at = users[i].number == (w[0] == "UU" ? t[0] : w.value(1)) ? i : at;
+    int next = 1;
+    for (const User &u : users)
+        next = qMax(next, u.id + 1);
+    if (w[0] == "TOT_USERS" || w[0] == "NEXT")
+        return QByteArray::number(w[0] == "NEXT" ? next : users.size()) + '\n';
+    if (w[0] == "LU") {
+        QByteArray all;
+        for (const User &u : qAsConst(users))
+            all += line(u);
+        return all;
+    }
+    if (w[0] == "UD_NUM" || (w[0] == "BU" && at < 0))
+        return at < 0 ? "ERROR no existe\n" : line(users[at]);
+    if (w[0] == "BU") {
+        // What it owns goes with it, an administrator excepted.
+        QList<int> gone{users.takeAt(at).id};
+        for (int i = 0; i < users.size(); ++i) {
+            if (users[i].code != "1" && gone.contains(users[i].owner)) {
+                gone << users.takeAt(i).id;
+                i = -1;
+            }
+        }
+        return "## OK\n";
+    }
+    User u{w[1].toInt(), t[1].toInt(),
+           w[2],         command.mid(q + 1, q2 - q - 1),
+           t[0],         t[2] + ",0,0," + t[3] + ',' + t[4] + ',' + t[5]};
+    if (u.name == refused_name)
+        return "ERROR nombre\n";
+    // The id sent is kept unless another user holds it.
+    for (const User &o : qAsConst(users))
+        u.id = o.id == u.id && o.number != u.number ? (at < 0 ? next : users[at].id) : u.id;
+    u.owner = u.code == "1" ? u.id : u.owner;
+    if (at < 0)
+        users << u;
+    for (User &o : users) // what it owned follows its id
+        o.owner = at >= 0 && o.owner == users[at].id && o.code != "1" ? u.id : o.owner;
+    if (at >= 0)
+        users[at] = u;
+    return "## OK\n";
 }

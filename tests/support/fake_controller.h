@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -31,6 +32,14 @@ public:
     // Answer `command` (the line without its terminator) with `bytes`,
     // written as given (include each line's "\n" or "\r\n").
     void on(const QByteArray &command, const QByteArray &bytes, int delay_ms = 0);
+    // Keeps a user database, as the controller does, from these "## " lines:
+    // TOT_USERS, LU, NEXT, UU, UD_NUM and BU not scripted with on() are
+    // answered from it. Users are matched by number; an upload naming
+    // `refused` is answered "ERROR nombre".
+    void keep_database(const QList<QByteArray> &records, const QByteArray &refused = "-");
+    // "id/owner/name/number" of every user, sorted.
+    QStringList database() const;
+
     // Pace every answer at this many bytes a second (0: all at once).
     void set_pace(int bytes_per_second) { pace = bytes_per_second; }
 
@@ -64,6 +73,17 @@ private:
     void read_input();
     void answer(const QByteArray &bytes);
     void write_paced();
+    QByteArray from_database(const QByteArray &command);
+
+    struct User
+    {
+        int id = 0;
+        int owner = 0;
+        QByteArray code, name, number, hours;
+    };
+    QList<User> users;
+    QByteArray refused_name;
+    bool keeps = false;
 
     struct Reply
     {

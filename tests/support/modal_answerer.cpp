@@ -30,8 +30,9 @@ void ModalAnswerer::poll()
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         log << Seen{QStringLiteral("box"), box->windowTitle(), box->text()};
         QAbstractButton *chosen = buttons.isEmpty() ? nullptr : box->button(buttons.takeFirst());
-        if (!chosen && !box->buttons().isEmpty())
-            chosen = box->buttons().first();
+        // The first answer: the details toggle is none.
+        for (QAbstractButton *b : box->buttons())
+            chosen = chosen || box->buttonRole(b) == QMessageBox::ActionRole ? chosen : b;
         if (chosen)
             chosen->click();
         else
