@@ -555,6 +555,11 @@ void DORVAK_Admin::restore_settings()
         return;
     const QSettings settings;
     restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
+    // A size remembered from a larger screen would put the port row and the
+    // status bar out of reach on this one.
+    const QSize room = usable_room(this);
+    if (width() > room.width() || height() > room.height())
+        resize(size().boundedTo(room).expandedTo(minimumSize()));
     splitter->restoreState(settings.value(QStringLiteral("window/splitter")).toByteArray());
     console_btn->setChecked(settings.value(QStringLiteral("window/console"), false).toBool());
     show_consola();
