@@ -143,6 +143,7 @@ void DORVAK_Admin::getLog()
         progress->setValue(0);
         progress->setFormat(QString());
         report(QStringLiteral("%1 eventos").arg(got));
+        record_log_read(resps);
     });
 }
 
@@ -264,4 +265,5 @@ void DORVAK_Admin::filter_log()
     log_table->setUpdatesEnabled(true);
     log_count->setText(filter.empty() ? QStringLiteral("%1 eventos").arg(rows)
                                       : QStringLiteral("%1 de %2 eventos").arg(shown).arg(rows));
+    update_log_chart();
 }

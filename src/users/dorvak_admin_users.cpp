@@ -91,6 +91,7 @@ void DORVAK_Admin::getUsers()
         install_root(QStringLiteral("Raíz"));
         load_user_lines(lines);
         report(QStringLiteral("%1 usuarios descargados").arg(users.size()));
+        record_users_read(lines);
     });
 }
 
