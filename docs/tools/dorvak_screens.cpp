@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -43,6 +44,9 @@ int main(int argc, char *argv[])
     if (style.open(QIODevice::ReadOnly))
         app.setStyleSheet(QString::fromUtf8(style.readAll()));
 
+    // A history of its own, with the two visits shot below.
+    QTemporaryDir history;
+    qputenv("DORVAK_HISTORY", history.filePath(QStringLiteral("historial.sqlite")).toUtf8());
     SimProcess sim;
     if (!sim.ok())
         return 1;
@@ -102,5 +106,24 @@ int main(int argc, char *argv[])
     shoot(dir, "07-1000x800");
     w.resize(1366, 768);
     shoot(dir, "08-1366x768");
+
+    // A second visit after changes made on the controller: the Historial
+    // page lists them; the Registro tab shows the archive and its chart.
+    QMetaObject::invokeMethod(&w, "show_debug");
+    w.resize(1400, 860);
+    click(w, "disconnect_btn");
+    for (const char *change : {" UU 500 2 \"Nuevo Vecino\" +56900000099 1 0 0 24 127",
+                               " UU 8 2 \"Depto 376 B\" +56985723397 1 0 0 24 127",
+                               "BU +56918146508", "SEND_PAR 1 03 60", "CREATE500L"})
+        sim.query(QLatin1String(change));
+    click(w, "connect_btn");
+    click(w, "get_users_btn");
+    click(w, "get_log_btn");
+    tabs->setCurrentWidget(w.findChild<QWidget *>(QStringLiteral("history_page")));
+    shoot(dir, "11-history");
+    tabs->setCurrentIndex(1);
+    click(w, "log_archive_btn");
+    click(w, "log_chart_btn");
+    shoot(dir, "12-archive-chart");
     return 0;
 }

@@ -46,7 +46,15 @@ int main(int argc, char *argv[])
         QStringList{QStringLiteral("verbose")},
         QStringLiteral("Escribe en la terminal cada línea que pasa por el puerto"));
     parser.addOption(verbose);
+    const QCommandLineOption history(
+        QStringList{QStringLiteral("historial")},
+        QStringLiteral("Archivo del historial de visitas (\"off\": sin historial); también "
+                       "DORVAK_HISTORY"),
+        QStringLiteral("ARCHIVO"));
+    parser.addOption(history);
     parser.process(app);
+    if (parser.isSet(history))
+        qputenv("DORVAK_HISTORY", parser.value(history).toLocal8Bit());
 
     // The trace of every line on the wire is for developers: quiet unless
     // asked for with --verbose or the usual QT_LOGGING_RULES, which take
