@@ -76,6 +76,13 @@ public:
     bool exchange(QString command, int expected, int timeout_s, QString label,
                   const QString &counted = QString());
 
+    // `dorvak-admin backup PORT DIR`: opens PORT, reads the parameters, the
+    // users and the log, and writes them into a new folder of DIR, with
+    // progress on stderr and a summary on stdout. 0 when every read arrived
+    // whole and every file was written; 1 otherwise, and then no folder
+    // that looks complete is left.
+    int backup(const QString &port, const QString &dir);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
@@ -272,6 +279,8 @@ private:
 
     // Event log: the table rows from the lines of an ENVLOG answer.
     void load_log_lines(const QStringList &lines);
+    // The file side of "Exportar Registro", once the file is chosen.
+    void export_log_to(const QString &name);
 
     // Parameters: one value as the controller sent it into the form; the
     // value the form holds for a parameter as it goes out (a text folded
@@ -436,6 +445,8 @@ private:
     // last downloaded log, shown again when the archive is switched off.
     std::shared_ptr<HistoryDb> history;
     qint64 history_visit = 0;
+    // Set when a users or log download arrived whole.
+    bool read_whole = false;
     QStringList last_log_lines;
     QWidget *history_page = nullptr;
     QLabel *history_state = nullptr;

@@ -209,9 +209,14 @@ void DORVAK_Admin::export_log()
 {
     run_operation([this] {
         const QString name = choose_csv_to_save(this);
-        if (name.isEmpty())
-            return;
+        if (!name.isEmpty())
+            export_log_to(name);
+    });
+}
 
+void DORVAK_Admin::export_log_to(const QString &name)
+{
+    {
         // The cells as the table shows them, in its current (possibly sorted)
         // row order; rows the filter hides are not written.
         QByteArray bytes = log_csv_header();
@@ -235,7 +240,7 @@ void DORVAK_Admin::export_log()
             report(QStringLiteral("%1 eventos exportados a %2")
                        .arg(written)
                        .arg(QFileInfo(name).fileName()));
-    });
+    }
 }
 
 void DORVAK_Admin::filter_log()

@@ -187,6 +187,7 @@ bool DORVAK_Admin::learn_identity()
 
 void DORVAK_Admin::record_users_read(QStringList lines)
 {
+    read_whole = true;
     if (!history || !learn_identity())
         return;
     if (!history->record_users(history_visit, controller_identity(), installation, port_name,
@@ -208,6 +209,7 @@ void DORVAK_Admin::record_params_read()
 
 void DORVAK_Admin::record_log_read(QStringList lines)
 {
+    read_whole = true;
     last_log_lines = lines;
     if (!history || !learn_identity())
         return;
