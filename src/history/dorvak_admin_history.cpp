@@ -175,9 +175,7 @@ bool DORVAK_Admin::learn_identity()
         return true;
     // The status bar keeps saying how the read that asked for it ended.
     const QString said = status_bar->currentMessage();
-    const QStringList answer = resps;
     const bool known = read_params() && !controller_identity().isEmpty();
-    resps = answer;
     report(said);
     if (!known)
         console->appendPlainText(QStringLiteral(

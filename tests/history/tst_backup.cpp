@@ -2,6 +2,7 @@
 // the simulator process: the files are what the window exports, and a
 // backup that fails says so and leaves no folder that looks complete.
 #include "backup_files.h"
+#include "history_db.h"
 #include "param_lines.h"
 #include "probe.h"
 #include "sim_process.h"
@@ -81,6 +82,7 @@ private slots:
         QFETCH(QString, said);
         SimProcess sim({"--baud", "115200", "--logs", "3000"});
         QTemporaryDir dir;
+        qputenv("DORVAK_HISTORY", dir.filePath("h.sqlite").toUtf8());
         QProcess backup;
         backup.setReadChannel(QProcess::StandardError);
         start(backup,
@@ -98,6 +100,13 @@ private slots:
         QTEST(backup.exitCode(), "code");
         QVERIFY2(QString::fromUtf8(err).contains(said), err);
         QVERIFY(QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+        // The history has the whole reads of the visit, and nothing of the
+        // log cut short.
+        const HistoryDb history(dir.filePath("h.sqlite"));
+        const QList<VisitInfo> visits = history.visits("+56911112222");
+        QCOMPARE(visits.size(), port == "sim" ? 1 : 0);
+        QVERIFY(port != "sim" || (visits.first().users == 30 && !visits.first().log_at.isValid()));
+        QCOMPARE(history.archive_size("+56911112222"), qint64(0));
     }
 };
 
