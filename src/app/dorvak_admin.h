@@ -22,6 +22,8 @@ class QDateEdit;
 class QFormLayout;
 class QHBoxLayout;
 class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRegularExpressionValidator;
@@ -38,8 +40,6 @@ class QVBoxLayout;
 
 class Console;
 class HistoryDb;
-class QListWidget;
-class QPlainTextEdit;
 class OwnerIndex;
 class PortCombo;
 class UserIndex;
