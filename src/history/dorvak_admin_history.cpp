@@ -138,8 +138,9 @@ void DORVAK_Admin::build_history_page()
         update_log_chart();
     });
     // A read counts for the visit of the open line; the next line may lead
-    // to another controller, or to the same one on another day.
-    connect(serial, &QIODevice::aboutToClose, history_page, [this] { history_visit = 0; });
+    // to another controller, or to the same one on another day. Tied to the
+    // same watcher as the parameter read, which ends with the members.
+    connect(serial, &QIODevice::aboutToClose, &params_line_watch, [this] { history_visit = 0; });
 
     const QString path = HistoryDb::default_path();
     if (!path.isEmpty())
