@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -48,6 +49,9 @@ int main(int argc, char *argv[])
     if (style.open(QIODevice::ReadOnly))
         app.setStyleSheet(QString::fromUtf8(style.readAll()));
 
+    // A history of its own, with the two visits shot below.
+    QTemporaryDir history;
+    qputenv("DORVAK_HISTORY", history.filePath(QStringLiteral("historial.sqlite")).toUtf8());
     SimProcess sim;
     if (!sim.ok())
         return 1;
@@ -110,13 +114,31 @@ int main(int argc, char *argv[])
     click(w, "get_params_btn");
     shoot(dir, QStringLiteral("05-params"));
 
+    QMetaObject::invokeMethod(&w, "show_debug");
+    // A second visit after changes made on the controller: the Historial
+    // page lists them; the Registro tab shows the archive and its chart.
+    w.resize(1400, 860);
+    click(w, "disconnect_btn");
+    for (const char *change : {" UU 500 2 \"Nuevo Vecino\" +56900000099 1 0 0 24 127",
+                               " UU 8 2 \"Depto 376 B\" +56985723397 1 0 0 24 127",
+                               "BU +56918146508", "SEND_PAR 1 03 60", "CREATE500L"})
+        sim.query(QLatin1String(change));
+    click(w, "connect_btn");
+    click(w, "get_users_btn");
+    click(w, "get_log_btn");
+    tabs->setCurrentWidget(w.findChild<QWidget *>(QStringLiteral("history_page")));
+    shoot(dir, QStringLiteral("12-history"));
+    tabs->setCurrentIndex(1);
+    click(w, "log_archive_btn");
+    click(w, "log_chart_btn");
+    shoot(dir, QStringLiteral("13-archive-chart"));
+
     // The smallest sizes the window is used at, every tab, with the console
     // and the developers' row: no label may be clipped, and the log's
     // finder holds a name.
-    QMetaObject::invokeMethod(&w, "show_debug");
     w.findChild<QLineEdit *>(QStringLiteral("log_filter_edit"))
         ->setText(QStringLiteral("Conserje"));
-    const char *const tab_names[] = {"usuarios", "registro", "configuracion"};
+    const char *const tab_names[] = {"usuarios", "registro", "configuracion", "historial"};
     const struct
     {
         const char *prefix;
@@ -124,7 +146,7 @@ int main(int argc, char *argv[])
     } sizes[] = {{"07", QSize(1000, 800)}, {"08", QSize(1366, 768)}};
     for (const auto &s : sizes) {
         w.resize(s.size);
-        for (int t = 0; t < 3; ++t) {
+        for (int t = 0; t < tabs->count(); ++t) {
             tabs->setCurrentIndex(t);
             shoot(dir,
                   QStringLiteral("%1-%2x%3-%4")

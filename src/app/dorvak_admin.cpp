@@ -150,6 +150,7 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     delete_shortcut->setContext(Qt::WidgetShortcut);
     connect(delete_shortcut, &QShortcut::activated, this, &DORVAK_Admin::borrar);
 
+    build_history_page();
     update_title();
     restore_settings();
 }

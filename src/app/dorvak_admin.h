@@ -14,12 +14,15 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QHBoxLayout;
 class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRegularExpressionValidator;
@@ -36,6 +39,7 @@ class QVBoxLayout;
 
 class Console;
 class DayEdit;
+class HistoryDb;
 class OwnerIndex;
 class PortCombo;
 class UserIndex;
@@ -71,6 +75,13 @@ public:
     // exchange waits, it throws WindowGone (see run_operation).
     bool exchange(QString command, int expected, int timeout_s, QString label,
                   const QString &counted = QString());
+
+    // `dorvak-admin backup PORT DIR`: opens PORT, reads the parameters, the
+    // users and the log, and writes them into a new folder of DIR, with
+    // progress on stderr and a summary on stdout. 0 when every read arrived
+    // whole and every file was written; 1 otherwise, and then no folder
+    // that looks complete is left.
+    int backup(const QString &port, const QString &dir);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -140,6 +151,20 @@ private slots:
     // Parameters (src/params)
     void get_param();
     void send_params();
+
+    // History (src/history)
+    // The Historial page for the controller chosen in its list.
+    void show_history();
+    // "Cambios desde la visita anterior" for the visit chosen.
+    void show_visit();
+    // The chosen visit's directory into the tree (every record pending) and
+    // its parameters into the form, for a replacement controller.
+    void restore_users();
+    void restore_params();
+    // The Registro tab shows the controller's archive or the last download.
+    void show_archive();
+    // The events per day of the rows the Registro tab shows.
+    void update_log_chart();
 
 private:
     friend class OperationGuard;
@@ -278,6 +303,8 @@ private:
 
     // Event log: the table rows from the lines of an ENVLOG answer.
     void load_log_lines(const QStringList &lines);
+    // The file side of "Exportar Registro", once the file is chosen.
+    void export_log_to(const QString &name);
 
     // Parameters: one value as the controller sent it into the form; the
     // value the form holds for a parameter as it goes out (a text folded
@@ -293,6 +320,20 @@ private:
     // (parameter 01) as the last complete parameter read on this line gave
     // it, folded; empty while no read was made on this line.
     QString controller_identity() const;
+    // The parameter read itself, inside a running operation: true when all
+    // sixteen arrived and went into the form.
+    bool read_params();
+
+    // History: the page, the chart and the archive switch; then the file is
+    // opened (it says once why when it cannot be).
+    void build_history_page();
+    // Each complete read is recorded for the connected controller; the
+    // parameters are read first when its identity is not known yet.
+    void record_users_read(QStringList lines);
+    void record_params_read();
+    void record_log_read(QStringList lines);
+    bool learn_identity();
+    void history_failed();
 
     // Serial link and exchange state
     QSerialPort *serial = nullptr;
@@ -435,6 +476,25 @@ private:
     // the members: the port closes again when the frame deletes it, after
     // params_read is gone.
     QObject params_line_watch;
+
+    // History: the file (shared so that its type stays private to
+    // src/history), the visit the open line's reads belong to, and the
+    // last downloaded log, shown again when the archive is switched off.
+    std::shared_ptr<HistoryDb> history;
+    qint64 history_visit = 0;
+    // Set when a users or log download arrived whole.
+    bool read_whole = false;
+    QStringList last_log_lines;
+    QWidget *history_page = nullptr;
+    QLabel *history_state = nullptr;
+    QComboBox *history_controller_combo = nullptr;
+    QListWidget *history_visits = nullptr;
+    QPlainTextEdit *history_changes = nullptr;
+    QPushButton *history_users_btn = nullptr;
+    QPushButton *history_params_btn = nullptr;
+    QPushButton *log_archive_btn = nullptr;
+    QPushButton *log_chart_btn = nullptr;
+    QWidget *log_chart = nullptr;
 
     // Bulk test-user generator
     int gen_count = 0;

@@ -6,6 +6,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
+#include <QTextStream>
 #include <QTranslator>
 
 namespace {
@@ -23,6 +24,14 @@ QString translations_dir()
 
 int main(int argc, char *argv[])
 {
+    // A backup runs from cron or a timer: no display, and no window shown;
+    // nor is one needed to read how to set it up.
+    const bool backup = argc > 1 && qstrcmp(argv[1], "backup") == 0;
+    bool help = false;
+    for (int i = 1; i < argc; ++i)
+        help = help || qstrcmp(argv[i], "-h") == 0 || qstrcmp(argv[i], "--help") == 0;
+    if (backup || help)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);
     QApplication::setApplicationName(QStringLiteral("dorvak-admin"));
@@ -35,8 +44,28 @@ int main(int argc, char *argv[])
                         translations_dir()))
         QApplication::installTranslator(&qt_spanish);
 
+    if (backup) {
+        const QStringList args = app.arguments().mid(2);
+        if (args.size() != 2 || args.first().startsWith(QLatin1Char('-'))) {
+            QTextStream(stderr) << "Uso: dorvak-admin backup PUERTO CARPETA (vea --help)\n";
+            return 2;
+        }
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+        DORVAK_Admin window;
+        return window.backup(args.at(0), args.at(1));
+    }
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Administración del controlador DORVAK"));
+    parser.setApplicationDescription(QStringLiteral(
+        "Administración del controlador DORVAK\n\n"
+        "dorvak-admin backup PUERTO CARPETA\n"
+        "  Respaldo sin ventana ni pantalla (para cron o un temporizador de systemd): lee\n"
+        "  los parámetros, los usuarios y el registro del controlador en PUERTO (115200 8N1)\n"
+        "  y los escribe en CARPETA/<instalación>-<AAAAmmdd-HHMMSS>/ como usuarios.csv,\n"
+        "  registro.csv y parametros.csv; registra la visita en el historial. El avance va\n"
+        "  a stderr, el resumen a stdout. Salida: 0 respaldo completo; 1 puerto que no\n"
+        "  abre, controlador que no responde, lectura incompleta o línea caída (no queda\n"
+        "  carpeta con aspecto de completa); 2 uso incorrecto."));
     parser.addHelpOption();
     parser.addPositionalArgument(
         QStringLiteral("PORT"),
@@ -46,7 +75,15 @@ int main(int argc, char *argv[])
         QStringList{QStringLiteral("verbose")},
         QStringLiteral("Escribe en la terminal cada línea que pasa por el puerto"));
     parser.addOption(verbose);
+    const QCommandLineOption history(
+        QStringList{QStringLiteral("historial")},
+        QStringLiteral("Archivo del historial de visitas (\"off\": sin historial); también "
+                       "DORVAK_HISTORY"),
+        QStringLiteral("ARCHIVO"));
+    parser.addOption(history);
     parser.process(app);
+    if (parser.isSet(history))
+        qputenv("DORVAK_HISTORY", parser.value(history).toLocal8Bit());
 
     // The trace of every line on the wire is for developers: quiet unless
     // asked for with --verbose or the usual QT_LOGGING_RULES, which take

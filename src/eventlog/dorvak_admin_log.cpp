@@ -174,6 +174,7 @@ void DORVAK_Admin::getLog()
         progress->setFormat(QString());
         report(counted(got, QStringLiteral("evento descargado"),
                        QStringLiteral("eventos descargados")));
+        record_log_read(resps);
     });
 }
 
@@ -239,9 +240,14 @@ void DORVAK_Admin::export_log()
 {
     run_operation([this] {
         const QString name = choose_csv_to_save(this);
-        if (name.isEmpty())
-            return;
+        if (!name.isEmpty())
+            export_log_to(name);
+    });
+}
 
+void DORVAK_Admin::export_log_to(const QString &name)
+{
+    {
         // The cells as the table shows them, in its current (possibly sorted)
         // row order; rows the filter hides are not written.
         QByteArray bytes = log_csv_header();
@@ -265,7 +271,7 @@ void DORVAK_Admin::export_log()
             report(counted(written, QStringLiteral("evento exportado"),
                            QStringLiteral("eventos exportados"))
                    + QStringLiteral(" a ") + QFileInfo(name).fileName());
-    });
+    }
 }
 
 void DORVAK_Admin::filter_log()
@@ -304,6 +310,7 @@ void DORVAK_Admin::filter_log()
     const QDate last_day = read_day(latest);
     log_from_edit->setCalendarStart(last_day);
     log_to_edit->setCalendarStart(last_day);
+    update_log_chart();
 }
 
 void DORVAK_Admin::clear_log_filter()

@@ -164,14 +164,19 @@ void DORVAK_Admin::build_config_page()
 
 void DORVAK_Admin::get_param()
 {
-    run_operation([this] {
+    run_operation([this] { read_params(); });
+}
+
+bool DORVAK_Admin::read_params()
+{
+    {
         // Status lines mixed into the answer do not count towards the sixteen.
         exchange(QStringLiteral("GET_PARS"), param_count, 1,
                  QStringLiteral("Obteniendo Parametros"), QStringLiteral("## "));
         // On a closed port resps holds an earlier exchange's lines, and user
         // lines start with "## " as well: they would be taken for parameters.
         if (!sent)
-            return;
+            return false;
         const QVector<std::optional<QString>> values = read_param_answer(resps);
         const int got = int(std::count_if(values.begin(), values.end(),
                                           [](const std::optional<QString> &v) { return bool(v); }));
@@ -179,7 +184,7 @@ void DORVAK_Admin::get_param()
         // were the controller's.
         if (got < param_count) {
             show_incomplete(got, param_count, QStringLiteral("parámetros"));
-            return;
+            return false;
         }
         QVector<ParamRead> read(param_count);
         for (int n = 0; n < param_count; ++n) {
@@ -194,7 +199,9 @@ void DORVAK_Admin::get_param()
         installation = nombre_inst_edit->text();
         update_title();
         report(QStringLiteral("Parámetros leídos"));
-    });
+        record_params_read();
+        return true;
+    }
 }
 
 QString DORVAK_Admin::controller_identity() const

@@ -97,6 +97,7 @@ void DORVAK_Admin::getUsers()
             qDebug() << "Usuario " << i << " - " << lines.at(i);
         install_root(QStringLiteral("Raíz"));
         load_user_lines(lines);
+        record_users_read(lines);
         bind_directory();
         report(counted(users.size(), QStringLiteral("usuario descargado"),
                        QStringLiteral("usuarios descargados")));

@@ -42,6 +42,7 @@ struct TestProbe
     // Users CSV file
     void export_users_to(const QString &name) { w.export_users_to(name); }
     void import_users_from(const QString &name) { w.import_users_from(name); }
+    void export_log_to(const QString &name) { w.export_log_to(name); }
 
     // Event log and parameters (lp)
     void apply_param(int numero, const QString &valor) { w.apply_param(numero, valor); }

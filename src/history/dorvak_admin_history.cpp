@@ -1,0 +1,424 @@
+// The history of every visit: recording each complete read, the
+// "Historial" page, the archive and the chart in the "Registro" tab, and
+// putting a recorded controller back onto a replacement.
+#include "dorvak_admin.h"
+
+#include "console.h"
+#include "history_changes.h"
+#include "history_db.h"
+#include "param_lines.h"
+#include "user_row.h"
+#include "widget_util.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include <QMap>
+
+#ifdef QT_CHARTS_USE_NAMESPACE
+QT_CHARTS_USE_NAMESPACE
+#endif
+
+namespace {
+
+QString when(const QDateTime &at)
+{
+    return at.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+// One line of the visit list: when, and what was read.
+QString visit_text(const VisitInfo &v)
+{
+    QStringList read;
+    if (v.users_at.isValid())
+        read << QStringLiteral("%1 usuarios").arg(v.users);
+    if (v.params_at.isValid())
+        read << QStringLiteral("parámetros");
+    if (v.log_at.isValid())
+        read << QStringLiteral("registro (%1 eventos nuevos)").arg(v.new_events);
+    return when(v.started) + QStringLiteral(" — ") + read.join(QStringLiteral(", "));
+}
+
+void add_section(QStringList &text, const QString &title, const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return;
+    text << QStringLiteral("%1 (%2):").arg(title).arg(lines.size());
+    for (const QString &line : lines)
+        text << QStringLiteral("  ") + line;
+}
+
+} // namespace
+
+void DORVAK_Admin::build_history_page()
+{
+    history_page = named(new QWidget, "history_page");
+    history_state = named(new QLabel, "history_state");
+    history_state->setWordWrap(true);
+    history_controller_combo = named(new QComboBox, "history_controller_combo");
+    history_controller_combo->setToolTip(QStringLiteral("Controladores visitados"));
+    history_visits = named(new QListWidget, "history_visits");
+    history_changes = named(new QPlainTextEdit, "history_changes");
+    history_changes->setReadOnly(true);
+    history_users_btn = make_button(QStringLiteral("Cargar Directorio"), "history_users_btn");
+    history_users_btn->setToolTip(QStringLiteral(
+        "Poner los usuarios de esta visita en el árbol, pendientes de \"Sincronizar\""));
+    history_params_btn = make_button(QStringLiteral("Cargar Parametros"), "history_params_btn");
+    history_params_btn->setToolTip(QStringLiteral(
+        "Poner los parámetros de esta visita en el formulario, para \"Grabar Parametros\""));
+    auto *ops = make_ops_row("history_ops", {history_users_btn, history_params_btn});
+
+    auto *chooser = new QFormLayout;
+    chooser->addRow(QStringLiteral("Controlador"), history_controller_combo);
+    auto *lists = new QHBoxLayout;
+    auto *visits_box = new QVBoxLayout;
+    visits_box->addWidget(new QLabel(QStringLiteral("Visitas")));
+    visits_box->addWidget(history_visits);
+    auto *changes_box = new QVBoxLayout;
+    changes_box->addWidget(new QLabel(QStringLiteral("Cambios desde la visita anterior")));
+    changes_box->addWidget(history_changes);
+    lists->addLayout(visits_box, 2);
+    lists->addLayout(changes_box, 3);
+    auto *layout = new QVBoxLayout(history_page);
+    layout->addWidget(history_state);
+    layout->addLayout(chooser);
+    layout->addLayout(lists, 1);
+    layout->addLayout(button_bar(ops));
+    tabs->addTab(history_page, QStringLiteral("Historial"));
+
+    connect(history_controller_combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &DORVAK_Admin::show_history);
+    connect(history_visits, &QListWidget::currentRowChanged, this, &DORVAK_Admin::show_visit);
+    connect(history_users_btn, &QPushButton::clicked, this, &DORVAK_Admin::restore_users);
+    connect(history_params_btn, &QPushButton::clicked, this, &DORVAK_Admin::restore_params);
+    connect(tabs, &QTabWidget::currentChanged, this, [this](int index) {
+        if (tabs->widget(index) == history_page)
+            show_history();
+    });
+
+    // The archive switch and the chart live in the Registro tab, beside the
+    // buttons that work on what the table shows.
+    log_archive_btn = make_button(QStringLiteral("Ver Archivo"), "log_archive_btn");
+    log_archive_btn->setCheckable(true);
+    log_archive_btn->setToolTip(QStringLiteral(
+        "Mostrar todos los eventos guardados de este controlador en vez de la última descarga"));
+    log_chart_btn = make_button(QStringLiteral("Ver Gráfico"), "log_chart_btn");
+    log_chart_btn->setCheckable(true);
+    log_chart_btn->setToolTip(QStringLiteral("Eventos por día de las filas mostradas"));
+    if (auto *row = qobject_cast<QBoxLayout *>(log_ops->layout())) {
+        row->addWidget(log_archive_btn);
+        row->addWidget(log_chart_btn);
+    }
+    auto *chart_view = new QChartView(new QChart);
+    chart_view->setObjectName(QStringLiteral("log_chart"));
+    chart_view->setMinimumHeight(200);
+    chart_view->chart()->legend()->hide();
+    chart_view->hide();
+    log_chart = chart_view;
+    if (auto *page_layout = qobject_cast<QBoxLayout *>(log_page->layout()))
+        page_layout->insertWidget(page_layout->indexOf(log_table) + 1, log_chart);
+    connect(log_archive_btn, &QPushButton::toggled, this, &DORVAK_Admin::show_archive);
+    connect(log_chart_btn, &QPushButton::toggled, this, [this](bool on) {
+        log_chart->setVisible(on);
+        update_log_chart();
+    });
+    // A read counts for the visit of the open line; the next line may lead
+    // to another controller, or to the same one on another day. Tied to the
+    // same watcher as the parameter read, which ends with the members.
+    connect(serial, &QIODevice::aboutToClose, &params_line_watch, [this] { history_visit = 0; });
+
+    const QString path = HistoryDb::default_path();
+    if (!path.isEmpty())
+        history = std::make_shared<HistoryDb>(path);
+    if (!history) {
+        history_state->setText(QStringLiteral("Historial desactivado"));
+    } else if (!history->available()) {
+        history_failed();
+    } else {
+        history_state->setText(QStringLiteral("Historial en %1").arg(history->path()));
+    }
+    history_page->setEnabled(history && history->available());
+    log_archive_btn->setEnabled(history && history->available());
+}
+
+void DORVAK_Admin::history_failed()
+{
+    // Said once, where it stays visible; the tool carries on without it.
+    const QString why = QStringLiteral("Historial no disponible: ") + history->why();
+    history_state->setText(why);
+    console->appendPlainText(why);
+    report(why);
+    history.reset();
+    if (history_page) {
+        history_page->setEnabled(false);
+        log_archive_btn->setEnabled(false);
+    }
+}
+
+bool DORVAK_Admin::learn_identity()
+{
+    if (!controller_identity().isEmpty())
+        return true;
+    // The status bar keeps saying how the read that asked for it ended.
+    const QString said = status_bar->currentMessage();
+    const bool known = read_params() && !controller_identity().isEmpty();
+    report(said);
+    if (!known)
+        console->appendPlainText(QStringLiteral(
+            "Historial: no se conoce el número de equipo; la lectura no se registró"));
+    return known;
+}
+
+void DORVAK_Admin::record_users_read(QStringList lines)
+{
+    read_whole = true;
+    if (!history || !learn_identity())
+        return;
+    if (!history->record_users(history_visit, controller_identity(), installation, port_name,
+                               lines))
+        console->appendPlainText(QStringLiteral("Historial: no se pudo registrar el directorio"));
+}
+
+void DORVAK_Admin::record_params_read()
+{
+    if (!history || controller_identity().isEmpty())
+        return;
+    QVector<QString> values;
+    for (const ParamRead &p : qAsConst(params_read))
+        values << p.valor;
+    if (!history->record_params(history_visit, controller_identity(), installation, port_name,
+                                values))
+        console->appendPlainText(QStringLiteral("Historial: no se pudo registrar los parámetros"));
+}
+
+void DORVAK_Admin::record_log_read(QStringList lines)
+{
+    read_whole = true;
+    last_log_lines = lines;
+    if (!history || !learn_identity())
+        return;
+    int added = 0;
+    if (!history->record_log(history_visit, controller_identity(), installation, port_name, lines,
+                             added))
+        console->appendPlainText(QStringLiteral("Historial: no se pudo registrar el registro"));
+    else
+        console->appendPlainText(
+            QStringLiteral("Historial: %1 eventos nuevos en el archivo").arg(added));
+    if (log_archive_btn->isChecked())
+        show_archive();
+}
+
+void DORVAK_Admin::show_history()
+{
+    if (!history)
+        return;
+    // The connected controller first chosen; otherwise the one chosen stays.
+    const QString wanted = controller_identity().isEmpty()
+        ? history_controller_combo->currentData().toString()
+        : controller_identity();
+    const QList<ControllerInfo> seen = history->controllers();
+    {
+        const QSignalBlocker quiet(history_controller_combo);
+        history_controller_combo->clear();
+        for (const ControllerInfo &c : seen)
+            history_controller_combo->addItem(
+                c.name.isEmpty() ? c.identity : QStringLiteral("%1 — %2").arg(c.identity, c.name),
+                c.identity);
+        const int at = history_controller_combo->findData(wanted);
+        history_controller_combo->setCurrentIndex(at >= 0 ? at : 0);
+    }
+    const QString identity = history_controller_combo->currentData().toString();
+    const QSignalBlocker quiet(history_visits);
+    history_visits->clear();
+    for (const VisitInfo &v : history->visits(identity)) {
+        auto *item = new QListWidgetItem(visit_text(v), history_visits);
+        item->setData(Qt::UserRole, v.id);
+    }
+    history_visits->setCurrentRow(0);
+    show_visit();
+}
+
+void DORVAK_Admin::show_visit()
+{
+    history_changes->clear();
+    const int row = history_visits->currentRow();
+    history_users_btn->setEnabled(false);
+    history_params_btn->setEnabled(false);
+    if (!history || row < 0)
+        return;
+    const QList<VisitInfo> all =
+        history->visits(history_controller_combo->currentData().toString());
+    if (row >= all.size())
+        return;
+    const VisitInfo &visit = all.at(row);
+    // The visits before this one that read the same thing.
+    const VisitInfo *users_before = nullptr;
+    const VisitInfo *params_before = nullptr;
+    const VisitInfo *any_before = row + 1 < all.size() ? &all.at(row + 1) : nullptr;
+    for (int i = row + 1; i < all.size(); ++i) {
+        if (!users_before && all.at(i).users_at.isValid())
+            users_before = &all.at(i);
+        if (!params_before && all.at(i).params_at.isValid())
+            params_before = &all.at(i);
+    }
+    QStringList text;
+    if (!any_before)
+        text << QStringLiteral("Primera visita a este controlador.");
+    else
+        text << QStringLiteral("Visita anterior: %1").arg(when(any_before->started));
+    if (!visit.users_at.isValid()) {
+        text << QStringLiteral("Usuarios: no se leyeron en esta visita.");
+    } else if (users_before) {
+        const DirectoryChanges d =
+            compare_directories(history->users_of(users_before->id), history->users_of(visit.id));
+        if (d.empty())
+            text << QStringLiteral("Usuarios: sin cambios.");
+        add_section(text, QStringLiteral("Personas agregadas"), d.added);
+        add_section(text, QStringLiteral("Personas quitadas"), d.removed);
+        add_section(text, QStringLiteral("Personas cambiadas"), d.changed);
+    }
+    if (!visit.params_at.isValid()) {
+        text << QStringLiteral("Parámetros: no se leyeron en esta visita.");
+    } else if (params_before) {
+        QStringList labels;
+        for (int n = 0; n < param_count; ++n)
+            labels << param_label(n).remove(QLatin1Char(':'));
+        const QStringList p = compare_params(history->params_of(params_before->id),
+                                             history->params_of(visit.id), labels);
+        if (p.isEmpty())
+            text << QStringLiteral("Parámetros: sin cambios.");
+        add_section(text, QStringLiteral("Parámetros cambiados"), p);
+    }
+    if (visit.log_at.isValid())
+        text << QStringLiteral("Eventos llegados desde entonces: %1").arg(visit.new_events);
+    else
+        text << QStringLiteral("Registro: no se leyó en esta visita.");
+    history_changes->setPlainText(text.join(QLatin1Char('\n')));
+    history_users_btn->setEnabled(visit.users_at.isValid());
+    history_params_btn->setEnabled(visit.params_at.isValid());
+}
+
+void DORVAK_Admin::restore_users()
+{
+    run_users_operation(OperationGuard::Line::any, [this] {
+        const QListWidgetItem *item = history_visits->currentItem();
+        if (!history || !item || !discard_pending_ok(pending_count()))
+            return;
+        const QStringList lines = history->users_of(item->data(Qt::UserRole).toLongLong());
+        install_root(QStringLiteral("Raíz"));
+        load_user_lines(lines);
+        // Nothing of it is known to be on the connected controller: every
+        // record waits for "Sincronizar".
+        for (UserRow *u : qAsConst(users)) {
+            u->pending = true;
+            u->numero_device.clear();
+        }
+        tabs->setCurrentWidget(user_tree->parentWidget());
+        report(QStringLiteral("%1 usuarios del historial, pendientes de \"Sincronizar\"")
+                   .arg(users.size()));
+    });
+}
+
+void DORVAK_Admin::restore_params()
+{
+    run_operation([this] {
+        const QListWidgetItem *item = history_visits->currentItem();
+        if (!history || !item)
+            return;
+        const QVector<QString> values = history->params_of(item->data(Qt::UserRole).toLongLong());
+        // The firmware version and the user limit belong to the controller
+        // itself: they stay as the connected one has them.
+        for (const int n : writable_params()) {
+            if (n < values.size())
+                apply_param(n, values.at(n));
+        }
+        tabs->setCurrentWidget(config_page);
+        report(params_read.isEmpty()
+                   ? QStringLiteral("Parámetros del historial en el formulario; obtenga los del "
+                                    "equipo conectado antes de \"Grabar Parametros\"")
+                   : QStringLiteral("Parámetros del historial en el formulario; \"Grabar "
+                                    "Parametros\" los escribe"));
+    });
+}
+
+void DORVAK_Admin::show_archive()
+{
+    const bool archive = log_archive_btn->isChecked();
+    QStringList lines = last_log_lines;
+    if (archive) {
+        const QString identity = controller_identity().isEmpty()
+            ? history_controller_combo->currentData().toString()
+            : controller_identity();
+        if (!history || identity.isEmpty()) {
+            const QSignalBlocker quiet(log_archive_btn);
+            log_archive_btn->setChecked(false);
+            report(QStringLiteral("Elija un controlador en \"Historial\" o lea sus parámetros"));
+            return;
+        }
+        lines = history->archive(identity);
+        report(QStringLiteral("Archivo del controlador %1: %2 eventos")
+                   .arg(identity)
+                   .arg(lines.size()));
+    }
+    // The same table, finder, sorting and export as for a download.
+    log_table->setRowCount(0);
+    load_log_lines(lines);
+    filter_log();
+    progress->setValue(0);
+    progress->setFormat(QString());
+}
+
+void DORVAK_Admin::update_log_chart()
+{
+    if (!log_chart_btn || !log_chart_btn->isChecked())
+        return;
+    QMap<QDate, int> per_day;
+    for (int r = 0; r < log_table->rowCount(); ++r) {
+        const QTableWidgetItem *first = log_table->item(r, 0);
+        if (!first || log_table->isRowHidden(r))
+            continue;
+        const QDate day = QDate::fromString(first->text().left(10), QStringLiteral("yyyy-MM-dd"));
+        if (day.isValid())
+            ++per_day[day];
+    }
+    auto *view = static_cast<QChartView *>(log_chart);
+    QChart *chart = view->chart();
+    chart->removeAllSeries();
+    const auto axes = chart->axes();
+    for (QAbstractAxis *axis : axes) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+    auto *series = new QLineSeries;
+    int most = 0;
+    for (auto it = per_day.cbegin(); it != per_day.cend(); ++it) {
+        series->append(double(QDateTime(it.key(), QTime(12, 0)).toMSecsSinceEpoch()), it.value());
+        most = qMax(most, it.value());
+    }
+    chart->addSeries(series);
+    auto *days = new QDateTimeAxis;
+    days->setFormat(QStringLiteral("yyyy-MM-dd"));
+    auto *counts = new QValueAxis;
+    counts->setRange(0, qMax(1, most));
+    counts->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(days, Qt::AlignBottom);
+    chart->addAxis(counts, Qt::AlignLeft);
+    series->attachAxis(days);
+    series->attachAxis(counts);
+    chart->setTitle(QStringLiteral("Eventos por día"));
+}

@@ -1,0 +1,114 @@
+// `dorvak-admin backup PORT DIR` as cron runs it, with no display, against
+// the simulator process: the files are what the window exports, and a
+// backup that fails says so and leaves no folder that looks complete.
+#include "backup_files.h"
+#include "history_db.h"
+#include "param_lines.h"
+#include "probe.h"
+#include "sim_process.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Starts a backup into `dir` with no display and no platform chosen.
+void start(QProcess &backup, const QStringList &args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    backup.setProcessEnvironment(env);
+    backup.start(DORVAK_ADMIN, args);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(falta)");
+}
+
+} // namespace
+
+class TstBackup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void whole_backup_is_what_the_window_exports()
+    {
+        SimProcess sim;
+        const QStringList controller_params = sim.query("GET_PARS");
+        QTemporaryDir dir;
+        QProcess backup;
+        start(backup, {"backup", sim.port(), dir.path()});
+        QVERIFY(backup.waitForFinished(60000));
+        QCOMPARE(backup.exitCode(), 0);
+        const QStringList made = QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(made.size(), 1);
+        QVERIFY(made.first().startsWith("Condominio_Sur-"));
+        const QDir folder(dir.filePath(made.first()));
+        QCOMPARE(backup.readAllStandardOutput(),
+                 "Respaldo en " + folder.path().toUtf8()
+                     + ": 30 usuarios, 100 eventos, 16 parámetros\n");
+
+        DORVAK_Admin w;
+        QVERIFY(connect_window(w, sim.port()));
+        for (const char *button : {"get_params_btn", "get_users_btn", "get_log_btn"})
+            w.findChild<QPushButton *>(button)->click();
+        TestProbe(w).export_users_to(dir.filePath("u.csv"));
+        TestProbe(w).export_log_to(dir.filePath("r.csv"));
+        QCOMPARE(contents(folder.filePath("usuarios.csv")), contents(dir.filePath("u.csv")));
+        QCOMPARE(contents(folder.filePath("registro.csv")), contents(dir.filePath("r.csv")));
+        const auto params = params_from_csv(
+            QString::fromLocal8Bit(contents(folder.filePath("parametros.csv"))).split('\n'));
+        QVERIFY(params == read_param_answer(controller_params));
+    }
+
+    void failed_backup_data()
+    {
+        QTest::addColumn<QString>("port"); // "sim": the simulator, killed mid-log
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("simulator killed mid-log") << "sim" << 1 << "la descarga del registro";
+        QTest::newRow("no such port") << "/dev/no-existe" << 1 << "No se pudo abrir el puerto";
+        QTest::newRow("no arguments") << "" << 2 << "Uso: dorvak-admin backup PUERTO CARPETA";
+    }
+
+    void failed_backup()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, said);
+        SimProcess sim({"--baud", "115200", "--logs", "3000"});
+        QTemporaryDir dir;
+        qputenv("DORVAK_HISTORY", dir.filePath("h.sqlite").toUtf8());
+        QProcess backup;
+        backup.setReadChannel(QProcess::StandardError);
+        start(backup,
+              port.isEmpty()
+                  ? QStringList{"backup"}
+                  : QStringList{"backup", port == "sim" ? sim.port() : port, dir.path()});
+        QByteArray err;
+        // The log takes seconds at the line's rate: the simulator goes once
+        // the users are in.
+        while (port == "sim" && !err.contains("Usuarios:") && backup.waitForReadyRead(30000))
+            err += backup.readAllStandardError();
+        sim.kill();
+        QVERIFY(backup.waitForFinished(60000));
+        err += backup.readAllStandardError();
+        QTEST(backup.exitCode(), "code");
+        QVERIFY2(QString::fromUtf8(err).contains(said), err);
+        QVERIFY(QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+        // The history has the whole reads of the visit, and nothing of the
+        // log cut short.
+        const HistoryDb history(dir.filePath("h.sqlite"));
+        const QList<VisitInfo> visits = history.visits("+56911112222");
+        QCOMPARE(visits.size(), port == "sim" ? 1 : 0);
+        QVERIFY(port != "sim" || (visits.first().users == 30 && !visits.first().log_at.isValid()));
+        QCOMPARE(history.archive_size("+56911112222"), qint64(0));
+    }
+};
+
+QTEST_MAIN(TstBackup)
+#include "tst_backup.moc"

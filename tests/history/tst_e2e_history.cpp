@@ -1,0 +1,119 @@
+// Two visits to the real simulator with changes made on it in between: the
+// "Historial" page shows exactly those changes, the Registro tab the whole
+// archive and its chart; a history file that cannot be used stops nothing.
+#include "modal_answerer.h"
+#include "probe.h"
+#include "sim_process.h"
+#include "user_row.h"
+
+#include <QTemporaryDir>
+#include <QtCharts/QChartView>
+#include <QtCharts/QXYSeries>
+#include <QtTest>
+#include <QtWidgets>
+
+#ifdef QT_CHARTS_USE_NAMESPACE
+QT_CHARTS_USE_NAMESPACE
+#endif
+
+namespace {
+
+void visit(DORVAK_Admin &w, const QString &port)
+{
+    QVERIFY(connect_window(w, port));
+    // The users come first: the controller's identity is read for them.
+    for (const char *button : {"get_users_btn", "get_log_btn"})
+        w.findChild<QPushButton *>(button)->click();
+}
+
+int chart_points(DORVAK_Admin &w)
+{
+    const auto series = w.findChild<QChartView *>("log_chart")->chart()->series();
+    return series.isEmpty() ? -1 : int(static_cast<QXYSeries *>(series.first())->count());
+}
+
+} // namespace
+
+class TstE2eHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void two_visits()
+    {
+        QTemporaryDir dir;
+        qputenv("DORVAK_HISTORY", dir.filePath("h.sqlite").toUtf8());
+        SimProcess sim;
+        ModalAnswerer answerer;
+        const int events_before = sim.query("TOTAL_LOG").value(0).toInt();
+        {
+            DORVAK_Admin w;
+            visit(w, sim.port());
+        }
+        for (const char *change :
+             {" UU 500 2 \"Nuevo Vecino\" +56900000099 1 0 0 24 127",
+              " UU 8 2 \"Depto 376 B\" +56985723397 1 0 0 24 127", "BU +56918146508",
+              "SEND_PAR 2 00 \"Condominio Norte\"", "CREATE500L"})
+            sim.query(change);
+        const int events_after = sim.query("TOTAL_LOG").value(0).toInt();
+
+        DORVAK_Admin w;
+        visit(w, sim.port());
+        auto *tabs = w.findChild<QTabWidget *>("tabs");
+        tabs->setCurrentWidget(w.findChild<QWidget *>("history_page"));
+        QCOMPARE(w.findChild<QListWidget *>("history_visits")->count(), 2);
+        const QStringList shown =
+            w.findChild<QPlainTextEdit *>("history_changes")->toPlainText().split('\n');
+        QCOMPARE(
+            shown.mid(1),
+            (QStringList{
+                "Personas agregadas (1):", "  +56900000099 Nuevo Vecino",
+                "Personas quitadas (1):", "  +56918146508 Jardinero 975", "Personas cambiadas (1):",
+                "  +56985723397 Depto 376 B: nombre Depto 376 → Depto 376 B",
+                "Parámetros cambiados (1):",
+                "  Nombre Instalación (00): Condominio Sur → Condominio Norte",
+                QString("Eventos llegados desde entonces: %1").arg(events_after - events_before)}));
+
+        // The archive holds both downloads' events once each; the chart
+        // follows the finder.
+        auto *table = w.findChild<QTableWidget *>("log_table");
+        w.findChild<QPushButton *>("log_chart_btn")->click();
+        const int download_days = chart_points(w);
+        w.findChild<QPushButton *>("log_archive_btn")->click();
+        QCOMPARE(table->rowCount(), events_after);
+        w.findChild<QLineEdit *>("log_filter_edit")->setText(table->item(0, 0)->text());
+        QCOMPARE(chart_points(w), 1);
+        QVERIFY(download_days > 1);
+
+        // Restore: the first visit's directory, every record pending.
+        auto *visits = w.findChild<QListWidget *>("history_visits");
+        visits->setCurrentRow(1);
+        w.findChild<QPushButton *>("history_users_btn")->click();
+        QCOMPARE(TestProbe(w).users().size(), 30);
+        for (const UserRow *u : TestProbe(w).users())
+            QVERIFY(u->pending && u->numero_device.isEmpty());
+        w.findChild<QPushButton *>("history_params_btn")->click();
+        QCOMPARE(TestProbe(w).param_value(0), QString("Condominio Sur"));
+        QVERIFY(answerer.seen().isEmpty());
+    }
+
+    void unusable_file_stops_nothing()
+    {
+        QTemporaryDir dir;
+        QFile bad(dir.filePath("h.sqlite"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write(QByteArray(2048, 'x')) > 0);
+        bad.close();
+        qputenv("DORVAK_HISTORY", bad.fileName().toUtf8());
+        SimProcess sim;
+        ModalAnswerer answerer;
+        DORVAK_Admin w;
+        QVERIFY(w.statusBar()->currentMessage().startsWith("Historial no disponible: "));
+        visit(w, sim.port());
+        QCOMPARE(TestProbe(w).users().size(), 30);
+        QCOMPARE(w.findChild<QTableWidget *>("log_table")->rowCount(), 100);
+        QVERIFY(answerer.seen().isEmpty());
+    }
+};
+
+QTEST_MAIN(TstE2eHistory)
+#include "tst_e2e_history.moc"
