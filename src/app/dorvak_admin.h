@@ -3,6 +3,7 @@
 
 #include "operation_guard.h"
 #include "param_lines.h"
+#include "reply.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -60,17 +61,20 @@ public:
 
     // The one road to the controller: writes the command with a line feed and
     // collects the answer lines in resps until `expected` lines are in or the
-    // line has been silent for `timeout_s` seconds. With `counted` given,
-    // only the lines that begin with it count towards `expected`: a
-    // controller may interleave status lines with a long answer.
+    // controller has been silent too long: `timeout_s` seconds between two
+    // lines, and at least three seconds before the first line of a command
+    // that awaits an answer. With `counted` given, only the lines it names
+    // count towards `expected`: a controller may interleave status lines
+    // with its answers.
     //
     // The command goes out only once the line has fallen quiet: what is still
     // arriving from an earlier answer is shown in the console and never
-    // enters resps. The wait ends early, with false, when the user stops the
-    // operation or the line is lost. If the window is deleted while the
-    // exchange waits, it throws WindowGone (see run_operation).
-    bool exchange(QString command, int expected, int timeout_s, QString label,
-                  const QString &counted = QString());
+    // enters the answer. The wait ends early when the user stops the
+    // operation or the line is lost; the reply says how it ended. Lines the
+    // user typed meanwhile go out once it has ended. If the window is deleted
+    // while the exchange waits, it throws WindowGone (see run_operation).
+    Reply exchange(QString command, int expected, int timeout_s, QString label,
+                   const Counted &counted = Counted());
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -195,13 +199,16 @@ private:
     // Shows an arriving line in the console only: it belongs to no
     // command's answer.
     void show_stray_line(const QByteArray &raw);
-    // Waits, turning the event loop, until the line has been quiet for
-    // quiet_ms (or at most limit_ms), showing what arrives in the console.
-    // False when the operation was stopped or the line was lost meanwhile.
-    bool settle_line(int quiet_ms, int limit_ms);
-    // The pause the controller gets after every command: events keep being
-    // processed and late lines are shown.
-    void pause_after_command(int ms);
+    // Something arrived from the controller.
+    void heard_line();
+    // A typed line goes out; the next command waits for its answer.
+    void send_typed(const QString &line);
+    // The lines typed during an exchange, once it has ended.
+    void send_held_lines();
+    // The number a count command (TOT_USERS, TOTAL_LOG, NEXT) answered. An
+    // answer without one, or with two that disagree, is reported naming the
+    // command.
+    std::optional<int> count_in(const Reply &reply, const QString &command);
     // One turn of the event loop from inside a long local operation, so
     // that the window repaints and "Detener" is seen.
     void turn_event_loop();
@@ -240,8 +247,9 @@ private:
     // record's id; false when the line did not go out.
     bool ask_next_id();
     // Uploads r if pending, then what it owns; counts the uploads that
-    // failed. False once the operation was stopped or the line lost.
-    bool sync_branch(UserRow *r, int &failed);
+    // failed, and those whose confirmation a stop or a lost line cut short.
+    // False once the operation was stopped or the line lost.
+    bool sync_branch(UserRow *r, int &failed, int &unconfirmed);
     // Hangs imported records into the tree: each under the record that the
     // file names as its owner (new or already in the tree), administrators
     // and records without an owner under the root.
@@ -295,6 +303,10 @@ private:
     // When the last byte arrived from the controller: a command waits for
     // the line to fall quiet.
     QElapsedTimer last_rx;
+    // Since a typed line went out with nothing heard after it.
+    QElapsedTimer typed_out;
+    // Lines typed while an exchange ran, in order, not yet sent.
+    QStringList held_lines;
 
     // Frame
     Console *console = nullptr;
@@ -401,6 +413,8 @@ private:
 
     // Bulk test-user generator
     int gen_count = 0;
+    // Whether the last upload's line went out to the controller.
+    bool upload_went_out = false;
 };
 
 #endif

@@ -115,10 +115,38 @@ void DORVAK_Admin::writeData(QByteArray data)
         qDebug() << "Guardando .." << data;
         return;
     }
-    line_buffer += QLatin1Char('\n');
-    serial->write(line_buffer.toLocal8Bit());
-    qDebug() << "Enviando : " << line_buffer;
+    const QString line = line_buffer.chopped(1);
     line_buffer.clear();
+    // Sent now, it would reach the controller between a command and its
+    // answer, and its own answer would be taken for the command's.
+    if (busy) {
+        held_lines << line;
+        console->show_held(line);
+        qDebug() << "En espera : " << line;
+        return;
+    }
+    send_typed(line);
+}
+
+void DORVAK_Admin::send_typed(const QString &line)
+{
+    const QString wire = line + QStringLiteral("\r\n");
+    serial->write(wire.toLocal8Bit());
+    console->show_sent(line);
+    typed_out.start();
+    qDebug() << "Enviando : " << wire;
+}
+
+void DORVAK_Admin::send_held_lines()
+{
+    const QStringList lines = held_lines;
+    held_lines.clear();
+    for (const QString &line : lines) {
+        if (serial->isOpen())
+            send_typed(line);
+        else
+            console->note(QStringLiteral("No se envió \"%1\": el puerto está cerrado").arg(line));
+    }
 }
 
 void DORVAK_Admin::show_line(const QByteArray &raw)
@@ -139,7 +167,7 @@ void DORVAK_Admin::newData()
             show_stray_line(raw);
             continue;
         }
-        last_rx.start();
+        heard_line();
         show_line(raw);
         qDebug() << "resps size " << resps.size();
     }

@@ -191,21 +191,20 @@ void DORVAK_Admin::nuevo()
 
 bool DORVAK_Admin::ask_next_id()
 {
-    exchange(QStringLiteral("NEXT"), 1, 1, QString());
-    // Without exactly one answer line the local count goes on.
-    if (sent && resps.size() == 1)
-        UserRow::id_siguiente = read_decimal(resps.first());
-    return sent;
+    const Reply reply = exchange(QStringLiteral("NEXT"), 1, 1, QString(), Counted::numbers());
+    // Without a number in the answer the local count goes on.
+    if (const std::optional<int> next = count_in(reply, QStringLiteral("NEXT")))
+        UserRow::id_siguiente = *next;
+    return reply.sent;
 }
 
 bool DORVAK_Admin::delete_on_controller(const QString &numero)
 {
-    exchange(delete_command(numero), 0, 0, QString());
-    if (!sent || stopped() || !serial->isOpen())
+    if (!exchange(delete_command(numero), 0, 0, QString()).line_usable())
         return false;
     // Only an answer that holds no record of the number says it is gone.
-    exchange(lookup_command(numero), 1, 2, QString());
-    return sent && !stopped() && !resps.isEmpty() && !stored_record(resps, numero);
+    const Reply lookup = exchange(lookup_command(numero), 1, 2, QString());
+    return lookup.ok() && !stored_record(lookup.lines, numero);
 }
 
 void DORVAK_Admin::borrar()
@@ -296,10 +295,11 @@ void DORVAK_Admin::save()
 
 bool DORVAK_Admin::upload_user(UserRow *u)
 {
-    exchange(upload_line(*u), 1, 3, QString());
-    if (!sent || stopped())
+    const Reply upload = exchange(upload_line(*u), 1, 3, QString());
+    upload_went_out = upload.sent;
+    if (!upload.line_usable())
         return false;
-    const QString answer = resps.isEmpty() ? QString() : resps.first().trimmed();
+    const QString answer = upload.lines.isEmpty() ? QString() : upload.lines.first().trimmed();
     if (answer == QLatin1String("## OK"))
         qDebug() << "OK user " << u->nombre;
     else if (!answer.isEmpty())
@@ -310,18 +310,13 @@ bool DORVAK_Admin::upload_user(UserRow *u)
         u->set_failure(answer);
         return false;
     }
-    // Asking on a line that went away meanwhile would only bring up the
-    // closed-port message.
-    if (!serial->isOpen())
-        return false;
-
-    exchange(lookup_command(u->numero), 1, 2, QString());
-    if (!sent || stopped())
+    const Reply lookup = exchange(lookup_command(u->numero), 1, 2, QString());
+    if (!lookup.line_usable())
         return false;
     // Only the controller's own record of this number, holding what was
     // sent, confirms the upload: an older record of the number, a status
     // line or another user's record says nothing about it.
-    const std::unique_ptr<UserRow> stored = stored_record(resps, u->numero);
+    const std::unique_ptr<UserRow> stored = stored_record(lookup.lines, u->numero);
     if (!stored || !carries_upload(*stored, *u)) {
         qDebug() << "Error confirmando Usuario : " << u->nombre;
         u->set_failure(stored ? QStringLiteral("el controlador guarda otros datos")
@@ -384,21 +379,16 @@ void DORVAK_Admin::sync_users()
     run_users_operation(OperationGuard::Line::open, [this] {
         const int total = pending_count();
         int failed = 0;
+        int unconfirmed = 0;
         for (int i = 0; i < root->childCount(); ++i) {
-            if (!sync_branch(static_cast<UserRow *>(root->child(i)), failed))
+            if (!sync_branch(static_cast<UserRow *>(root->child(i)), failed, unconfirmed))
                 break;
         }
         const int left = pending_count();
-        report(failed > 0 ? QStringLiteral("Sincronizados %1 de %2 (%3 con error)")
-                                .arg(total - left)
-                                .arg(total)
-                                .arg(failed)
-                          : QStringLiteral("Sincronizados %1 de %2").arg(total - left).arg(total));
+        const QString summary = sync_summary(total, total - left, failed, unconfirmed);
+        report(summary);
         if ((stopped() || !serial->isOpen()) && left > 0)
-            console->appendPlainText(
-                QStringLiteral("Sincronización detenida: %1 de %2 usuarios grabados")
-                    .arg(total - left)
-                    .arg(total));
+            console->note(QStringLiteral("Sincronización detenida: ") + summary);
         if (failed > 0)
             QMessageBox::critical(
                 this, QStringLiteral("Error"),
@@ -406,7 +396,7 @@ void DORVAK_Admin::sync_users()
     });
 }
 
-bool DORVAK_Admin::sync_branch(UserRow *r, int &failed)
+bool DORVAK_Admin::sync_branch(UserRow *r, int &failed, int &unconfirmed)
 {
     // A record never saved is never uploaded, nor is anything below it.
     if (r->unsaved)
@@ -418,11 +408,15 @@ bool DORVAK_Admin::sync_branch(UserRow *r, int &failed)
         // rest stays pending for the next time.
         if (stopped() || !serial->isOpen())
             return false;
-        if (!upload_user(r) && !stopped() && serial->isOpen())
-            ++failed;
+        if (!upload_user(r)) {
+            if (!stopped() && serial->isOpen())
+                ++failed;
+            else if (upload_went_out)
+                ++unconfirmed;
+        }
     }
     for (int i = 0; i < r->childCount(); ++i) {
-        if (!sync_branch(static_cast<UserRow *>(r->child(i)), failed))
+        if (!sync_branch(static_cast<UserRow *>(r->child(i)), failed, unconfirmed))
             return false;
     }
     return true;

@@ -1,7 +1,6 @@
 // The command exchange against a scripted controller on a pseudo-terminal.
 #include "console.h"
 #include "fake_controller.h"
-#include "log_capture.h"
 #include "modal_answerer.h"
 #include "probe.h"
 
@@ -36,26 +35,24 @@ private slots:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<int>("expected");
         QTest::addColumn<int>("timeout_s");
-        QTest::addColumn<bool>("result");
+        QTest::addColumn<int>("end"); // Reply::End
         QTest::addColumn<QStringList>("resps");
-        // The idle cycles waited with part of the answer in, one debug line a
-        // hundred: ten for a second's time-out.
-        QTest::addColumn<int>("cycle_lines");
         QTest::addColumn<QString>("progress"); // shown while waiting
         QTest::addColumn<QString>("status");
 
         const QString none = QStringLiteral("Sin respuesta del controlador");
+        const int ok = Reply::answered, late = Reply::timed_out;
         // clang-format off
-        QTest::newRow("one of one") << QByteArray("7\n") << 1 << 2 << true << QStringList{"7\n"} << 0 << "" << "";
-        QTest::newRow("burst of three for two") << QByteArray("a\nb\nc\n") << 2 << 1 << true << QStringList{"a\n", "b\n", "c\n"} << 0 << "" << "";
-        QTest::newRow("expected zero, one line") << QByteArray("x\n") << 0 << 1 << true << QStringList{"x\n"} << 0 << "" << "";
-        QTest::newRow("too few lines, time-out zero waits a second") << QByteArray("a\n") << 4 << 0 << false << QStringList{"a\n"} << 10 << "L : 25%" << "";
-        QTest::newRow("half line never collected") << QByteArray("done\npart") << 2 << 1 << false << QStringList{"done\n"} << 10 << "L : 50%" << "";
-        QTest::newRow("no answer") << QByteArray() << 1 << 1 << false << QStringList() << 0 << "" << none;
-        QTest::newRow("expected zero, no answer") << QByteArray() << 0 << 1 << false << QStringList() << 0 << "" << "";
-        QTest::newRow("negative time-out") << QByteArray() << 1 << -1 << false << QStringList() << 0 << "" << none;
-        QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 1 << 1 << true << QStringList{"OK\r\n"} << 0 << "" << "";
-        QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 1 << 1 << true << QStringList{"AB"} << 0 << "" << "";
+        QTest::newRow("one of one") << QByteArray("7\n") << 1 << 2 << ok << QStringList{"7\n"} << "" << "";
+        QTest::newRow("burst of three for two") << QByteArray("a\nb\nc\n") << 2 << 1 << ok << QStringList{"a\n", "b\n", "c\n"} << "" << "";
+        QTest::newRow("expected zero, one line") << QByteArray("x\n") << 0 << 1 << ok << QStringList{"x\n"} << "" << "";
+        QTest::newRow("too few lines, time-out zero waits a second") << QByteArray("a\n") << 4 << 0 << late << QStringList{"a\n"} << "L : 25%" << "";
+        QTest::newRow("half line never collected") << QByteArray("done\npart") << 2 << 1 << late << QStringList{"done\n"} << "L : 50%" << "";
+        QTest::newRow("no answer") << QByteArray() << 1 << 1 << late << QStringList() << "" << none;
+        QTest::newRow("expected zero, no answer") << QByteArray() << 0 << 1 << late << QStringList() << "" << "";
+        QTest::newRow("negative time-out") << QByteArray() << 1 << -1 << late << QStringList() << "" << none;
+        QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 1 << 1 << ok << QStringList{"OK\r\n"} << "" << "";
+        QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 1 << 1 << ok << QStringList{"AB"} << "" << "";
         // clang-format on
     }
 
@@ -69,7 +66,6 @@ private slots:
         FakeController fake;
         if (!answer.isEmpty())
             fake.on("CMD", answer);
-        LogCapture log;
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
         auto *bar = w.findChild<QProgressBar *>(QStringLiteral("progress"));
@@ -81,11 +77,12 @@ private slots:
         });
         watch.start(20);
 
-        QTEST(w.exchange(QStringLiteral("CMD"), expected, timeout_s, QStringLiteral("L")),
-              "result");
+        const Reply reply =
+            w.exchange(QStringLiteral("CMD"), expected, timeout_s, QStringLiteral("L"));
+        QTEST(int(reply.end), "end");
         QTEST(TestProbe(w).resps(), "resps");
+        QCOMPARE(reply.lines, TestProbe(w).resps());
         QVERIFY(!TestProbe(w).busy());
-        QTEST(int(log.starting(QStringLiteral("ciclo ")).size()), "cycle_lines");
         QCOMPARE(seen, progress.isEmpty() ? QStringList() : QStringList{progress});
         QCOMPARE(bar->text(), QString());
         QTEST(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), "status");
@@ -102,7 +99,7 @@ private slots:
         ModalAnswerer answerer;
         DORVAK_Admin w;
         TestProbe(w).resps() = QStringList{"earlier\n"};
-        QVERIFY(!w.exchange(QStringLiteral("TOT_USERS"), 1, 2, QString()));
+        QCOMPARE(w.exchange(QStringLiteral("TOT_USERS"), 1, 2, QString()).end, Reply::port_closed);
         QCOMPARE(TestProbe(w).resps(), QStringList{"earlier\n"});
         QVERIFY(!TestProbe(w).sent());
         QCOMPARE(answerer.texts(), QStringList{"El puerto está cerrado"});
@@ -118,10 +115,11 @@ private slots:
         ModalAnswerer answerer;
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
-        QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()));
+        QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()).ok());
         QTimer::singleShot(50, &fake, [&] { fake.hang_up(); });
-        QVERIFY(!w.exchange(QStringLiteral("SECOND"), 1, 1, QString()));
-        QVERIFY(!TestProbe(w).sent());
+        const Reply second = w.exchange(QStringLiteral("SECOND"), 1, 1, QString());
+        QCOMPARE(second.end, Reply::line_lost);
+        QVERIFY(!second.sent && !TestProbe(w).sent());
         QVERIFY(!TestProbe(w).busy());
         QCOMPARE(fake.received(), QByteArray("FIRST\n"));
     }
@@ -159,13 +157,14 @@ private slots:
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
         if (!first.isEmpty())
-            QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()));
+            QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()).ok());
         if (!before.isEmpty()) {
             fake.send(before);
             QTest::qWait(20);
         }
-        QVERIFY(w.exchange(QStringLiteral("SECOND"), 1, 1, QString()));
-        QCOMPARE(TestProbe(w).resps(), QStringList{"7\n"});
+        QVERIFY(w.exchange(QStringLiteral("SECOND"), 1, 1, QString()).ok());
+        // A late line is still part of the answer; nothing earlier is.
+        QCOMPARE(TestProbe(w).resps().first(), QStringLiteral("7\n"));
         // Everything is shown, in the order it arrived, and the second command
         // went out only after the first answer had ended.
         const QString text = w.findChild<Console *>(QStringLiteral("console"))->toPlainText();
@@ -185,10 +184,103 @@ private slots:
         fake.on("LU", listing(600, 7));
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
-        QVERIFY(
-            w.exchange(QStringLiteral("LU"), 600, 1, QStringLiteral("L"), QStringLiteral("##")));
+        QVERIFY(w.exchange(QStringLiteral("LU"), 600, 1, QStringLiteral("L"), QStringLiteral("##"))
+                    .ok());
         QCOMPARE(TestProbe(w).resps().filter(QRegularExpression(QStringLiteral("^##"))).size(),
                  600);
+    }
+    void typed_during_wait_data()
+    {
+        // When the user types TOT_USERS and Enter while NEXT waits: as the
+        // command is held back by a longer answer still arriving, as it
+        // waits for its answer, or in the pause after it.
+        QTest::addColumn<QByteArray>("typed_at");
+        QTest::newRow("quiet line") << QByteArray("settling");
+        QTest::newRow("answer") << QByteArray("NEXT");
+        QTest::newRow("pause") << QByteArray("answered");
+    }
+    void typed_during_wait()
+    {
+        QFETCH(QByteArray, typed_at);
+        FakeController fake;
+        fake.set_pace(11520);
+        fake.on("FIRST", listing(30));
+        fake.on("NEXT", "7\n", 150);
+        fake.on("TOT_USERS", "42\n");
+        DORVAK_Admin w;
+        QVERIFY(connect_window(w, fake.port()));
+        auto *console = w.findChild<Console *>(QStringLiteral("console"));
+        const auto type = [&] {
+            QTest::keyClicks(console, QStringLiteral("TOT_USERS"));
+            QTest::keyClick(console, Qt::Key_Return);
+        };
+        connect(&fake, &FakeController::received_line, [&](const QByteArray &command) {
+            if (command == typed_at)
+                type();
+            if (command == "NEXT" && typed_at == "answered")
+                QTimer::singleShot(200, &fake, type);
+        });
+        QVERIFY(w.exchange(QStringLiteral("FIRST"), 1, 1, QString()).ok());
+        if (typed_at == "settling")
+            QTimer::singleShot(0, &fake, type);
+        const Reply reply = w.exchange(QStringLiteral("NEXT"), 1, 1, QString(), Counted::numbers());
+        QCOMPARE(read_count(reply.lines), std::optional<int>(7));
+        // The typed line went out after the answer, marked as held until then,
+        // and its own answer is not taken for the next command's.
+        QTRY_COMPARE(fake.received(), QByteArray("FIRST\nNEXT\nTOT_USERS\r\n"));
+        QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS   (en espera)")));
+        QCOMPARE(read_count(
+                     w.exchange(QStringLiteral("NEXT"), 1, 1, QString(), Counted::numbers()).lines),
+                 std::optional<int>(7));
+    }
+
+    void count_answer_data()
+    {
+        QTest::addColumn<QByteArray>("answer"); // to TOT_USERS; LU lists two users
+        QTest::addColumn<int>("delay_ms");
+        QTest::addColumn<QString>("status");
+        const QString got = QStringLiteral("2 usuarios descargados");
+        const QString odd = QStringLiteral("Respuesta inesperada del controlador a TOT_USERS");
+        // clang-format off
+        QTest::newRow("count, then a status line") << QByteArray("2\nDBG gsm ok\n") << 0 << got;
+        QTest::newRow("status line, then the count") << QByteArray("DBG gsm ok\n2\n") << 0 << got;
+        QTest::newRow("two different counts") << QByteArray("2\n3\n") << 0 << odd;
+        QTest::newRow("no number") << QByteArray("DBG gsm ok\n") << 0 << odd;
+        QTest::newRow("first line after 1.2 s") << QByteArray("2\n") << 1200 << got;
+        QTest::newRow("first line after 3.5 s") << QByteArray("2\n") << 3500 << QStringLiteral("Sin respuesta del controlador");
+        // clang-format on
+    }
+    void count_answer()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, delay_ms);
+        QFETCH(QString, status);
+        FakeController fake;
+        fake.on("TOT_USERS", answer, delay_ms);
+        fake.on("LU", listing(2));
+        DORVAK_Admin w;
+        QVERIFY(connect_window(w, fake.port()));
+        QVERIFY(TestProbe(w).invoke("getUsers"));
+        QCOMPARE(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), status);
+        QCOMPARE(TestProbe(w).users().size(),
+                 status == QLatin1String("2 usuarios descargados") ? 2 : 0);
+        QCOMPARE(fake.count("LU"), TestProbe(w).users().size() / 2);
+    }
+
+    void slow_parameters()
+    {
+        // A busy controller that starts answering after 1.2 s still has its
+        // sixteen parameters read.
+        FakeController fake;
+        QByteArray pars;
+        for (int n = 0; n < 16; ++n)
+            pars += QByteArray("## ") + QByteArray::number(n).rightJustified(2, '0') + " 1\n";
+        fake.on("GET_PARS", pars, 1200);
+        DORVAK_Admin w;
+        QVERIFY(connect_window(w, fake.port()));
+        QVERIFY(TestProbe(w).invoke("get_param"));
+        QCOMPARE(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(),
+                 QStringLiteral("Parámetros leídos"));
     }
 };
 
