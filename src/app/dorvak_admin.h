@@ -102,6 +102,8 @@ private slots:
     void open();
     void close();
     void limpia();
+    // Writes what the console holds to a text file of the user's choice.
+    void guardar_consola();
     void connError(QSerialPort::SerialPortError error);
     void newData();
 
@@ -329,6 +331,8 @@ private:
     QWidget *maint_ops = nullptr;
     QWidget *debug_ops = nullptr;
     QPushButton *clear_btn = nullptr;
+    QPushButton *save_console_btn = nullptr;
+    QCheckBox *console_time_check = nullptr;
     QPushButton *print_db_btn = nullptr;
     QPushButton *reset_btn = nullptr;
     QPushButton *print_fat_btn = nullptr;

@@ -33,8 +33,13 @@ Console::Console(QWidget *parent) : QPlainTextEdit(parent)
     // Following is the user's choice, made by scrolling: a view that only
     // grew or shrank (a row added below it) keeps following.
     QScrollBar *bar = verticalScrollBar();
-    connect(bar, &QScrollBar::valueChanged, this,
-            [this, bar](int value) { follow = value == bar->maximum(); });
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+        if (!inserting)
+            follow = value == bar->maximum();
+    });
+    // The wheel, a drag or a click on the bar move the slider first.
+    connect(bar, &QScrollBar::actionTriggered, this,
+            [this, bar](int) { follow = bar->sliderPosition() == bar->maximum(); });
     connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
         if (follow)
             bar->setValue(max);
@@ -78,6 +83,11 @@ void Console::append_line(const QString &text, Kind kind)
 
 void Console::append_at_end(const QString &text, Kind kind)
 {
+    // While the text grows, the view's own adjustments are not the user's
+    // scrolling.
+    QScrollBar *bar = verticalScrollBar();
+    const int kept = bar->value();
+    inserting = true;
     QTextCharFormat format;
     if (colour_of(kind).isValid())
         format.setForeground(colour_of(kind));
@@ -94,6 +104,8 @@ void Console::append_at_end(const QString &text, Kind kind)
                            format);
         end.insertText(pieces.at(i), format);
     }
+    bar->setValue(follow ? bar->maximum() : kept);
+    inserting = false;
 }
 
 bool Console::save_to(const QString &file_name) const

@@ -58,6 +58,7 @@ private:
     bool local_echo = false;
     bool timestamps = false;
     bool follow = true;
+    bool inserting = false;
     QString typed;
     QStringList history;
     // Where Up and Down are in the history; history.size() is the line

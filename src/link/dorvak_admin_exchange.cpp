@@ -45,7 +45,7 @@ void DORVAK_Admin::show_incomplete(int got, int total, const QString &what)
 {
     const QString text =
         QStringLiteral("Descarga incompleta: %1 de %2 %3").arg(got).arg(total).arg(what);
-    console->appendPlainText(text);
+    console->note(text);
     report(text);
     // A stop was the user's own doing, and a lost line has had its message.
     if (!stopping && !losing_line)

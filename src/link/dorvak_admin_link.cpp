@@ -3,11 +3,13 @@
 #include "dorvak_admin.h"
 
 #include "console.h"
+#include "csv_file.h"
 #include "port_combo.h"
 #include "serial_text.h"
 #include "text_util.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -76,6 +78,18 @@ void DORVAK_Admin::set_connected(bool connected)
 void DORVAK_Admin::limpia()
 {
     console->clear();
+}
+
+void DORVAK_Admin::guardar_consola()
+{
+    const QString name =
+        choose_file_to_save(this, QStringLiteral("Texto (*.txt)"), QStringLiteral(".txt"));
+    if (name.isEmpty())
+        return;
+    if (console->save_to(name))
+        report(QStringLiteral("Consola guardada en %1").arg(QDir::toNativeSeparators(name)));
+    else
+        show_file_error(this, QStringLiteral("No se pudo escribir el archivo %1").arg(name));
 }
 
 void DORVAK_Admin::connError(QSerialPort::SerialPortError error)

@@ -7,7 +7,10 @@
 #include "probe.h"
 
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 QPushButton *button(DORVAK_Admin &w, const char *name)
@@ -126,6 +129,73 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(answerer.seen().size(), 1);
         QVERIFY(log.lines().size() - lines < 5);
+    }
+    void console_follows_data()
+    {
+        // Before a line arrives: 'u' the user scrolls a page up, 'e' back to
+        // the end, 'r' Ctrl+O adds the developers' row below the console.
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("at_end");
+        QTest::newRow("at the end") << "" << true;
+        QTest::newRow("scrolled up") << "u" << false;
+        QTest::newRow("back at the end") << "ue" << true;
+        QTest::newRow("developers' row shown") << "r" << true;
+        QTest::newRow("scrolled up, then the row") << "ur" << false;
+    }
+    void console_follows()
+    {
+        QFETCH(QString, steps);
+        DORVAK_Admin w;
+        w.resize(1000, 800);
+        w.show();
+        button(w, "console_btn")->click();
+        auto *console = w.findChild<Console *>(QStringLiteral("console"));
+        QScrollBar *bar = console->verticalScrollBar();
+        for (int i = 0; i < 300; ++i)
+            console->putData("## linea\n");
+        QTest::qWait(20);
+        for (const QChar step : steps) {
+            if (step == 'r')
+                TestProbe(w).invoke("show_debug");
+            else
+                bar->triggerAction(step == 'u' ? QAbstractSlider::SliderPageStepSub
+                                               : QAbstractSlider::SliderToMaximum);
+            QTest::qWait(20);
+        }
+        const int before = bar->value();
+        console->putData("## otra\n");
+        QTest::qWait(20);
+        QFETCH(bool, at_end);
+        QCOMPARE(bar->value() == bar->maximum(), at_end);
+        if (!at_end)
+            QCOMPARE(bar->value(), before);
+    }
+
+    void console_kept_and_escape()
+    {
+        FakeController fake;
+        ModalAnswerer answerer;
+        DORVAK_Admin w;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        connect_window(w, fake.port());
+        auto *console = w.findChild<Console *>(QStringLiteral("console"));
+        console->setFocus();
+        // Escape in the console stops an operation that waits for an answer.
+        QTimer::singleShot(300, console, [console] { QTest::keyClick(console, Qt::Key_Escape); });
+        QElapsedTimer clock;
+        clock.start();
+        TestProbe(w).invoke("getUsers");
+        QVERIFY(clock.elapsed() < 2500);
+        QCOMPARE(TestProbe(w).line_buffer(), QString());
+        // "Guardar consola" writes what it shows, the extension added.
+        QTemporaryDir dir;
+        answerer.queue_file(dir.filePath(QStringLiteral("consola")));
+        button(w, "save_console_btn")->click();
+        QFile saved(dir.filePath(QStringLiteral("consola.txt")));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(saved.readAll()), console->toPlainText());
+        QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS\n-- Operación")));
     }
 };
 
