@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSerialPortInfo>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
@@ -88,13 +87,8 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
 
     // The ports present now; they go into the box only once portChanged is
     // connected, so that the first one becomes port_name.
-    QStringList ports;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos)
-        ports << info.portName();
-
     connect_all();
-    port_combo->addItems(ports);
+    port_combo->add_present_ports();
 
     splitter = named(new QSplitter(Qt::Horizontal), "splitter");
     splitter->setLineWidth(10);
@@ -438,9 +432,9 @@ void DORVAK_Admin::show_debug()
 
 void DORVAK_Admin::choose_port(const QString &path)
 {
-    int at = port_combo->findText(path);
+    int at = port_combo->findData(path);
     if (at < 0) {
-        port_combo->insertItem(0, path);
+        port_combo->insertItem(0, path, path);
         at = 0;
     }
     port_combo->setCurrentIndex(at);

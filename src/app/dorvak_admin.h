@@ -3,6 +3,7 @@
 
 #include "operation_guard.h"
 #include "param_lines.h"
+#include "port_watch.h"
 #include "reply.h"
 
 #include <QElapsedTimer>
@@ -32,6 +33,7 @@ class QStatusBar;
 class QTabWidget;
 class QTableWidget;
 class QTextStream;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QVBoxLayout;
@@ -106,6 +108,9 @@ private slots:
     void guardar_consola();
     void connError(QSerialPort::SerialPortError error);
     void newData();
+    // After a lost line: whether the adapter came back at its path, and then
+    // the offer to reconnect (or the reconnection, if the user chose that).
+    void check_port_back();
 
     // Maintenance commands (src/maintenance)
     void printDB();
@@ -309,6 +314,11 @@ private:
     QElapsedTimer typed_out;
     // Lines typed while an exchange ran, in order, not yet sent.
     QStringList held_lines;
+    // The path of a lost line, watched for the adapter's return.
+    PortWatch port_watch;
+    QTimer *port_watch_timer = nullptr;
+    // The user chose to reconnect without being asked.
+    bool reconnect_always = false;
 
     // Frame
     Console *console = nullptr;

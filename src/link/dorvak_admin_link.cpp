@@ -8,12 +8,15 @@
 #include "serial_text.h"
 #include "text_util.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDebug>
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 
 void DORVAK_Admin::portChanged(QString port)
 {
@@ -114,6 +117,45 @@ void DORVAK_Admin::lose_line(const QString &why)
     close();
     report(QStringLiteral("Se perdió la conexión con el controlador"));
     QMessageBox::critical(this, tr("Critical Error"), why);
+    if (port_name.isEmpty())
+        return;
+    port_watch.start(port_name);
+    if (!port_watch_timer) {
+        port_watch_timer = new QTimer(this);
+        port_watch_timer->setInterval(500);
+        connect(port_watch_timer, &QTimer::timeout, this, &DORVAK_Admin::check_port_back);
+    }
+    port_watch_timer->start();
+}
+
+void DORVAK_Admin::check_port_back()
+{
+    // Connected again by hand, or to another port: nothing to offer.
+    if (serial->isOpen() || port_name != port_watch.path()) {
+        port_watch.stop();
+        port_watch_timer->stop();
+        return;
+    }
+    // A question or an operation of the user's goes first.
+    if (QApplication::activeModalWidget() || operation_running || !port_watch.back())
+        return;
+    port_watch.stop();
+    port_watch_timer->stop();
+    if (!reconnect_always) {
+        QMessageBox box(
+            QMessageBox::Question, QStringLiteral("Reconectar"),
+            QStringLiteral("El adaptador %1 volvió a conectarse. ¿Reconectar?").arg(port_name),
+            QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No, this);
+        box.button(QMessageBox::YesToAll)->setText(QStringLiteral("Siempre"));
+        box.setDefaultButton(QMessageBox::Yes);
+        const int answer = box.exec();
+        if (answer != QMessageBox::Yes && answer != QMessageBox::YesToAll)
+            return;
+        reconnect_always = answer == QMessageBox::YesToAll;
+    }
+    open();
+    if (serial->isOpen())
+        report(QStringLiteral("Reconectado a %1").arg(port_name));
 }
 
 void DORVAK_Admin::writeData(QByteArray data)

@@ -4,8 +4,11 @@
 #include "fake_controller.h"
 #include "log_capture.h"
 #include "modal_answerer.h"
+#include "port_combo.h"
 #include "probe.h"
 
+#include <QDir>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -196,6 +199,62 @@ private slots:
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(saved.readAll()), console->toPlainText());
         QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS\n-- Operación")));
+    }
+    void port_names()
+    {
+        QTemporaryDir dir;
+        QFile device(dir.filePath(QStringLiteral("ttyUSB0")));
+        QVERIFY(device.open(QIODevice::WriteOnly));
+        const QString by_id = dir.filePath(QStringLiteral("by-id"));
+        QDir().mkpath(by_id);
+        const QString link = by_id + QStringLiteral("/usb-FTDI_FT232R_A50-if00-port0");
+        QVERIFY(QFile::link(device.fileName(), link));
+        QCOMPARE(stable_path(device.fileName(), by_id), link);
+        QCOMPARE(stable_path(QStringLiteral("/dev/ttyS0"), by_id), QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(port_caption("ttyUSB0", "FT232R USB UART", "FTDI"),
+                 QStringLiteral("ttyUSB0 — FT232R USB UART (FTDI)"));
+        QCOMPARE(port_caption("ttyS0", "", ""), QStringLiteral("ttyS0"));
+    }
+
+    void reconnect_offer_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("yes") << int(QMessageBox::Yes);
+        QTest::newRow("no") << int(QMessageBox::No);
+        QTest::newRow("always, then without asking") << int(QMessageBox::YesToAll);
+    }
+    void reconnect_offer()
+    {
+        // The adapter is pulled and a new one appears at the same path.
+        QFETCH(int, answer);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("dorvak"));
+        auto fake = std::make_unique<FakeController>();
+        QVERIFY(QFile::link(fake->port(), path));
+        std::unique_ptr<DORVAK_Admin> w;
+        const auto replug = [&] {
+            fake->hang_up();
+            QTRY_VERIFY(!TestProbe(*w).serial()->isOpen());
+            fake = std::make_unique<FakeController>();
+            QFile::remove(path);
+            QVERIFY(QFile::link(fake->port(), path));
+        };
+        ModalAnswerer answerer;
+        answerer.queue_button(QMessageBox::Ok);
+        answerer.queue_button(QMessageBox::StandardButton(answer));
+        w = std::make_unique<DORVAK_Admin>();
+        QVERIFY(connect_window(*w, path));
+        replug();
+        QTRY_COMPARE(answerer.texts().size(), 2);
+        QCOMPARE(answerer.texts().last(),
+                 QStringLiteral("El adaptador %1 volvió a conectarse. ¿Reconectar?").arg(path));
+        QTRY_COMPARE(TestProbe(*w).serial()->isOpen(), answer != QMessageBox::No);
+        if (answer == QMessageBox::YesToAll) {
+            answerer.queue_button(QMessageBox::Ok);
+            replug();
+            QTRY_VERIFY(TestProbe(*w).serial()->isOpen());
+            QCOMPARE(answerer.texts().size(), 3);
+        }
     }
 };
 
