@@ -27,12 +27,21 @@ void PortCombo::showPopup()
 
 void PortCombo::add_present_ports()
 {
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos) {
-        const QString path = stable_path(info.systemLocation());
-        addItem(port_caption(info.portName(), info.description(), info.manufacturer()), path);
-        setItemData(count() - 1, path, Qt::ToolTipRole);
+    const bool first = count() == 0;
+    {
+        // The captions are never the box's text, not even for a moment.
+        const QSignalBlocker blocker(this);
+        const auto infos = QSerialPortInfo::availablePorts();
+        for (const QSerialPortInfo &info : infos) {
+            const QString path = stable_path(info.systemLocation());
+            addItem(port_caption(info.portName(), info.description(), info.manufacturer()), path);
+            setItemData(count() - 1, path, Qt::ToolTipRole);
+        }
+        if (first && count() > 0)
+            setEditText(itemData(0).toString());
     }
+    if (first && count() > 0)
+        emit currentTextChanged(currentText());
 }
 
 void PortCombo::refresh_ports()
