@@ -164,8 +164,8 @@ void DORVAK_Admin::get_param()
         const Reply reply =
             exchange(QStringLiteral("GET_PARS"), param_count, 1,
                      QStringLiteral("Obteniendo Parametros"), QStringLiteral("## "));
-        // Nothing went out: the closed port has had its message.
-        if (!reply.sent)
+        // Nothing went out, or nothing came back: the exchange has said so.
+        if (reply.lines.isEmpty())
             return;
         const QVector<std::optional<QString>> values = read_param_answer(reply.lines);
         const int got = int(std::count_if(values.begin(), values.end(),

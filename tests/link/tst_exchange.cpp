@@ -191,13 +191,12 @@ private slots:
     }
     void typed_during_wait_data()
     {
-        // When the user types TOT_USERS and Enter while NEXT waits: as the
-        // command is held back by a longer answer still arriving, as it
-        // waits for its answer, or in the pause after it.
+        // TOT_USERS typed while NEXT waits for a quiet line, for its answer,
+        // or in the pause after it.
         QTest::addColumn<QByteArray>("typed_at");
-        QTest::newRow("quiet line") << QByteArray("settling");
+        QTest::newRow("quiet line") << QByteArray("FIRST");
         QTest::newRow("answer") << QByteArray("NEXT");
-        QTest::newRow("pause") << QByteArray("answered");
+        QTest::newRow("pause") << QByteArray("pause");
     }
     void typed_during_wait()
     {
@@ -210,77 +209,57 @@ private slots:
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
         auto *console = w.findChild<Console *>(QStringLiteral("console"));
-        const auto type = [&] {
-            QTest::keyClicks(console, QStringLiteral("TOT_USERS"));
-            QTest::keyClick(console, Qt::Key_Return);
-        };
+        const auto type = [&] { QTest::keyClicks(console, QStringLiteral("TOT_USERS\r")); };
         connect(&fake, &FakeController::received_line, [&](const QByteArray &command) {
-            if (command == typed_at)
-                type();
-            if (command == "NEXT" && typed_at == "answered")
-                QTimer::singleShot(200, &fake, type);
+            if (command == "NEXT" && typed_at != "FIRST")
+                QTimer::singleShot(typed_at == "NEXT" ? 0 : 200, console, type);
         });
         QVERIFY(w.exchange(QStringLiteral("FIRST"), 1, 1, QString()).ok());
-        if (typed_at == "settling")
-            QTimer::singleShot(0, &fake, type);
-        const Reply reply = w.exchange(QStringLiteral("NEXT"), 1, 1, QString(), Counted::numbers());
-        QCOMPARE(read_count(reply.lines), std::optional<int>(7));
-        // The typed line went out after the answer, marked as held until then,
-        // and its own answer is not taken for the next command's.
-        QTRY_COMPARE(fake.received(), QByteArray("FIRST\nNEXT\nTOT_USERS\r\n"));
+        if (typed_at == "FIRST")
+            QTimer::singleShot(0, console, type);
+        for (int i = 0; i < 2; ++i) // the typed line's answer is no count of the next NEXT
+            QCOMPARE(read_count(w.exchange("NEXT", 1, 1, QString(), Counted::numbers()).lines)
+                         .value_or(0),
+                     7);
+        QCOMPARE(fake.received().left(30), QByteArray("FIRST\nNEXT\nTOT_USERS\r\nNEXT\n"));
         QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS   (en espera)")));
-        QCOMPARE(read_count(
-                     w.exchange(QStringLiteral("NEXT"), 1, 1, QString(), Counted::numbers()).lines),
-                 std::optional<int>(7));
     }
 
     void count_answer_data()
     {
-        QTest::addColumn<QByteArray>("answer"); // to TOT_USERS; LU lists two users
+        // The answer to the count (LU then lists two users) or to GET_PARS.
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<int>("delay_ms");
         QTest::addColumn<QString>("status");
         const QString got = QStringLiteral("2 usuarios descargados");
         const QString odd = QStringLiteral("Respuesta inesperada del controlador a TOT_USERS");
+        QByteArray pars;
+        for (int n = 10; n < 26; ++n)
+            pars += "## " + QByteArray::number(n - 10).rightJustified(2, '0') + " 1\n";
         // clang-format off
-        QTest::newRow("count, then a status line") << QByteArray("2\nDBG gsm ok\n") << 0 << got;
-        QTest::newRow("status line, then the count") << QByteArray("DBG gsm ok\n2\n") << 0 << got;
-        QTest::newRow("two different counts") << QByteArray("2\n3\n") << 0 << odd;
-        QTest::newRow("no number") << QByteArray("DBG gsm ok\n") << 0 << odd;
-        QTest::newRow("first line after 1.2 s") << QByteArray("2\n") << 1200 << got;
-        QTest::newRow("first line after 3.5 s") << QByteArray("2\n") << 3500 << QStringLiteral("Sin respuesta del controlador");
+        QTest::newRow("count, then a status line") << QByteArray("TOT_USERS") << QByteArray("2\nDBG gsm ok\n") << 0 << got;
+        QTest::newRow("status line, then the count") << QByteArray("TOT_USERS") << QByteArray("DBG gsm ok\n2\n") << 0 << got;
+        QTest::newRow("two different counts") << QByteArray("TOT_USERS") << QByteArray("2\n3\n") << 0 << odd;
+        QTest::newRow("no number") << QByteArray("TOT_USERS") << QByteArray("DBG gsm ok\n") << 0 << odd;
+        QTest::newRow("parameters after 1.2 s") << QByteArray("GET_PARS") << pars << 1200 << "Parámetros leídos";
+        QTest::newRow("parameters after 3.5 s") << QByteArray("GET_PARS") << pars << 3500 << "Sin respuesta del controlador";
         // clang-format on
     }
     void count_answer()
     {
+        QFETCH(QByteArray, command);
         QFETCH(QByteArray, answer);
         QFETCH(int, delay_ms);
-        QFETCH(QString, status);
         FakeController fake;
-        fake.on("TOT_USERS", answer, delay_ms);
+        fake.on(command, answer, delay_ms);
         fake.on("LU", listing(2));
+        ModalAnswerer answerer;
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
-        QVERIFY(TestProbe(w).invoke("getUsers"));
-        QCOMPARE(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), status);
-        QCOMPARE(TestProbe(w).users().size(),
-                 status == QLatin1String("2 usuarios descargados") ? 2 : 0);
-        QCOMPARE(fake.count("LU"), TestProbe(w).users().size() / 2);
-    }
-
-    void slow_parameters()
-    {
-        // A busy controller that starts answering after 1.2 s still has its
-        // sixteen parameters read.
-        FakeController fake;
-        QByteArray pars;
-        for (int n = 0; n < 16; ++n)
-            pars += QByteArray("## ") + QByteArray::number(n).rightJustified(2, '0') + " 1\n";
-        fake.on("GET_PARS", pars, 1200);
-        DORVAK_Admin w;
-        QVERIFY(connect_window(w, fake.port()));
-        QVERIFY(TestProbe(w).invoke("get_param"));
-        QCOMPARE(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(),
-                 QStringLiteral("Parámetros leídos"));
+        QVERIFY(TestProbe(w).invoke(command == "GET_PARS" ? "get_param" : "getUsers"));
+        QTEST(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), "status");
+        QCOMPARE(TestProbe(w).users().size(), 2 * fake.count("LU"));
     }
 };
 
