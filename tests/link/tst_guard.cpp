@@ -61,6 +61,7 @@ private slots:
         // clang-format off
         QTest::newRow("Detener") << "stop_btn" << true;
         QTest::newRow("Escape") << "" << true;
+        QTest::newRow("Escape in the console") << "console" << true;
         QTest::newRow("Desconectar") << "disconnect_btn" << false;
         // clang-format on
     }
@@ -83,14 +84,16 @@ private slots:
         QVERIFY(!stop->isEnabled());
         connect(&fake, &FakeController::received_line, [&] {
             QVERIFY(stop->isEnabled());
-            if (!how.isEmpty()) {
+            if (!how.isEmpty() && how != "console") {
                 w.findChild<QPushButton *>(how)->click();
                 return;
             }
             // The question box took the focus while it was up.
             w.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&w));
-            QTest::keyClick(&w, Qt::Key_Escape);
+            QTest::keyClick(how.isEmpty() ? static_cast<QWidget *>(&w)
+                                          : w.findChild<Console *>(QStringLiteral("console")),
+                            Qt::Key_Escape);
         });
         QElapsedTimer clock;
         clock.start();
