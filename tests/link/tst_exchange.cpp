@@ -105,25 +105,6 @@ private slots:
         QCOMPARE(answerer.texts(), QStringList{"El puerto está cerrado"});
     }
 
-    void line_lost_before_the_command()
-    {
-        // A longer answer still arriving holds the next command back; the line
-        // going away meanwhile ends the exchange before anything went out.
-        FakeController fake;
-        fake.set_pace(11520);
-        fake.on("FIRST", listing(100));
-        ModalAnswerer answerer;
-        DORVAK_Admin w;
-        QVERIFY(connect_window(w, fake.port()));
-        QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()).ok());
-        QTimer::singleShot(50, &fake, [&] { fake.hang_up(); });
-        const Reply second = w.exchange(QStringLiteral("SECOND"), 1, 1, QString());
-        QCOMPARE(second.end, Reply::line_lost);
-        QVERIFY(!second.sent && !TestProbe(w).sent());
-        QVERIFY(!TestProbe(w).busy());
-        QCOMPARE(fake.received(), QByteArray("FIRST\n"));
-    }
-
     void stray_lines_data()
     {
         QTest::addColumn<QByteArray>("before"); // unasked, just before the command
@@ -192,20 +173,26 @@ private slots:
     void typed_during_wait_data()
     {
         // TOT_USERS typed while NEXT waits for a quiet line, for its answer,
-        // or in the pause after it.
+        // or in the pause after it; or the line lost while it is held.
         QTest::addColumn<QByteArray>("typed_at");
-        QTest::newRow("quiet line") << QByteArray("FIRST");
-        QTest::newRow("answer") << QByteArray("NEXT");
-        QTest::newRow("pause") << QByteArray("pause");
+        QTest::addColumn<QByteArray>("wire");
+        const QByteArray all("FIRST\nNEXT\nTOT_USERS\r\nNEXT\n");
+        QTest::newRow("quiet line") << QByteArray("FIRST") << all;
+        QTest::newRow("answer") << QByteArray("NEXT") << all;
+        QTest::newRow("pause") << QByteArray("pause") << all;
+        QTest::newRow("line lost, nothing sent") << QByteArray("lost") << QByteArray("FIRST\n");
     }
     void typed_during_wait()
     {
         QFETCH(QByteArray, typed_at);
+        QFETCH(QByteArray, wire);
+        const bool lost = typed_at == "lost";
         FakeController fake;
         fake.set_pace(11520);
         fake.on("FIRST", listing(30));
         fake.on("NEXT", "7\n", 150);
         fake.on("TOT_USERS", "42\n");
+        ModalAnswerer answerer;
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
         auto *console = w.findChild<Console *>(QStringLiteral("console"));
@@ -215,14 +202,18 @@ private slots:
                 QTimer::singleShot(typed_at == "NEXT" ? 0 : 200, console, type);
         });
         QVERIFY(w.exchange(QStringLiteral("FIRST"), 1, 1, QString()).ok());
-        if (typed_at == "FIRST")
+        if (typed_at == "FIRST" || lost)
             QTimer::singleShot(0, console, type);
-        for (int i = 0; i < 2; ++i) // the typed line's answer is no count of the next NEXT
+        if (lost)
+            QTimer::singleShot(50, &fake, [&] { fake.hang_up(); });
+        // The typed line's answer is no count of the next NEXT either.
+        for (int i = 0; i < (lost ? 1 : 2); ++i)
             QCOMPARE(read_count(w.exchange("NEXT", 1, 1, QString(), Counted::numbers()).lines)
                          .value_or(0),
-                     7);
-        QCOMPARE(fake.received().left(30), QByteArray("FIRST\nNEXT\nTOT_USERS\r\nNEXT\n"));
+                     lost ? 0 : 7);
+        QTRY_COMPARE(fake.received().left(30), wire);
         QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS   (en espera)")));
+        QCOMPARE(console->toPlainText().contains("-- No se envió \"TOT_USERS\""), lost);
     }
 
     void count_answer_data()

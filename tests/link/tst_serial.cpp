@@ -4,10 +4,8 @@
 #include "fake_controller.h"
 #include "log_capture.h"
 #include "modal_answerer.h"
-#include "port_combo.h"
 #include "probe.h"
 
-#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -146,29 +144,6 @@ private slots:
         console->putData("## otra\n");
         QTest::qWait(20);
         QTEST(bar->value() == bar->maximum(), "at_end");
-    }
-
-    void console_saved()
-    {
-        ModalAnswerer answerer;
-        QTemporaryDir dir;
-        answerer.queue_file(dir.filePath(QStringLiteral("consola")));
-        DORVAK_Admin w;
-        w.findChild<Console *>(QStringLiteral("console"))->putData("## linea\n");
-        button(w, "save_console_btn")->click();
-        QFile saved(dir.filePath(QStringLiteral("consola.txt")));
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), QByteArray("## linea\n"));
-    }
-
-    void stable_port_name()
-    {
-        QTemporaryDir dir;
-        const QString device = dir.filePath("ttyUSB0"), link = dir.filePath("by-id/usb-FTDI-port0");
-        QVERIFY(QDir().mkpath(dir.filePath("by-id")) && QFile(device).open(QIODevice::WriteOnly));
-        QVERIFY(QFile::link(device, link));
-        QCOMPARE(stable_path(device, dir.filePath("by-id")), link);
-        QCOMPARE(stable_path("/dev/ttyS0", dir.filePath("by-id")), QStringLiteral("/dev/ttyS0"));
     }
 
     void far_end_goes_and_comes_back_data()
