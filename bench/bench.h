@@ -9,6 +9,7 @@ void bench_users(QTextStream &out);
 void bench_log(QTextStream &out);
 void bench_csv(QTextStream &out);
 void bench_stall(QTextStream &out);
+void bench_paced(QTextStream &out);
 
 // Milliseconds that `work` takes, printed under `phase`.
 template<typename Work> qint64 timed(QTextStream &out, const char *phase, Work work)

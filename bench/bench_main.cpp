@@ -17,7 +17,9 @@ int main(int argc, char *argv[])
     bench_users(out);
     bench_log(out);
     bench_csv(out);
-    if (!qEnvironmentVariableIsSet("DORVAK_BENCH_NO_LINE"))
+    if (!qEnvironmentVariableIsSet("DORVAK_BENCH_NO_LINE")) {
         bench_stall(out);
+        bench_paced(out);
+    }
     return 0;
 }
