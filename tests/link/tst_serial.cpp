@@ -4,8 +4,11 @@
 #include "fake_controller.h"
 #include "log_capture.h"
 #include "modal_answerer.h"
+#include "port_combo.h"
+#include "port_watch.h"
 #include "probe.h"
 
+#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -144,6 +147,30 @@ private slots:
         console->putData("## otra\n");
         QTest::qWait(20);
         QTEST(bar->value() == bar->maximum(), "at_end");
+    }
+
+    void stable_port_name()
+    {
+        // Two adapters, each with its stable name; a port without one.
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("id"));
+        for (const QString &n : {"0", "1"}) {
+            QVERIFY(QFile(dir.filePath("ttyUSB" + n)).open(QIODevice::WriteOnly));
+            QVERIFY(QFile::link(dir.filePath("ttyUSB" + n),
+                                dir.filePath(n == "0" ? "id/usb-b-port0" : "id/usb-a-port0")));
+        }
+        QCOMPARE(stable_path(dir.filePath("ttyUSB0"), dir.filePath("id")),
+                 dir.filePath("id/usb-b-port0"));
+        QCOMPARE(stable_path("/dev/ttyS0", dir.filePath("id")), QStringLiteral("/dev/ttyS0"));
+        // The lost device staying where it was is not the adapter's return;
+        // another device at the path is.
+        const QString path = dir.filePath("port");
+        QVERIFY(QFile::link(dir.filePath("ttyUSB0"), path));
+        PortWatch watch;
+        watch.start(path);
+        QVERIFY(!watch.back());
+        QVERIFY(QFile::remove(path) && QFile::link(dir.filePath("ttyUSB1"), path));
+        QVERIFY(watch.back());
     }
 
     void far_end_goes_and_comes_back_data()
