@@ -26,8 +26,6 @@ private slots:
         const QString reads = QString("get_users_btn get_log_btn get_params_btn ").repeated(10);
         // clang-format off
         QTest::newRow("connected") << "" << "" << "";
-        QTest::newRow("users downloaded") << "get_users_btn" << "30 usuarios descargados" << "";
-        QTest::newRow("events") << "get_log_btn" << "100 eventos" << "";
         QTest::newRow("parameters written") << "get_params_btn send_params_btn" << "Parámetros grabados" << "";
         QTest::newRow("maintenance command") << "print_fat_btn" << "Enviado: PRINTFAT" << "";
         QTest::newRow("reset declined") << "reset_btn" << "Cancelado: RESET" << "";

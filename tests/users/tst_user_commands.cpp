@@ -65,7 +65,6 @@ void TstUserCommands::commands_data()
     QTest::newRow("number changed, old one kept") << sync << num << "" << st << 37 << "" << "UU2 UD2 UU3 UD3 BUold UDold*kept UU4 UD4" << "2" << failed;
     QTest::newRow("number changed, visitor refused") << sync << num << "UU3" << st << 37 << "" << "UU2 UD2 UU3 UU3 UU4 UD4" << "2 3" << "2 de 3 usuarios no se pudieron grabar | Sincronizados 1 de 3 (2 con error)";
     QTest::newRow("stopped during the second record") << sync << "" << "" << st << 2 << "stop UD3" << "UU2 UD2 UU3 UD3" << "3 4" << "Sincronizados 1 de 3, 1 enviado sin confirmar, 1 sin enviar";
-    QTest::newRow("stopped before the first upload's answer") << sync << "" << "" << st << 2 << "stop UU2" << "UU2" << "2 3 4" << "Sincronizados 0 de 3, 1 enviado sin confirmar, 2 sin enviar";
     QTest::newRow("closed port") << sync << "" << "" << st << 0 << "" << "" << "2 3 4" << "El puerto está cerrado | ";
     QTest::newRow("save refused") << "save_btn" << "" << "UU2" << st << 2 << "" << "UU2" << "2" << "No se pudo grabar el usuario N2: ERROR nombre | No se grabó: N2 queda pendiente";
     QTest::newRow("save stopped") << "save_btn" << "" << "" << st << 2 << "stop UU2" << "UU2" << "2" << "No se grabó: N2 queda pendiente";
