@@ -225,7 +225,6 @@ private slots:
         FakeController fake;
         fake.on(command, answer, delay_ms);
         fake.on("LU", listing(2));
-        ModalAnswerer answerer;
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
         QVERIFY(TestProbe(w).invoke(command == "GET_PARS" ? "get_param" : "getUsers"));

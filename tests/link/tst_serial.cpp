@@ -144,7 +144,6 @@ private slots:
         }
         QTest::qWait(20);
         console->putData("## otra\n");
-        QTest::qWait(20);
         QTEST(bar->value() == bar->maximum(), "at_end");
     }
 
