@@ -11,8 +11,7 @@ void PortWatch::start(const QString &path)
 
 bool PortWatch::back()
 {
-    if (watched.isEmpty())
-        return false;
+    // Not watching, the path is empty and names nothing.
     const QString now = QFileInfo(watched).canonicalFilePath();
     if (now.isEmpty()) {
         gone = true;
