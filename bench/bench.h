@@ -10,6 +10,7 @@ void bench_log(QTextStream &out);
 void bench_csv(QTextStream &out);
 void bench_stall(QTextStream &out);
 void bench_history(QTextStream &out);
+void bench_paced(QTextStream &out);
 
 // Milliseconds that `work` takes, printed under `phase`.
 template<typename Work> qint64 timed(QTextStream &out, const char *phase, Work work)

@@ -20,7 +20,9 @@ int main(int argc, char *argv[])
     bench_log(out);
     bench_csv(out);
     bench_history(out);
-    if (!qEnvironmentVariableIsSet("DORVAK_BENCH_NO_LINE"))
+    if (!qEnvironmentVariableIsSet("DORVAK_BENCH_NO_LINE")) {
         bench_stall(out);
+        bench_paced(out);
+    }
     return 0;
 }

@@ -47,3 +47,34 @@ void bench_stall(QTextStream &out)
     out << "sync: longest event-loop stall: " << longest << " ms\n";
     out.flush();
 }
+
+// How much longer the user listing takes to collect than its bytes take on
+// the wire at 115200 baud (ten bits a byte): the exchange should add nothing
+// to the controller's pace but the pause it gives the controller at the end.
+void bench_paced(QTextStream &out)
+{
+    const QStringList args{"--users", "2000"};
+    qint64 bytes = 0;
+    const QStringList lines = SimProcess(args).query(QStringLiteral("LU"));
+    for (const QString &line : lines)
+        bytes += line.toUtf8().size() + 1;
+    SimProcess sim(args + QStringList{"--baud", "115200"});
+    if (!sim.ok() || lines.isEmpty()) {
+        out << "paced download: simulator did not start\n";
+        return;
+    }
+    DORVAK_Admin w;
+    w.choose_port(sim.port());
+    TestProbe(w).invoke("open");
+    QElapsedTimer clock;
+    clock.start();
+    const Reply reply =
+        w.exchange(QStringLiteral("LU"), int(lines.size()), 2, QString(), QStringLiteral("##"));
+    // The pause after the answer is the controller's, not the line's.
+    const double ms = double(clock.elapsed() - 100);
+    const double wire_ms = double(bytes) * 10 * 1000 / 115200;
+    out << "paced download: " << reply.lines.size() << " lines in " << qint64(ms) << " ms, "
+        << qint64(wire_ms) << " ms on the wire, ratio " << QString::number(ms / wire_ms, 'f', 4)
+        << "\n";
+    out.flush();
+}

@@ -30,14 +30,19 @@ void remember_folder(const QString &file)
 
 QString choose_csv_to_save(QWidget *parent)
 {
+    return choose_file_to_save(parent, QString::fromUtf8(filter), QStringLiteral(".csv"));
+}
+
+QString choose_file_to_save(QWidget *parent, const QString &file_filter, const QString &extension)
+{
     const QString chosen = QFileDialog::getSaveFileName(parent, QString::fromUtf8(caption),
-                                                        start_folder(), QString::fromUtf8(filter));
+                                                        start_folder(), file_filter);
     if (chosen.isEmpty())
         return chosen;
     remember_folder(chosen);
     // The dialog asked about the name it was given; the extension makes it
     // another file, which may exist as well.
-    const QString name = with_csv_extension(chosen);
+    const QString name = with_extension(chosen, extension);
     if (name != chosen && QFileInfo::exists(name)) {
         const auto answer =
             QMessageBox::question(parent, QString::fromUtf8(caption),
@@ -60,9 +65,14 @@ QString choose_csv_to_open(QWidget *parent)
 
 QString with_csv_extension(const QString &name)
 {
-    if (name.endsWith(QLatin1String(".csv")) || name.endsWith(QLatin1String(".CSV")))
+    return with_extension(name, QStringLiteral(".csv"));
+}
+
+QString with_extension(const QString &name, const QString &extension)
+{
+    if (name.endsWith(extension) || name.endsWith(extension.toUpper()))
         return name;
-    return name + QLatin1String(".csv");
+    return name + extension;
 }
 
 void show_file_error(QWidget *parent, const QString &text)

@@ -8,6 +8,7 @@
 #include "widget_util.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QHBoxLayout>
@@ -21,7 +22,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSerialPortInfo>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
@@ -99,13 +99,8 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
 
     // The ports present now; they go into the box only once portChanged is
     // connected, so that the first one becomes port_name.
-    QStringList ports;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos)
-        ports << info.portName();
-
     connect_all();
-    port_combo->addItems(ports);
+    port_combo->add_present_ports();
 
     splitter = named(new QSplitter(Qt::Horizontal), "splitter");
     splitter->setLineWidth(10);
@@ -204,7 +199,17 @@ void DORVAK_Admin::build_frame()
     debug_row = named(new QHBoxLayout, "debug_row");
     clear_btn = make_icon_button(":/images/clear.png", "clear_btn");
     clear_btn->setToolTip(QStringLiteral("Limpiar la consola"));
-    maint_row->addWidget(clear_btn);
+    console_time_check = named(new QCheckBox(QStringLiteral("Hora")), "console_time_check");
+    console_time_check->setToolTip(QStringLiteral("Mostrar la hora de cada línea de la consola"));
+    save_console_btn = make_button(QStringLiteral("Guardar consola"), "save_console_btn");
+    save_console_btn->setToolTip(QStringLiteral("Guardar en un archivo lo que muestra la consola"));
+    auto *console_tools = named(new QHBoxLayout, "console_tools");
+    console_tools->setContentsMargins(0, 0, 0, 0);
+    console_tools->addWidget(clear_btn);
+    console_tools->addWidget(console_time_check);
+    console_tools->addWidget(save_console_btn);
+    console_tools->addStretch();
+    console_layout->addLayout(console_tools);
 
     print_db_btn = make_button(QStringLiteral("Print DB"), "print_db_btn");
     reset_btn = make_button(QStringLiteral("Reset"), "reset_btn");
@@ -249,6 +254,12 @@ void DORVAK_Admin::build_frame()
     stop_btn->setToolTip(QStringLiteral("Detener la operación en curso (Esc)"));
     stop_btn->setEnabled(false);
     conn_layout->addWidget(stop_btn);
+    // In the port row, below every tab.
+    console_btn = make_button(QStringLiteral("Ver Consola"), "console_btn");
+    console_btn->setToolTip(QStringLiteral("Mostrar u ocultar la consola del puerto serie"));
+    console_btn->setCheckable(true);
+    console_btn->setChecked(false);
+    conn_layout->addWidget(console_btn);
     maint_row->addStretch();
     debug_row->addStretch();
 
@@ -302,11 +313,6 @@ void DORVAK_Admin::build_users_page()
                               export_users_btn, import_users_btn, limpia_usuarios_btn, sync_btn},
                              4);
     user_buttons->addWidget(user_ops);
-    console_btn = make_button(QStringLiteral("Ver Consola"), "console_btn");
-    console_btn->setToolTip(QStringLiteral("Mostrar u ocultar la consola del puerto serie"));
-    console_btn->setCheckable(true);
-    console_btn->setChecked(false);
-    user_buttons->addWidget(console_btn);
     user_buttons->addStretch();
 
     user_filter_edit = named(new QLineEdit, "user_filter_edit");
@@ -336,6 +342,8 @@ void DORVAK_Admin::connect_all()
     connect(connect_btn, &QPushButton::clicked, this, &DORVAK_Admin::open);
     connect(disconnect_btn, &QPushButton::clicked, this, &DORVAK_Admin::close);
     connect(clear_btn, &QPushButton::clicked, this, &DORVAK_Admin::limpia);
+    connect(save_console_btn, &QPushButton::clicked, this, &DORVAK_Admin::guardar_consola);
+    connect(console_time_check, &QCheckBox::toggled, console, &Console::set_timestamps);
     connect(serial, &QSerialPort::errorOccurred, this, &DORVAK_Admin::connError);
     connect(serial, &QSerialPort::readyRead, this, &DORVAK_Admin::newData);
     connect(print_db_btn, &QPushButton::clicked, this, &DORVAK_Admin::printDB);
@@ -453,9 +461,9 @@ void DORVAK_Admin::show_debug()
 
 void DORVAK_Admin::choose_port(const QString &path)
 {
-    int at = port_combo->findText(path);
+    int at = port_combo->findData(path);
     if (at < 0) {
-        port_combo->insertItem(0, path);
+        port_combo->insertItem(0, path, path);
         at = 0;
     }
     port_combo->setCurrentIndex(at);

@@ -3,6 +3,8 @@
 
 #include "operation_guard.h"
 #include "param_lines.h"
+#include "port_watch.h"
+#include "reply.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -33,6 +35,7 @@ class QStatusBar;
 class QTabWidget;
 class QTableWidget;
 class QTextStream;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QVBoxLayout;
@@ -64,17 +67,20 @@ public:
 
     // The one road to the controller: writes the command with a line feed and
     // collects the answer lines in resps until `expected` lines are in or the
-    // line has been silent for `timeout_s` seconds. With `counted` given,
-    // only the lines that begin with it count towards `expected`: a
-    // controller may interleave status lines with a long answer.
+    // controller has been silent too long: `timeout_s` seconds between two
+    // lines, and at least three seconds before the first line of a command
+    // that awaits an answer. With `counted` given, only the lines it names
+    // count towards `expected`: a controller may interleave status lines
+    // with its answers.
     //
     // The command goes out only once the line has fallen quiet: what is still
     // arriving from an earlier answer is shown in the console and never
-    // enters resps. The wait ends early, with false, when the user stops the
-    // operation or the line is lost. If the window is deleted while the
-    // exchange waits, it throws WindowGone (see run_operation).
-    bool exchange(QString command, int expected, int timeout_s, QString label,
-                  const QString &counted = QString());
+    // enters the answer. The wait ends early when the user stops the
+    // operation or the line is lost; the reply says how it ended. Lines the
+    // user typed meanwhile go out once it has ended. If the window is deleted
+    // while the exchange waits, it throws WindowGone (see run_operation).
+    Reply exchange(QString command, int expected, int timeout_s, QString label,
+                   const Counted &counted = Counted());
 
     // `dorvak-admin backup PORT DIR`: opens PORT, reads the parameters, the
     // users and the log, and writes them into a new folder of DIR, with
@@ -109,8 +115,13 @@ private slots:
     void open();
     void close();
     void limpia();
+    // Writes what the console holds to a text file of the user's choice.
+    void guardar_consola();
     void connError(QSerialPort::SerialPortError error);
     void newData();
+    // After a lost line: whether the adapter came back at its path, and then
+    // the offer to reconnect (or the reconnection, if the user chose that).
+    void check_port_back();
 
     // Maintenance commands (src/maintenance)
     void printDB();
@@ -227,13 +238,16 @@ private:
     // Shows an arriving line in the console only: it belongs to no
     // command's answer.
     void show_stray_line(const QByteArray &raw);
-    // Waits, turning the event loop, until the line has been quiet for
-    // quiet_ms (or at most limit_ms), showing what arrives in the console.
-    // False when the operation was stopped or the line was lost meanwhile.
-    bool settle_line(int quiet_ms, int limit_ms);
-    // The pause the controller gets after every command: events keep being
-    // processed and late lines are shown.
-    void pause_after_command(int ms);
+    // Something arrived from the controller.
+    void heard_line();
+    // A typed line goes out; the next command waits for its answer.
+    void send_typed(const QString &line);
+    // The lines typed during an exchange, once it has ended.
+    void send_held_lines();
+    // The number a count command (TOT_USERS, TOTAL_LOG, NEXT) answered. An
+    // answer without one, or with two that disagree, is reported naming the
+    // command.
+    std::optional<int> count_in(const Reply &reply, const QString &command);
     // One turn of the event loop from inside a long local operation, so
     // that the window repaints and "Detener" is seen.
     void turn_event_loop();
@@ -362,6 +376,15 @@ private:
     // When the last byte arrived from the controller: a command waits for
     // the line to fall quiet.
     QElapsedTimer last_rx;
+    // Since a typed line went out with nothing heard after it.
+    QElapsedTimer typed_out;
+    // Lines typed while an exchange ran, in order, not yet sent.
+    QStringList held_lines;
+    // The path of a lost line, watched for the adapter's return.
+    PortWatch port_watch;
+    QTimer *port_watch_timer = nullptr;
+    // The user chose to reconnect without being asked.
+    bool reconnect_always = false;
 
     // Frame
     Console *console = nullptr;
@@ -384,6 +407,8 @@ private:
     QWidget *maint_ops = nullptr;
     QWidget *debug_ops = nullptr;
     QPushButton *clear_btn = nullptr;
+    QPushButton *save_console_btn = nullptr;
+    QCheckBox *console_time_check = nullptr;
     QPushButton *print_db_btn = nullptr;
     QPushButton *reset_btn = nullptr;
     QPushButton *print_fat_btn = nullptr;
@@ -498,6 +523,8 @@ private:
 
     // Bulk test-user generator
     int gen_count = 0;
+    // Whether the last upload's line went out to the controller.
+    bool upload_went_out = false;
 };
 
 #endif

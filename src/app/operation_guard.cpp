@@ -41,7 +41,7 @@ OperationGuard::~OperationGuard()
         w->show_progress = true;
         w->progress->setValue(0);
         w->progress->setFormat(QString());
-        w->console->appendPlainText(QStringLiteral("*** Operación detenida ***"));
+        w->console->note(QStringLiteral("Operación detenida"));
     }
     // A close or a deletion asked for while the operation ran happens now
     // that nothing of the window is on the stack any more.

@@ -147,19 +147,20 @@ void DORVAK_Admin::build_log_page()
 void DORVAK_Admin::getLog()
 {
     run_operation([this] {
-        exchange(QStringLiteral("TOTAL_LOG"), 1, 2, QStringLiteral("Bajando Eventos"));
-        // On a closed port resps still holds what an earlier exchange left: a
-        // lone stale line would pass for the count and the table would be
-        // refilled with an old log.
-        if (!sent || resps.size() != 1)
+        const std::optional<int> count =
+            count_in(exchange(QStringLiteral("TOTAL_LOG"), 1, 2, QStringLiteral("Bajando Eventos"),
+                              Counted::numbers()),
+                     QStringLiteral("TOTAL_LOG"));
+        if (!count)
             return;
-        const int total = read_decimal(resps.first());
-        pause_after_command(100);
+        const int total = *count;
         // Only the log lines count: status lines that the controller mixes
         // in would otherwise end the wait before the last events are in.
-        exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"),
-                 QStringLiteral("XX "));
-        const int got = sent ? int(std::count_if(resps.cbegin(), resps.cend(), is_log_line)) : 0;
+        const QStringList lines =
+            exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"),
+                     QStringLiteral("XX "))
+                .lines;
+        const int got = int(std::count_if(lines.cbegin(), lines.cend(), is_log_line));
         // The table keeps the last whole log until a new one has arrived
         // whole: a line lost, a silent controller or a stop leave it as it
         // was.
@@ -168,13 +169,13 @@ void DORVAK_Admin::getLog()
             return;
         }
         log_table->setRowCount(0);
-        load_log_lines(resps);
+        load_log_lines(lines);
         filter_log();
         progress->setValue(0);
         progress->setFormat(QString());
         report(counted(got, QStringLiteral("evento descargado"),
                        QStringLiteral("eventos descargados")));
-        record_log_read(resps);
+        record_log_read(lines);
     });
 }
 

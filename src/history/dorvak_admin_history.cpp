@@ -161,7 +161,7 @@ void DORVAK_Admin::history_failed()
     // Said once, where it stays visible; the tool carries on without it.
     const QString why = QStringLiteral("Historial no disponible: ") + history->why();
     history_state->setText(why);
-    console->appendPlainText(why);
+    console->note(why);
     report(why);
     history.reset();
     if (history_page) {
@@ -179,7 +179,7 @@ bool DORVAK_Admin::learn_identity()
     const bool known = read_params() && !controller_identity().isEmpty();
     report(said);
     if (!known)
-        console->appendPlainText(QStringLiteral(
+        console->note(QStringLiteral(
             "Historial: no se conoce el número de equipo; la lectura no se registró"));
     return known;
 }
@@ -191,7 +191,7 @@ void DORVAK_Admin::record_users_read(QStringList lines)
         return;
     if (!history->record_users(history_visit, controller_identity(), installation, port_name,
                                lines))
-        console->appendPlainText(QStringLiteral("Historial: no se pudo registrar el directorio"));
+        console->note(QStringLiteral("Historial: no se pudo registrar el directorio"));
 }
 
 void DORVAK_Admin::record_params_read()
@@ -203,7 +203,7 @@ void DORVAK_Admin::record_params_read()
         values << p.valor;
     if (!history->record_params(history_visit, controller_identity(), installation, port_name,
                                 values))
-        console->appendPlainText(QStringLiteral("Historial: no se pudo registrar los parámetros"));
+        console->note(QStringLiteral("Historial: no se pudo registrar los parámetros"));
 }
 
 void DORVAK_Admin::record_log_read(QStringList lines)
@@ -215,10 +215,9 @@ void DORVAK_Admin::record_log_read(QStringList lines)
     int added = 0;
     if (!history->record_log(history_visit, controller_identity(), installation, port_name, lines,
                              added))
-        console->appendPlainText(QStringLiteral("Historial: no se pudo registrar el registro"));
+        console->note(QStringLiteral("Historial: no se pudo registrar el registro"));
     else
-        console->appendPlainText(
-            QStringLiteral("Historial: %1 eventos nuevos en el archivo").arg(added));
+        console->note(QStringLiteral("Historial: %1 eventos nuevos en el archivo").arg(added));
     if (log_archive_btn->isChecked())
         show_archive();
 }

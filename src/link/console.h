@@ -10,6 +10,11 @@
 // character and Up and Down bring back earlier lines, each change going out
 // as bytes too ("\b" for a character taken back), so that whoever collects
 // the bytes holds the same line.
+//
+// Lines that went out are marked "--> " and coloured apart from what the
+// controller sent; notes of the tool's own are marked "-- ". The view
+// follows new output unless the user has scrolled up, and follows again
+// once scrolled back to the end.
 class Console : public QPlainTextEdit
 {
     Q_OBJECT
@@ -17,8 +22,20 @@ class Console : public QPlainTextEdit
 public:
     explicit Console(QWidget *parent = nullptr);
 
+    // What the controller sent.
     void putData(const QByteArray &data);
+    // A line that went out to the controller.
+    void show_sent(const QString &line);
+    // A typed line that waits until the running command has its answer.
+    void show_held(const QString &line);
+    // An explanation of the tool's own, on a line of its own.
+    void note(const QString &text);
     void setLocalEcho(bool set);
+    // Each line begins with the time it began to be shown.
+    void set_timestamps(bool on) { timestamps = on; }
+    bool following() const { return follow; }
+    // Writes what the console holds to a file; false when it cannot.
+    bool save_to(const QString &file_name) const;
 
 signals:
     void getData(const QByteArray &data);
@@ -27,14 +44,21 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
-    // Appends to the end of the text, following the end only when the view
-    // was there already.
-    void append_at_end(const QString &text);
+    enum Kind { received, outgoing, remark };
+    // Appends to the end of the text in the colour of its kind, without
+    // touching the user's selection.
+    void append_at_end(const QString &text, Kind kind = received);
+    void append_line(const QString &text, Kind kind);
     // Replaces the line being typed by `text`, on screen and on the wire.
     void retype(const QString &text);
+    // Takes the line being typed off the screen, if it is still at the end.
+    void unshow_typed();
     void recall(int step);
 
     bool local_echo = false;
+    bool timestamps = false;
+    bool follow = true;
+    bool inserting = false;
     QString typed;
     QStringList history;
     // Where Up and Down are in the history; history.size() is the line

@@ -1,5 +1,6 @@
 // The command exchange: one command line out, its answer lines back into
-// resps, with the window kept alive while the controller answers.
+// resps, with the window kept alive while the controller answers; and the
+// lines the user typed meanwhile, held until the answer is over.
 #include "dorvak_admin.h"
 
 #include "console.h"
@@ -20,6 +21,9 @@ constexpr int quiet_ms = 100;
 constexpr int settle_limit_ms = 30000;
 // The pause the controller gets after each command.
 constexpr int pause_ms = 100;
+// How long a command that awaits an answer waits for its first line at
+// least: a controller busy with its own work takes over a second to start.
+constexpr int first_line_ms = 3000;
 
 // One turn of the event loop. An event may delete the window; from then on
 // nothing of it may be touched, and the operation unwinds to run_operation.
@@ -41,7 +45,7 @@ void DORVAK_Admin::show_incomplete(int got, int total, const QString &what)
 {
     const QString text =
         QStringLiteral("Descarga incompleta: %1 de %2 %3").arg(got).arg(total).arg(what);
-    console->appendPlainText(text);
+    console->note(text);
     report(text);
     // A stop was the user's own doing, and a lost line has had its message.
     if (!stopping && !losing_line)
@@ -50,37 +54,28 @@ void DORVAK_Admin::show_incomplete(int got, int total, const QString &what)
 
 void DORVAK_Admin::show_stray_line(const QByteArray &raw)
 {
-    last_rx.start();
+    heard_line();
     console->putData(raw);
 }
 
-bool DORVAK_Admin::settle_line(int quiet, int limit)
+void DORVAK_Admin::heard_line()
 {
-    const QPointer<DORVAK_Admin> alive(this);
-    QElapsedTimer waited;
-    waited.start();
-    qint64 partial = -1;
-    for (;;) {
-        turn_events(alive);
-        if (stopping || !serial->isOpen())
-            return false;
-        while (serial->canReadLine())
-            show_stray_line(serial->readLine());
-        // Bytes of a line still on its way count as traffic too.
-        if (serial->bytesAvailable() != partial) {
-            partial = serial->bytesAvailable();
-            if (partial > 0)
-                last_rx.start();
-        }
-        if (!last_rx.isValid() || last_rx.elapsed() >= quiet || waited.elapsed() >= limit)
-            break;
-        QThread::usleep(1000);
+    last_rx.start();
+    // Whatever a typed command brought back has begun to arrive.
+    typed_out.invalidate();
+}
+
+std::optional<int> DORVAK_Admin::count_in(const Reply &reply, const QString &command)
+{
+    if (!reply.line_usable() || reply.lines.isEmpty())
+        return std::nullopt;
+    const std::optional<int> count = read_count(reply.lines);
+    if (!count) {
+        const QString text = QStringLiteral("Respuesta inesperada del controlador a ") + command;
+        console->note(text);
+        report(text);
     }
-    // The beginning of a line that has been quiet this long will not be
-    // finished; it must not become the head of the next answer's first line.
-    if (serial->bytesAvailable() > 0)
-        show_stray_line(serial->readAll());
-    return true;
+    return count;
 }
 
 void DORVAK_Admin::turn_event_loop()
@@ -88,102 +83,128 @@ void DORVAK_Admin::turn_event_loop()
     turn_events(QPointer<DORVAK_Admin>(this));
 }
 
-void DORVAK_Admin::pause_after_command(int ms)
-{
-    const QPointer<DORVAK_Admin> alive(this);
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms && !stopping) {
-        turn_events(alive);
-        // Late lines of the answer are shown, not added to resps: the
-        // caller reads resps once the exchange has returned.
-        while (serial->isOpen() && serial->canReadLine())
-            show_stray_line(serial->readLine());
-        QThread::usleep(1000);
-    }
-}
-
-bool DORVAK_Admin::exchange(QString command, int expected, int timeout_s, QString label,
-                            const QString &counted)
+Reply DORVAK_Admin::exchange(QString command, int expected, int timeout_s, QString label,
+                             const Counted &counted)
 {
     const QPointer<DORVAK_Admin> alive(this);
     command += QLatin1Char('\n');
     if (timeout_s == 0)
         timeout_s = 1;
 
-    bool result = false;
+    Reply reply;
     sent = false;
     if (!serial->isOpen()) {
-        console->appendPlainText(QStringLiteral("--> ") + command);
+        console->show_sent(command);
         show_port_closed();
-        return false;
+        return reply;
     }
 
+    // One wait in three stages, turning the event loop every millisecond:
+    // the command goes out once the line has been quiet (what still arrives
+    // belongs to an earlier answer, or to a line the user typed), then the
+    // answer is collected, then the controller gets its pause, whose late
+    // lines still belong to this answer.
+    enum Stage { settling, answering, pausing };
+    Stage stage = settling;
     busy = true;
-    if (!settle_line(quiet_ms, settle_limit_ms)) {
-        // Stopped, or the line went, before the command could go out.
-        busy = false;
-        return false;
-    }
-    console->appendPlainText(QStringLiteral("--> ") + command);
-    sent = true;
-    qDebug() << "Ejecutando : " << command;
-    const QByteArray bytes = command.toLocal8Bit();
-    resps.clear();
-    serial->write(bytes);
-
-    // The budget counts idle cycles since the last line arrived: the
-    // exchange ends when the expected lines are in, or when the controller
-    // has been silent for the whole time-out. A budget for the whole answer
-    // would run out while a long answer is still arriving at the line's
-    // pace.
-    const int budget = timeout_s * 1000;
+    QElapsedTimer in_stage;
+    in_stage.start();
+    qint64 partial = -1;
     int cycle = 0;
     int n = 0;
-    while (cycle < budget) {
-        if (serial->canReadLine()) {
+    // A busy controller takes a while to start answering; the silence
+    // allowed between the lines of a long answer is the caller's time-out.
+    // A command that awaits no answer keeps its own time, so that a run of
+    // them is not slowed down.
+    const qint64 silence_ms = timeout_s * 1000LL;
+    const qint64 first_ms = expected > 0 ? qMax<qint64>(silence_ms, first_line_ms) : silence_ms;
+    for (;;) {
+        while (serial->isOpen() && serial->canReadLine()) {
             const QByteArray raw = serial->readLine();
+            if (stage == settling) {
+                show_stray_line(raw);
+                continue;
+            }
+            heard_line();
             show_line(raw);
-            last_rx.start();
+            reply.lines << resps.last();
             qDebug() << "EX resps size " << resps.size() << raw;
-            if (counted.isEmpty() || resps.last().startsWith(counted))
+            if (stage == answering && counted.counts(resps.last()))
                 ++n;
             cycle = 0;
-            continue;
         }
-        if (n > 0 && n < expected) {
-            if (cycle % 100 == 0)
-                qDebug() << "ciclo " << cycle << " Resps : " << n << " respuestas";
-            if (show_progress) {
-                const int p = n * 100 / expected;
-                progress->setValue(p);
-                progress->setFormat(label + QStringLiteral(" : ") + QString::number(p)
-                                    + QLatin1Char('%'));
+        if (stopping) {
+            reply.end = Reply::stopped;
+            break;
+        }
+        if (!serial->isOpen()) {
+            reply.end = Reply::line_lost;
+            break;
+        }
+        // Bytes of a line still on its way count as traffic too.
+        if (serial->bytesAvailable() != partial) {
+            partial = serial->bytesAvailable();
+            if (partial > 0)
+                last_rx.start();
+        }
+        const qint64 quiet = last_rx.isValid() ? last_rx.elapsed() : quiet_ms;
+        if (stage == settling) {
+            // A typed command's answer may not have begun yet.
+            const bool typed_pending = typed_out.isValid() && typed_out.elapsed() < first_line_ms;
+            if ((quiet >= quiet_ms && !typed_pending) || in_stage.elapsed() >= settle_limit_ms) {
+                // The beginning of a line that has been quiet this long will
+                // not be finished; it must not become the head of the
+                // answer's first line.
+                if (serial->bytesAvailable() > 0)
+                    show_stray_line(serial->readAll());
+                typed_out.invalidate();
+                console->show_sent(command);
+                qDebug() << "Ejecutando : " << command;
+                resps.clear();
+                serial->write(command.toLocal8Bit());
+                sent = reply.sent = true;
+                reply.end = Reply::timed_out;
+                stage = timeout_s < 0 ? pausing : answering;
+                in_stage.start();
+                partial = -1;
             }
-        }
-        if (n > 0 && n >= expected) {
-            qDebug() << "Ok : " << n << " respuestas";
-            result = true;
+        } else if (stage == answering) {
+            if (n > 0 && n >= expected) {
+                qDebug() << "Ok : " << n << " respuestas";
+                reply.end = Reply::answered;
+                stage = pausing;
+                in_stage.start();
+            } else if (reply.lines.isEmpty() ? in_stage.elapsed() >= first_ms
+                                             : quiet >= silence_ms) {
+                stage = pausing;
+                in_stage.start();
+            } else if (n > 0) {
+                if (cycle % 100 == 0)
+                    qDebug() << "ciclo " << cycle << " Resps : " << n << " respuestas";
+                if (show_progress) {
+                    const int p = n * 100 / expected;
+                    progress->setValue(p);
+                    progress->setFormat(label + QStringLiteral(" : ") + QString::number(p)
+                                        + QLatin1Char('%'));
+                }
+            }
+        } else if (in_stage.elapsed() >= pause_ms) {
             break;
         }
         turn_events(alive);
-        // Nothing more will come: the user stopped, or the line is gone.
-        if (stopping || !serial->isOpen())
-            break;
         QThread::usleep(1000);
         ++cycle;
     }
-    if (resps.isEmpty()) {
+    busy = false;
+    if (reply.sent && reply.lines.isEmpty()) {
         qDebug() << "ERROR : sin respuesta";
-        if (expected > 0 && !stopping && serial->isOpen())
+        if (expected > 0 && reply.end == Reply::timed_out)
             report(QStringLiteral("Sin respuesta del controlador"));
     }
-
-    pause_after_command(pause_ms);
-    busy = false;
     if (show_progress) {
         progress->setValue(0);
         progress->setFormat(QString());
     }
-    return result;
+    send_held_lines();
+    return reply;
 }

@@ -3,15 +3,20 @@
 #include "dorvak_admin.h"
 
 #include "console.h"
+#include "csv_file.h"
 #include "port_combo.h"
 #include "serial_text.h"
 #include "text_util.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDebug>
+#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 
 void DORVAK_Admin::portChanged(QString port)
 {
@@ -78,6 +83,18 @@ void DORVAK_Admin::limpia()
     console->clear();
 }
 
+void DORVAK_Admin::guardar_consola()
+{
+    const QString name =
+        choose_file_to_save(this, QStringLiteral("Texto (*.txt)"), QStringLiteral(".txt"));
+    if (name.isEmpty())
+        return;
+    if (console->save_to(name))
+        report(QStringLiteral("Consola guardada en %1").arg(QDir::toNativeSeparators(name)));
+    else
+        show_file_error(this, QStringLiteral("No se pudo escribir el archivo %1").arg(name));
+}
+
 void DORVAK_Admin::connError(QSerialPort::SerialPortError error)
 {
     // A pulled adapter reports a resource error. A line whose far end went
@@ -100,6 +117,45 @@ void DORVAK_Admin::lose_line(const QString &why)
     close();
     report(QStringLiteral("Se perdió la conexión con el controlador"));
     QMessageBox::critical(this, tr("Critical Error"), why);
+    if (port_name.isEmpty())
+        return;
+    port_watch.start(port_name);
+    if (!port_watch_timer) {
+        port_watch_timer = new QTimer(this);
+        port_watch_timer->setInterval(500);
+        connect(port_watch_timer, &QTimer::timeout, this, &DORVAK_Admin::check_port_back);
+    }
+    port_watch_timer->start();
+}
+
+void DORVAK_Admin::check_port_back()
+{
+    // Connected again by hand, or to another port: nothing to offer.
+    if (serial->isOpen() || port_name != port_watch.path()) {
+        port_watch.stop();
+        port_watch_timer->stop();
+        return;
+    }
+    // A question or an operation of the user's goes first.
+    if (QApplication::activeModalWidget() || operation_running || !port_watch.back())
+        return;
+    port_watch.stop();
+    port_watch_timer->stop();
+    if (!reconnect_always) {
+        QMessageBox box(
+            QMessageBox::Question, QStringLiteral("Reconectar"),
+            QStringLiteral("El adaptador %1 volvió a conectarse. ¿Reconectar?").arg(port_name),
+            QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No, this);
+        box.button(QMessageBox::YesToAll)->setText(QStringLiteral("Siempre"));
+        box.setDefaultButton(QMessageBox::Yes);
+        const int answer = box.exec();
+        if (answer != QMessageBox::Yes && answer != QMessageBox::YesToAll)
+            return;
+        reconnect_always = answer == QMessageBox::YesToAll;
+    }
+    open();
+    if (serial->isOpen())
+        report(QStringLiteral("Reconectado a %1").arg(port_name));
 }
 
 void DORVAK_Admin::writeData(QByteArray data)
@@ -115,10 +171,38 @@ void DORVAK_Admin::writeData(QByteArray data)
         qDebug() << "Guardando .." << data;
         return;
     }
-    line_buffer += QLatin1Char('\n');
-    serial->write(line_buffer.toLocal8Bit());
-    qDebug() << "Enviando : " << line_buffer;
+    const QString line = line_buffer.chopped(1);
     line_buffer.clear();
+    // Sent now, it would reach the controller between a command and its
+    // answer, and its own answer would be taken for the command's.
+    if (busy) {
+        held_lines << line;
+        console->show_held(line);
+        qDebug() << "En espera : " << line;
+        return;
+    }
+    send_typed(line);
+}
+
+void DORVAK_Admin::send_typed(const QString &line)
+{
+    const QString wire = line + QStringLiteral("\r\n");
+    serial->write(wire.toLocal8Bit());
+    console->show_sent(line);
+    typed_out.start();
+    qDebug() << "Enviando : " << wire;
+}
+
+void DORVAK_Admin::send_held_lines()
+{
+    const QStringList lines = held_lines;
+    held_lines.clear();
+    for (const QString &line : lines) {
+        if (serial->isOpen())
+            send_typed(line);
+        else
+            console->note(QStringLiteral("No se envió \"%1\": el puerto está cerrado").arg(line));
+    }
 }
 
 void DORVAK_Admin::show_line(const QByteArray &raw)
@@ -139,7 +223,7 @@ void DORVAK_Admin::newData()
             show_stray_line(raw);
             continue;
         }
-        last_rx.start();
+        heard_line();
         show_line(raw);
         qDebug() << "resps size " << resps.size();
     }

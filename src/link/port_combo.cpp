@@ -1,5 +1,7 @@
 #include "port_combo.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSerialPortInfo>
 #include <QSignalBlocker>
@@ -8,6 +10,13 @@ PortCombo::PortCombo(QWidget *parent) : QComboBox(parent)
 {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    // A port chosen from the list shows the path that is opened, not its
+    // caption.
+    connect(this, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
+        const QString path = itemData(index).toString();
+        if (index >= 0 && !path.isEmpty() && currentText() != path)
+            setEditText(path);
+    });
 }
 
 void PortCombo::showPopup()
@@ -16,21 +25,57 @@ void PortCombo::showPopup()
     QComboBox::showPopup();
 }
 
+void PortCombo::add_present_ports()
+{
+    const bool first = count() == 0;
+    {
+        // The captions are never the box's text, not even for a moment.
+        const QSignalBlocker blocker(this);
+        const auto infos = QSerialPortInfo::availablePorts();
+        for (const QSerialPortInfo &info : infos) {
+            const QString path = stable_path(info.systemLocation());
+            addItem(port_caption(info.portName(), info.description(), info.manufacturer()), path);
+            setItemData(count() - 1, path, Qt::ToolTipRole);
+        }
+        if (first && count() > 0)
+            setEditText(itemData(0).toString());
+    }
+    if (first && count() > 0)
+        emit currentTextChanged(currentText());
+}
+
 void PortCombo::refresh_ports()
 {
     const QString shown = currentText();
-    QStringList names;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos)
-        names << info.portName();
+    const QSignalBlocker blocker(this);
+    clear();
+    add_present_ports();
     // A typed path that is not a listed port stays at the top of the list.
-    if (!shown.isEmpty() && !names.contains(shown))
-        names.prepend(shown);
-    {
-        const QSignalBlocker blocker(this);
-        clear();
-        addItems(names);
-        setCurrentIndex(names.indexOf(shown));
-        setEditText(shown);
+    if (!shown.isEmpty() && findData(shown) < 0)
+        insertItem(0, shown, shown);
+    setCurrentIndex(findData(shown));
+    setEditText(shown);
+}
+
+QString stable_path(const QString &system_location, const QString &by_id_dir)
+{
+    const QString device = QFileInfo(system_location).canonicalFilePath();
+    const QDir dir(by_id_dir);
+    const QStringList links = dir.entryList(QDir::System | QDir::Files, QDir::Name);
+    for (const QString &name : links) {
+        const QString link = dir.filePath(name);
+        if (!device.isEmpty() && QFileInfo(link).canonicalFilePath() == device)
+            return link;
     }
+    return system_location;
+}
+
+QString port_caption(const QString &name, const QString &description, const QString &maker)
+{
+    QString text = name;
+    if (!description.trimmed().isEmpty())
+        text += QStringLiteral(" — ") + description.trimmed();
+    if (!maker.trimmed().isEmpty() && !description.contains(maker.trimmed(), Qt::CaseInsensitive))
+        text += QStringLiteral(" (") + maker.trimmed() + QLatin1Char(')');
+    return text;
 }

@@ -80,9 +80,8 @@ void DORVAK_Admin::add_5000()
         gen_count = 0;
         run();
         if (stopped())
-            console->appendPlainText(QStringLiteral("Generador detenido tras ")
-                                     + QString::number(gen_count)
-                                     + QStringLiteral(" registros enviados"));
+            console->note(QStringLiteral("Generador detenido tras ") + QString::number(gen_count)
+                          + QStringLiteral(" registros enviados"));
         progress->setValue(0);
         progress->setFormat(QString());
         show_progress = true;

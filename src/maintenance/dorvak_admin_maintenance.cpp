@@ -17,8 +17,7 @@ bool DORVAK_Admin::maintenance(const QString &command, int expected, int timeout
             report(QStringLiteral("Cancelado: ") + command);
             return;
         }
-        exchange(command, expected, timeout_s, label);
-        if (sent)
+        if (exchange(command, expected, timeout_s, label).sent)
             report(QStringLiteral("Enviado: ") + command);
     });
     return ran;

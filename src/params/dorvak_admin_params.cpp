@@ -171,13 +171,13 @@ bool DORVAK_Admin::read_params()
 {
     {
         // Status lines mixed into the answer do not count towards the sixteen.
-        exchange(QStringLiteral("GET_PARS"), param_count, 1,
-                 QStringLiteral("Obteniendo Parametros"), QStringLiteral("## "));
-        // On a closed port resps holds an earlier exchange's lines, and user
-        // lines start with "## " as well: they would be taken for parameters.
-        if (!sent)
+        const Reply reply =
+            exchange(QStringLiteral("GET_PARS"), param_count, 1,
+                     QStringLiteral("Obteniendo Parametros"), QStringLiteral("## "));
+        // Nothing went out, or nothing came back: the exchange has said so.
+        if (reply.lines.isEmpty())
             return false;
-        const QVector<std::optional<QString>> values = read_param_answer(resps);
+        const QVector<std::optional<QString>> values = read_param_answer(reply.lines);
         const int got = int(std::count_if(values.begin(), values.end(),
                                           [](const std::optional<QString> &v) { return bool(v); }));
         // Half a configuration in the form would be written back as if it
@@ -376,18 +376,19 @@ void DORVAK_Admin::send_params()
         }
         QStringList rejected;
         for (int i = 0; i < lines.size(); ++i) {
-            exchange(lines.at(i), 1, 1, QString());
-            if (stopped() || !serial->isOpen()) {
+            const Reply reply = exchange(lines.at(i), 1, 1, QString());
+            if (!reply.line_usable()) {
                 const QString where =
                     QStringLiteral("Grabación detenida: %1 de %2 parámetros enviados")
-                        .arg(i + (sent ? 1 : 0))
+                        .arg(i + (reply.sent ? 1 : 0))
                         .arg(lines.size());
-                console->appendPlainText(where);
+                console->note(where);
                 report(where);
                 return;
             }
             // A refusal must not pass for a written parameter.
-            const QString answer = resps.isEmpty() ? QString() : resps.first().trimmed();
+            const QString answer =
+                reply.lines.isEmpty() ? QString() : reply.lines.first().trimmed();
             if (answer.isEmpty() || answer.startsWith(QLatin1String("ERROR")))
                 rejected << fold(lines.at(i)) + QStringLiteral(" : ")
                         + (answer.isEmpty() ? QStringLiteral("sin respuesta") : answer);

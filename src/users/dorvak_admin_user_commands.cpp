@@ -241,24 +241,23 @@ void DORVAK_Admin::nuevo()
 
 bool DORVAK_Admin::ask_next_id()
 {
-    exchange(QStringLiteral("NEXT"), 1, 1, QString());
-    // Without exactly one answer line the local count goes on.
-    if (sent && resps.size() == 1)
-        UserRow::id_siguiente = read_decimal(resps.first());
-    return sent;
+    const Reply reply = exchange(QStringLiteral("NEXT"), 1, 1, QString(), Counted::numbers());
+    // Without a number in the answer the local count goes on.
+    if (const std::optional<int> next = count_in(reply, QStringLiteral("NEXT")))
+        UserRow::id_siguiente = *next;
+    return reply.sent;
 }
 
 bool DORVAK_Admin::delete_on_controller(const QString &numero)
 {
-    exchange(delete_command(numero), 0, 0, QString());
-    if (!sent || stopped() || !serial->isOpen())
+    if (!exchange(delete_command(numero), 0, 0, QString()).line_usable())
         return false;
     // Only an answer that holds no record of the number says it is gone.
-    exchange(lookup_command(numero), 1, 2, QString());
-    const bool gone = sent && !stopped() && !resps.isEmpty() && !stored_record(resps, numero);
+    const Reply lookup = exchange(lookup_command(numero), 1, 2, QString());
+    const bool gone = lookup.ok() && !stored_record(lookup.lines, numero);
     // The controller's "ERROR no existe" is the awaited answer here.
     if (gone)
-        console->appendPlainText(QStringLiteral("número eliminado"));
+        console->note(QStringLiteral("número eliminado"));
     return gone;
 }
 
@@ -469,10 +468,11 @@ bool DORVAK_Admin::save_record()
 
 bool DORVAK_Admin::upload_user(UserRow *u)
 {
-    exchange(upload_line(*u), 1, 3, QString());
-    if (!sent || stopped())
+    const Reply upload = exchange(upload_line(*u), 1, 3, QString());
+    upload_went_out = upload.sent;
+    if (!upload.line_usable())
         return false;
-    const QString answer = resps.isEmpty() ? QString() : resps.first().trimmed();
+    const QString answer = upload.lines.isEmpty() ? QString() : upload.lines.first().trimmed();
     if (answer == QLatin1String("## OK"))
         qDebug() << "OK user " << u->nombre;
     else if (!answer.isEmpty())
@@ -483,18 +483,13 @@ bool DORVAK_Admin::upload_user(UserRow *u)
         u->set_failure(answer);
         return false;
     }
-    // Asking on a line that went away meanwhile would only bring up the
-    // closed-port message.
-    if (!serial->isOpen())
-        return false;
-
-    exchange(lookup_command(u->numero), 1, 2, QString());
-    if (!sent || stopped())
+    const Reply lookup = exchange(lookup_command(u->numero), 1, 2, QString());
+    if (!lookup.line_usable())
         return false;
     // Only the controller's own record of this number, holding what was
     // sent, confirms the upload: an older record of the number, a status
     // line or another user's record says nothing about it.
-    const std::unique_ptr<UserRow> stored = stored_record(resps, u->numero);
+    const std::unique_ptr<UserRow> stored = stored_record(lookup.lines, u->numero);
     if (!stored || !carries_upload(*stored, *u)) {
         qDebug() << "Error confirmando Usuario : " << u->nombre;
         u->set_failure(stored ? QStringLiteral("el controlador guarda otros datos")
@@ -592,6 +587,7 @@ void DORVAK_Admin::sync_users()
         bind_directory();
         const int total = list.size();
         int failed = 0;
+        int unconfirmed = 0;
         int waiting = 0;
         int done = 0;
         syncing = true;
@@ -620,6 +616,8 @@ void DORVAK_Admin::sync_users()
                 ++done;
             } else if (!stopped() && serial->isOpen()) {
                 ++failed;
+            } else if (upload_went_out) {
+                ++unconfirmed;
             }
         }
         syncing = false;
@@ -628,19 +626,10 @@ void DORVAK_Admin::sync_users()
         if (shown && !edited)
             user_panel->setUser(shown);
         const int left = total - done;
-        QStringList why;
-        if (failed > 0)
-            why << QStringLiteral("%1 con error").arg(failed);
-        if (waiting > 0)
-            why << (waiting == 1 ? QStringLiteral("1 espera a su administrador")
-                                 : QStringLiteral("%1 esperan a su administrador").arg(waiting));
-        report(QStringLiteral("Sincronizados %1 de %2").arg(total - left).arg(total)
-               + (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why.join(", "))));
+        const QString summary = sync_summary(total, done, failed, unconfirmed, waiting);
+        report(summary);
         if ((stopped() || !serial->isOpen()) && left > 0)
-            console->appendPlainText(
-                QStringLiteral("Sincronización detenida: %1 de %2 usuarios grabados")
-                    .arg(total - left)
-                    .arg(total));
+            console->note(QStringLiteral("Sincronización detenida: ") + summary);
         if (failed > 0)
             QMessageBox::critical(
                 this, QStringLiteral("Error"),

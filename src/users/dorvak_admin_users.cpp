@@ -71,19 +71,17 @@ void DORVAK_Admin::getUsers()
     run_users_operation(OperationGuard::Line::open, [this] {
         if (!discard_pending_ok(pending_count()))
             return;
-        exchange(QStringLiteral("TOT_USERS"), 1, 2, QString());
-        if (!sent || resps.size() != 1 || stopped()) {
-            if (sent && resps.size() > 1)
-                report(QStringLiteral("Respuesta inesperada del controlador a TOT_USERS"));
-            for (const QString &line : qAsConst(resps))
-                qDebug() << line;
+        const std::optional<int> count =
+            count_in(exchange(QStringLiteral("TOT_USERS"), 1, 2, QString(), Counted::numbers()),
+                     QStringLiteral("TOT_USERS"));
+        if (!count)
             return;
-        }
-        const int total = read_decimal(resps.first());
+        const int total = *count;
         qDebug() << "Usuarios registrados : " << total;
-        exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"),
-                 QStringLiteral("##"));
-        const QStringList lines = sent ? resps : QStringList();
+        const QStringList lines =
+            exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"),
+                     QStringLiteral("##"))
+                .lines;
         const int got = int(std::count_if(lines.begin(), lines.end(), [](const QString &line) {
             return line.startsWith(QLatin1String("##"));
         }));

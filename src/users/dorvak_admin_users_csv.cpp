@@ -105,7 +105,8 @@ bool confirm_import(QWidget *parent, const QString &file, const ImportCounts &co
     if (counts.overwritten > 0)
         text += counts.overwritten == 1
             ? QStringLiteral("\nSe reemplazará 1 cambio sin sincronizar.")
-            : QStringLiteral("\nSe reemplazarán %1 cambios sin sincronizar.").arg(counts.overwritten);
+            : QStringLiteral("\nSe reemplazarán %1 cambios sin sincronizar.")
+                  .arg(counts.overwritten);
     if (!counts.notes.isEmpty())
         text += QStringLiteral("\n\n") + counts.notes.mid(0, shown).join(QLatin1Char('\n'));
     if (counts.notes.size() > shown)
@@ -230,7 +231,7 @@ void DORVAK_Admin::import_users_from(const QString &name)
     user_tree->expandAll();
     report(counts.summary());
     if (k < total)
-        console->appendPlainText(
+        console->note(
             QStringLiteral("Importación detenida: %1 de %2 filas importadas").arg(k).arg(total));
 }
 

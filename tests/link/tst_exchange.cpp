@@ -1,7 +1,6 @@
 // The command exchange against a scripted controller on a pseudo-terminal.
 #include "console.h"
 #include "fake_controller.h"
-#include "log_capture.h"
 #include "modal_answerer.h"
 #include "probe.h"
 
@@ -36,26 +35,23 @@ private slots:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<int>("expected");
         QTest::addColumn<int>("timeout_s");
-        QTest::addColumn<bool>("result");
+        QTest::addColumn<int>("end"); // Reply::End
         QTest::addColumn<QStringList>("resps");
-        // The idle cycles waited with part of the answer in, one debug line a
-        // hundred: ten for a second's time-out.
-        QTest::addColumn<int>("cycle_lines");
         QTest::addColumn<QString>("progress"); // shown while waiting
         QTest::addColumn<QString>("status");
 
         const QString none = QStringLiteral("Sin respuesta del controlador");
+        const int ok = Reply::answered, late = Reply::timed_out;
         // clang-format off
-        QTest::newRow("one of one") << QByteArray("7\n") << 1 << 2 << true << QStringList{"7\n"} << 0 << "" << "";
-        QTest::newRow("burst of three for two") << QByteArray("a\nb\nc\n") << 2 << 1 << true << QStringList{"a\n", "b\n", "c\n"} << 0 << "" << "";
-        QTest::newRow("expected zero, one line") << QByteArray("x\n") << 0 << 1 << true << QStringList{"x\n"} << 0 << "" << "";
-        QTest::newRow("too few lines, time-out zero waits a second") << QByteArray("a\n") << 4 << 0 << false << QStringList{"a\n"} << 10 << "L : 25%" << "";
-        QTest::newRow("half line never collected") << QByteArray("done\npart") << 2 << 1 << false << QStringList{"done\n"} << 10 << "L : 50%" << "";
-        QTest::newRow("no answer") << QByteArray() << 1 << 1 << false << QStringList() << 0 << "" << none;
-        QTest::newRow("expected zero, no answer") << QByteArray() << 0 << 1 << false << QStringList() << 0 << "" << "";
-        QTest::newRow("negative time-out") << QByteArray() << 1 << -1 << false << QStringList() << 0 << "" << none;
-        QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 1 << 1 << true << QStringList{"OK\r\n"} << 0 << "" << "";
-        QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 1 << 1 << true << QStringList{"AB"} << 0 << "" << "";
+        QTest::newRow("one of one") << QByteArray("7\n") << 1 << 2 << ok << QStringList{"7\n"} << "" << "";
+        QTest::newRow("burst of three for two") << QByteArray("a\nb\nc\n") << 2 << 1 << ok << QStringList{"a\n", "b\n", "c\n"} << "" << "";
+        QTest::newRow("expected zero, one line") << QByteArray("x\n") << 0 << 1 << ok << QStringList{"x\n"} << "" << "";
+        QTest::newRow("too few lines, time-out zero waits a second") << QByteArray("a\n") << 4 << 0 << late << QStringList{"a\n"} << "L : 25%" << "";
+        QTest::newRow("half line never collected") << QByteArray("done\npart") << 2 << 1 << late << QStringList{"done\n"} << "L : 50%" << "";
+        QTest::newRow("no answer") << QByteArray() << 1 << 1 << late << QStringList() << "" << none;
+        QTest::newRow("negative time-out") << QByteArray() << 1 << -1 << late << QStringList() << "" << none;
+        QTest::newRow("cr lf kept") << QByteArray("OK\r\n") << 1 << 1 << ok << QStringList{"OK\r\n"} << "" << "";
+        QTest::newRow("cut at nul") << QByteArray("AB\0CD\n", 6) << 1 << 1 << ok << QStringList{"AB"} << "" << "";
         // clang-format on
     }
 
@@ -69,7 +65,6 @@ private slots:
         FakeController fake;
         if (!answer.isEmpty())
             fake.on("CMD", answer);
-        LogCapture log;
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
         auto *bar = w.findChild<QProgressBar *>(QStringLiteral("progress"));
@@ -81,11 +76,12 @@ private slots:
         });
         watch.start(20);
 
-        QTEST(w.exchange(QStringLiteral("CMD"), expected, timeout_s, QStringLiteral("L")),
-              "result");
+        const Reply reply =
+            w.exchange(QStringLiteral("CMD"), expected, timeout_s, QStringLiteral("L"));
+        QTEST(int(reply.end), "end");
         QTEST(TestProbe(w).resps(), "resps");
+        QCOMPARE(reply.lines, TestProbe(w).resps());
         QVERIFY(!TestProbe(w).busy());
-        QTEST(int(log.starting(QStringLiteral("ciclo ")).size()), "cycle_lines");
         QCOMPARE(seen, progress.isEmpty() ? QStringList() : QStringList{progress});
         QCOMPARE(bar->text(), QString());
         QTEST(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), "status");
@@ -97,46 +93,15 @@ private slots:
                     .contains(QStringLiteral("--> CMD\n")));
     }
 
-    void closed_port()
-    {
-        ModalAnswerer answerer;
-        DORVAK_Admin w;
-        TestProbe(w).resps() = QStringList{"earlier\n"};
-        QVERIFY(!w.exchange(QStringLiteral("TOT_USERS"), 1, 2, QString()));
-        QCOMPARE(TestProbe(w).resps(), QStringList{"earlier\n"});
-        QVERIFY(!TestProbe(w).sent());
-        QCOMPARE(answerer.texts(), QStringList{"El puerto está cerrado"});
-    }
-
-    void line_lost_before_the_command()
-    {
-        // A longer answer still arriving holds the next command back; the line
-        // going away meanwhile ends the exchange before anything went out.
-        FakeController fake;
-        fake.set_pace(11520);
-        fake.on("FIRST", listing(100));
-        ModalAnswerer answerer;
-        DORVAK_Admin w;
-        QVERIFY(connect_window(w, fake.port()));
-        QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()));
-        QTimer::singleShot(50, &fake, [&] { fake.hang_up(); });
-        QVERIFY(!w.exchange(QStringLiteral("SECOND"), 1, 1, QString()));
-        QVERIFY(!TestProbe(w).sent());
-        QVERIFY(!TestProbe(w).busy());
-        QCOMPARE(fake.received(), QByteArray("FIRST\n"));
-    }
-
     void stray_lines_data()
     {
         QTest::addColumn<QByteArray>("before"); // unasked, just before the command
         QTest::addColumn<QByteArray>("first");  // the answer to FIRST, of which 2 lines are awaited
-        QTest::addColumn<QByteArray>("late");   // arrives just after SECOND's answer "7"
 
         // clang-format off
-        QTest::newRow("leftover of a longer answer") << QByteArray() << listing(60) << QByteArray();
-        QTest::newRow("unasked line before the command") << QByteArray("RING\n") << QByteArray() << QByteArray();
-        QTest::newRow("half line left over") << QByteArray("## 1,2,\"Ca") << QByteArray() << QByteArray();
-        QTest::newRow("late line after the answer") << QByteArray() << QByteArray() << QByteArray("DBG late\n");
+        QTest::newRow("leftover of a longer answer") << QByteArray() << listing(60);
+        QTest::newRow("unasked line before the command") << QByteArray("RING\n") << QByteArray();
+        QTest::newRow("half line left over") << QByteArray("## 1,2,\"Ca") << QByteArray();
         // clang-format on
     }
 
@@ -144,7 +109,6 @@ private slots:
     {
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, first);
-        QFETCH(QByteArray, late);
         // At the real line rate an answer longer than awaited is still arriving
         // when the next command is due: its lines must not be taken for the
         // next command's answer, and none of them may vanish from the console.
@@ -152,26 +116,22 @@ private slots:
         fake.set_pace(11520);
         fake.on("FIRST", first);
         fake.on("SECOND", "7\n");
-        connect(&fake, &FakeController::received_line, [&](const QByteArray &command) {
-            if (!late.isEmpty() && command == "SECOND")
-                QTimer::singleShot(30, &fake, [&] { fake.send(late); });
-        });
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
         if (!first.isEmpty())
-            QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()));
+            QVERIFY(w.exchange(QStringLiteral("FIRST"), 2, 1, QString()).ok());
         if (!before.isEmpty()) {
             fake.send(before);
             QTest::qWait(20);
         }
-        QVERIFY(w.exchange(QStringLiteral("SECOND"), 1, 1, QString()));
+        QVERIFY(w.exchange(QStringLiteral("SECOND"), 1, 1, QString()).ok());
         QCOMPARE(TestProbe(w).resps(), QStringList{"7\n"});
         // Everything is shown, in the order it arrived, and the second command
         // went out only after the first answer had ended.
         const QString text = w.findChild<Console *>(QStringLiteral("console"))->toPlainText();
         const int sent_at = text.indexOf(QStringLiteral("--> SECOND"));
         QVERIFY(text.indexOf(QString::fromLatin1(before + first)) <= sent_at);
-        QVERIFY(text.indexOf(QLatin1String("7\n" + late), sent_at) > sent_at);
+        QVERIFY(text.indexOf(QLatin1String("7\n"), sent_at) > sent_at);
         QCOMPARE(fake.received(), first.isEmpty() ? QByteArray("SECOND\n") : "FIRST\nSECOND\n");
     }
 
@@ -185,10 +145,91 @@ private slots:
         fake.on("LU", listing(600, 7));
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
-        QVERIFY(
-            w.exchange(QStringLiteral("LU"), 600, 1, QStringLiteral("L"), QStringLiteral("##")));
+        QVERIFY(w.exchange(QStringLiteral("LU"), 600, 1, QStringLiteral("L"), QStringLiteral("##"))
+                    .ok());
         QCOMPARE(TestProbe(w).resps().filter(QRegularExpression(QStringLiteral("^##"))).size(),
                  600);
+    }
+    void typed_during_wait_data()
+    {
+        // TOT_USERS typed while NEXT waits for a quiet line (-1), for its
+        // answer (0) or in the pause after it (200 ms after it went out); or
+        // the line lost while the typed line is held.
+        QTest::addColumn<int>("typed_at");
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("quiet line") << -1 << false;
+        QTest::newRow("answer") << 0 << false;
+        QTest::newRow("pause") << 200 << false;
+        QTest::newRow("line lost, nothing sent") << -1 << true;
+    }
+    void typed_during_wait()
+    {
+        QFETCH(int, typed_at);
+        QFETCH(bool, lost);
+        FakeController fake;
+        fake.set_pace(11520);
+        fake.on("FIRST", listing(30));
+        fake.on("NEXT", "7\n", 150);
+        fake.on("TOT_USERS", "42\n");
+        ModalAnswerer answerer;
+        DORVAK_Admin w;
+        QVERIFY(connect_window(w, fake.port()));
+        auto *console = w.findChild<Console *>(QStringLiteral("console"));
+        const auto type = [&] { QTest::keyClicks(console, QStringLiteral("TOT_USERS\r")); };
+        connect(&fake, &FakeController::received_line, [&](const QByteArray &command) {
+            if (command == "NEXT" && typed_at >= 0)
+                QTimer::singleShot(typed_at, console, type);
+        });
+        QVERIFY(w.exchange(QStringLiteral("FIRST"), 1, 1, QString()).ok());
+        if (typed_at < 0)
+            QTimer::singleShot(0, console, type);
+        if (lost)
+            QTimer::singleShot(50, &fake, [&] { fake.hang_up(); });
+        // The typed line's answer is no count of the next NEXT either.
+        for (int i = 0; i < (lost ? 1 : 2); ++i)
+            QCOMPARE(read_count(w.exchange("NEXT", 1, 1, QString(), Counted::numbers()).lines)
+                         .value_or(0),
+                     lost ? 0 : 7);
+        QTRY_VERIFY(
+            fake.received().startsWith(lost ? "FIRST\n" : "FIRST\nNEXT\nTOT_USERS\r\nNEXT\n"));
+        QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS   (en espera)")));
+        QCOMPARE(console->toPlainText().contains("-- No se envió \"TOT_USERS\""), lost);
+    }
+
+    void count_answer_data()
+    {
+        // The answer to the count (LU then lists two users) or to GET_PARS.
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("delay_ms");
+        QTest::addColumn<QString>("status");
+        const QString got = QStringLiteral("2 usuarios descargados");
+        const QString odd = QStringLiteral("Respuesta inesperada del controlador a TOT_USERS");
+        QByteArray pars;
+        for (int n = 10; n < 26; ++n)
+            pars += "## " + QByteArray::number(n - 10).rightJustified(2, '0') + " 1\n";
+        // clang-format off
+        QTest::newRow("count, then a status line") << QByteArray("TOT_USERS") << QByteArray("2\nDBG gsm ok\n") << 0 << got;
+        QTest::newRow("status line, then the count") << QByteArray("TOT_USERS") << QByteArray("DBG gsm ok\n2\n") << 0 << got;
+        QTest::newRow("two different counts") << QByteArray("TOT_USERS") << QByteArray("2\n3\n") << 0 << odd;
+        QTest::newRow("no number") << QByteArray("TOT_USERS") << QByteArray("DBG gsm ok\n") << 0 << odd;
+        QTest::newRow("parameters after 1.2 s") << QByteArray("GET_PARS") << pars << 1200 << "Parámetros leídos";
+        QTest::newRow("parameters after 3.5 s") << QByteArray("GET_PARS") << pars << 3500 << "Sin respuesta del controlador";
+        // clang-format on
+    }
+    void count_answer()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, answer);
+        QFETCH(int, delay_ms);
+        FakeController fake;
+        fake.on(command, answer, delay_ms);
+        fake.on("LU", listing(2));
+        DORVAK_Admin w;
+        QVERIFY(connect_window(w, fake.port()));
+        QVERIFY(TestProbe(w).invoke(command == "GET_PARS" ? "get_param" : "getUsers"));
+        QTEST(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), "status");
+        QCOMPARE(TestProbe(w).users().size(), 2 * fake.count("LU"));
     }
 };
 

@@ -103,7 +103,7 @@ private slots:
             QVERIFY2(w.findChild<QWidget *>(QLatin1String(row))->isEnabled(), row);
         QCOMPARE(w.findChild<Console *>(QStringLiteral("console"))
                      ->toPlainText()
-                     .endsWith(QStringLiteral("*** Operación detenida ***")),
+                     .endsWith(QStringLiteral("-- Operación detenida\n")),
                  stopped);
         QCOMPARE(TestProbe(w).serial()->isOpen(), stopped);
     }

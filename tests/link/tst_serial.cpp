@@ -4,9 +4,15 @@
 #include "fake_controller.h"
 #include "log_capture.h"
 #include "modal_answerer.h"
+#include "port_combo.h"
+#include "port_watch.h"
 #include "probe.h"
 
+#include <QDir>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -108,24 +114,99 @@ private slots:
         QCOMPARE(TestProbe(w).line_buffer(), QString());
     }
 
-    void far_end_goes_away()
+    void console_follows_data()
     {
-        FakeController fake;
-        ModalAnswerer answerer;
-        LogCapture log;
+        // Before a line arrives: 'u' the user scrolls a page up, 'e' back to
+        // the end, 'r' Ctrl+O adds the developers' row below the console.
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("at_end");
+        QTest::newRow("scrolled up") << "u" << false;
+        QTest::newRow("back at the end") << "ue" << true;
+        QTest::newRow("developers' row shown") << "r" << true;
+        QTest::newRow("scrolled up, then the row") << "ur" << false;
+    }
+    void console_follows()
+    {
+        QFETCH(QString, steps);
         DORVAK_Admin w;
-        connect_window(w, fake.port());
-        fake.hang_up();
-        QTRY_VERIFY(!TestProbe(w).serial()->isOpen());
-        QTRY_COMPARE(answerer.seen().size(), 1);
+        w.show();
+        button(w, "console_btn")->click();
+        auto *console = w.findChild<Console *>(QStringLiteral("console"));
+        QScrollBar *bar = console->verticalScrollBar();
+        console->putData(QByteArray("## linea\n").repeated(300));
+        for (const QChar step : steps) {
+            QTest::qWait(20);
+            if (step == 'r')
+                TestProbe(w).invoke("show_debug");
+            else
+                bar->triggerAction(step == 'u' ? QAbstractSlider::SliderPageStepSub
+                                               : QAbstractSlider::SliderToMaximum);
+        }
+        QTest::qWait(20);
+        console->putData("## otra\n");
+        QTEST(bar->value() == bar->maximum(), "at_end");
+    }
+
+    void port_names()
+    {
+        // Two adapters with stable names; then the lost one's path is watched:
+        // the same device staying is not its return, another device is.
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("id"));
+        for (const QString &n : {"0", "1"})
+            QVERIFY(
+                QFile(dir.filePath("tty" + n)).open(QIODevice::WriteOnly)
+                && QFile::link(dir.filePath("tty" + n), dir.filePath(n == "0" ? "id/b" : "id/a")));
+        QCOMPARE(stable_path(dir.filePath("tty0"), dir.filePath("id")), dir.filePath("id/b"));
+        PortWatch watch;
+        watch.start(dir.filePath("id/b"));
+        QVERIFY(!watch.back());
+        QVERIFY(QFile::remove(dir.filePath("id/b"))
+                && QFile::link(dir.filePath("tty1"), dir.filePath("id/b")));
+        QVERIFY(watch.back());
+    }
+
+    void far_end_goes_and_comes_back_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("reconnect") << int(QMessageBox::Yes);
+        QTest::newRow("always, then without asking") << int(QMessageBox::YesToAll);
+    }
+    void far_end_goes_and_comes_back()
+    {
+        // The adapter is pulled and a new one appears at the same path.
+        QFETCH(int, answer);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("dorvak"));
+        auto fake = std::make_unique<FakeController>();
+        QVERIFY(QFile::link(fake->port(), path));
+        ModalAnswerer answerer;
+        answerer.queue_button(QMessageBox::Ok);
+        answerer.queue_button(QMessageBox::StandardButton(answer));
+        LogCapture log;
+        auto w = std::make_unique<DORVAK_Admin>();
+        QVERIFY(connect_window(*w, path));
+        const auto replug = [&] {
+            fake->hang_up();
+            QTRY_VERIFY(!TestProbe(*w).serial()->isOpen());
+            // A dead line reports errors without end while it stays open: no
+            // busy loop is left behind.
+            const int logged = log.lines().size();
+            QTest::qWait(200);
+            QVERIFY(log.lines().size() - logged < 5);
+            fake = std::make_unique<FakeController>();
+            QVERIFY(QFile::remove(path) && QFile::link(fake->port(), path));
+        };
+        replug();
+        QTRY_COMPARE(answerer.texts().value(1),
+                     QStringLiteral("El adaptador %1 volvió a conectarse. ¿Reconectar?").arg(path));
         QCOMPARE(answerer.seen().first().title, QStringLiteral("Critical Error"));
-        QVERIFY(button(w, "connect_btn")->isEnabled());
-        // A dead line reports errors without end while it stays open: one
-        // message, and no busy loop left behind.
-        const int lines = log.lines().size();
-        QTest::qWait(200);
-        QCOMPARE(answerer.seen().size(), 1);
-        QVERIFY(log.lines().size() - lines < 5);
+        QTRY_COMPARE(TestProbe(*w).serial()->isOpen(), answer != QMessageBox::No);
+        if (answer == QMessageBox::YesToAll) {
+            replug();
+            QTRY_VERIFY(TestProbe(*w).serial()->isOpen());
+            QCOMPARE(answerer.texts().size(), 3);
+        }
     }
 };
 
