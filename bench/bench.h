@@ -2,6 +2,7 @@
 #define BENCH_H
 
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTextStream>
 
 // Each benchmark prints one line per phase: "<phase>: <ms> ms".
@@ -22,6 +23,20 @@ template<typename Work> qint64 timed(QTextStream &out, const char *phase, Work w
     out << phase << ": " << ms << " ms\n";
     out.flush();
     return ms;
+}
+
+// The slowest keystroke, in milliseconds, of typing `text` into a finder
+// one character at a time.
+inline qint64 slowest_keystroke(QLineEdit *finder, const QString &text)
+{
+    qint64 slowest = 0;
+    for (int n = 1; n <= text.size(); ++n) {
+        QElapsedTimer clock;
+        clock.start();
+        finder->setText(text.left(n));
+        slowest = qMax(slowest, clock.elapsed());
+    }
+    return slowest;
 }
 
 #endif

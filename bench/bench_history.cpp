@@ -83,13 +83,7 @@ void bench_history(QTextStream &out)
           [&] { w.findChild<QPushButton *>(QStringLiteral("log_archive_btn"))->click(); });
     auto *finder = w.findChild<QLineEdit *>(QStringLiteral("log_filter_edit"));
     const QString text = QStringLiteral("2020-03-1");
-    qint64 slowest = 0;
-    for (int n = 1; n <= text.size(); ++n) {
-        QElapsedTimer clock;
-        clock.start();
-        finder->setText(text.left(n));
-        slowest = qMax(slowest, clock.elapsed());
-    }
+    const qint64 slowest = slowest_keystroke(finder, text);
     out << "history: archive finder, slowest keystroke of \"2020-03-1\": " << slowest << " ms\n";
     out.flush();
     qputenv("DORVAK_HISTORY", "off");

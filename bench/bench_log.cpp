@@ -52,13 +52,7 @@ void bench_log(QTextStream &out)
     // The finders, a keystroke at a time: the slowest keystroke counts.
     auto typing = [&](const char *phase, const char *edit, const QString &text) {
         auto *finder = w.findChild<QLineEdit *>(QLatin1String(edit));
-        qint64 slowest = 0;
-        for (int n = 1; n <= text.size(); ++n) {
-            QElapsedTimer clock;
-            clock.start();
-            finder->setText(text.left(n));
-            slowest = qMax(slowest, clock.elapsed());
-        }
+        const qint64 slowest = slowest_keystroke(finder, text);
         finder->clear();
         out << phase << ": " << slowest << " ms\n";
         out.flush();

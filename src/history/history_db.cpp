@@ -139,28 +139,36 @@ bool HistoryDb::migrate(int up_to)
     if (found > schema_version)
         return fail(QStringLiteral("%1 es de una versión más nueva de DORVAK Admin").arg(file));
     for (int v = found; v < up_to; ++v) {
-        const bool done = transaction([&] {
-            for (const char *const *sql = steps[v]; *sql; ++sql) {
-                if (!q.exec(QLatin1String(*sql)))
-                    return false;
-            }
-            return q.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1));
-        });
-        if (!done)
+        // Each step is whole or not at all.
+        bool done = db.transaction();
+        for (const char *const *sql = steps[v]; done && *sql; ++sql)
+            done = q.exec(QLatin1String(*sql));
+        done = done && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1)) && db.commit();
+        if (!done) {
+            db.rollback();
             return fail(QStringLiteral("no se pudo preparar %1 (%2)")
                             .arg(file, q.lastError().databaseText()));
+        }
     }
     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     return true;
 }
 
-template<typename Body> bool HistoryDb::transaction(Body body)
+template<typename Body>
+bool HistoryDb::record_in_visit(qint64 &visit, const QString &identity, const QString &name,
+                                const QString &port, Body body)
 {
+    if (!ok || identity.isEmpty())
+        return false;
     QSqlDatabase db = QSqlDatabase::database(connection, false);
     if (!db.transaction())
         return false;
-    if (body() && db.commit())
+    const qint64 now_visit = visit_for(visit, identity, name, port);
+    QSqlQuery q(db);
+    if (now_visit != 0 && body(now_visit, q) && db.commit()) {
+        visit = now_visit;
         return true;
+    }
     db.rollback();
     return false;
 }
@@ -199,14 +207,7 @@ qint64 HistoryDb::visit_for(qint64 visit, const QString &identity, const QString
 bool HistoryDb::record_users(qint64 &visit, const QString &identity, const QString &name,
                              const QString &port, const QStringList &user_lines)
 {
-    if (!ok || identity.isEmpty())
-        return false;
-    qint64 now_visit = 0;
-    const bool done = transaction([&] {
-        now_visit = visit_for(visit, identity, name, port);
-        if (now_visit == 0)
-            return false;
-        QSqlQuery q(QSqlDatabase::database(connection, false));
+    return record_in_visit(visit, identity, name, port, [&](qint64 now_visit, QSqlQuery &q) {
         // A later read in the same visit replaces the earlier one.
         q.prepare(QStringLiteral("DELETE FROM visit_users WHERE visit = ?"));
         q.addBindValue(now_visit);
@@ -226,22 +227,12 @@ bool HistoryDb::record_users(qint64 &visit, const QString &identity, const QStri
         q.addBindValue(now_visit);
         return q.exec();
     });
-    if (done)
-        visit = now_visit;
-    return done;
 }
 
 bool HistoryDb::record_params(qint64 &visit, const QString &identity, const QString &name,
                               const QString &port, const QVector<QString> &values)
 {
-    if (!ok || identity.isEmpty())
-        return false;
-    qint64 now_visit = 0;
-    const bool done = transaction([&] {
-        now_visit = visit_for(visit, identity, name, port);
-        if (now_visit == 0)
-            return false;
-        QSqlQuery q(QSqlDatabase::database(connection, false));
+    return record_in_visit(visit, identity, name, port, [&](qint64 now_visit, QSqlQuery &q) {
         q.prepare(QStringLiteral(
             "INSERT OR REPLACE INTO visit_params (visit, numero, valor) VALUES (?, ?, ?)"));
         for (int n = 0; n < values.size(); ++n) {
@@ -256,57 +247,46 @@ bool HistoryDb::record_params(qint64 &visit, const QString &identity, const QStr
         q.addBindValue(now_visit);
         return q.exec();
     });
-    if (done)
-        visit = now_visit;
-    return done;
 }
 
 bool HistoryDb::record_log(qint64 &visit, const QString &identity, const QString &name,
                            const QString &port, const QStringList &log_lines, int &added)
 {
     added = 0;
-    if (!ok || identity.isEmpty())
-        return false;
-    qint64 now_visit = 0;
     int fresh = 0;
-    const bool done = transaction([&] {
-        now_visit = visit_for(visit, identity, name, port);
-        if (now_visit == 0)
-            return false;
-        QSqlQuery q(QSqlDatabase::database(connection, false));
-        q.prepare(QStringLiteral("SELECT controller FROM visits WHERE id = ?"));
-        q.addBindValue(now_visit);
-        if (!q.exec() || !q.next())
-            return false;
-        const qint64 controller = q.value(0).toLongLong();
-        q.prepare(QStringLiteral("INSERT OR IGNORE INTO events "
-                                 "(controller, line, occurrence, fecha, visit) "
-                                 "VALUES (?, ?, ?, ?, ?)"));
-        QHash<QString, int> seen;
-        for (const QString &raw : log_lines) {
-            if (!is_log_line(raw))
-                continue;
-            const QString line = raw.trimmed();
-            q.bindValue(0, controller);
-            q.bindValue(1, line);
-            q.bindValue(2, seen[line]++);
-            q.bindValue(3, decode_log_line(line).fecha);
-            q.bindValue(4, now_visit);
-            if (!q.exec())
+    const bool done =
+        record_in_visit(visit, identity, name, port, [&](qint64 now_visit, QSqlQuery &q) {
+            q.prepare(QStringLiteral("SELECT controller FROM visits WHERE id = ?"));
+            q.addBindValue(now_visit);
+            if (!q.exec() || !q.next())
                 return false;
-            fresh += q.numRowsAffected() > 0 ? 1 : 0;
-        }
-        q.prepare(QStringLiteral(
-            "UPDATE visits SET log_at = ?, new_events = new_events + ? WHERE id = ?"));
-        q.addBindValue(stamp(QDateTime::currentDateTime()));
-        q.addBindValue(fresh);
-        q.addBindValue(now_visit);
-        return q.exec();
-    });
-    if (done) {
-        visit = now_visit;
+            const qint64 controller = q.value(0).toLongLong();
+            q.prepare(QStringLiteral("INSERT OR IGNORE INTO events "
+                                     "(controller, line, occurrence, fecha, visit) "
+                                     "VALUES (?, ?, ?, ?, ?)"));
+            QHash<QString, int> seen;
+            for (const QString &raw : log_lines) {
+                if (!is_log_line(raw))
+                    continue;
+                const QString line = raw.trimmed();
+                q.bindValue(0, controller);
+                q.bindValue(1, line);
+                q.bindValue(2, seen[line]++);
+                q.bindValue(3, decode_log_line(line).fecha);
+                q.bindValue(4, now_visit);
+                if (!q.exec())
+                    return false;
+                fresh += q.numRowsAffected() > 0 ? 1 : 0;
+            }
+            q.prepare(QStringLiteral(
+                "UPDATE visits SET log_at = ?, new_events = new_events + ? WHERE id = ?"));
+            q.addBindValue(stamp(QDateTime::currentDateTime()));
+            q.addBindValue(fresh);
+            q.addBindValue(now_visit);
+            return q.exec();
+        });
+    if (done)
         added = fresh;
-    }
     return done;
 }
 

@@ -91,8 +91,12 @@ public:
 private:
     bool migrate(int up_to);
     bool fail(const QString &why);
-    // Runs `body` in one transaction; rolls back when it returns false.
-    template<typename Body> bool transaction(Body body);
+    // Runs `body(visit, query)` in one transaction, within the visit that
+    // `visit` names or a new one of the controller; rolls back when it
+    // returns false. On success `visit` is the visit recorded into.
+    template<typename Body>
+    bool record_in_visit(qint64 &visit, const QString &identity, const QString &name,
+                         const QString &port, Body body);
     qint64 visit_for(qint64 visit, const QString &identity, const QString &name,
                      const QString &port);
 
