@@ -171,6 +171,7 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::newRow("reconnect") << int(QMessageBox::Yes);
         QTest::newRow("always, then without asking") << int(QMessageBox::YesToAll);
+        QTest::newRow("declined") << int(QMessageBox::No);
     }
     void far_end_goes_and_comes_back()
     {
