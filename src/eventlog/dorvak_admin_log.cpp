@@ -179,6 +179,7 @@ void DORVAK_Admin::load_log_lines(const QStringList &lines)
 
     // The few texts of events, made once rather than once per event.
     QHash<int, QString> events;
+    LogRowTexts find_texts;
 
     std::vector<LogModel::Row> rows;
     rows.reserve(size_t(lines.size()));
@@ -195,7 +196,7 @@ void DORVAK_Admin::load_log_lines(const QStringList &lines)
             row.cells = {r.fecha, user ? user->nombre : unknown, user ? user->numero : QString(),
                          *event,  asoc ? asoc->nombre : unknown, asoc ? asoc->numero : QString()};
             // What the finder searches, made once here.
-            row.find = log_row_text(QStringList(row.cells.cbegin(), row.cells.cend()));
+            row.find = find_texts(row.cells);
             rows.push_back(std::move(row));
         }
         const int percent = i * 100 / lines.size();

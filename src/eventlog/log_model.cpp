@@ -1,5 +1,7 @@
 #include "log_model.h"
 
+#include "text_util.h"
+
 #include <algorithm>
 
 namespace {
@@ -172,4 +174,29 @@ void LogModel::pick_shown()
         if (passes[size_t(r)])
             shown.push_back(r);
     }
+}
+
+QString LogRowTexts::operator()(const std::array<QString, LogModel::columns> &cells)
+{
+    std::array<QString, LogModel::columns> parts;
+    int size = LogModel::columns - 1;
+    for (size_t c = 0; c < parts.size(); ++c) {
+        if (c == 0) {
+            parts[c] = comparable(cells[c]);
+        } else {
+            auto it = known.constFind(cells[c]);
+            if (it == known.cend())
+                it = known.insert(cells[c], comparable(cells[c]));
+            parts[c] = *it;
+        }
+        size += parts[c].size();
+    }
+    QString text;
+    text.reserve(size);
+    for (size_t c = 0; c < parts.size(); ++c) {
+        if (c > 0)
+            text += QLatin1Char('\t');
+        text += parts[c];
+    }
+    return text;
 }

@@ -4,6 +4,7 @@
 #include "log_filter.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -63,6 +64,19 @@ private:
     Qt::SortOrder sort_direction = Qt::AscendingOrder;
     LogFilter filter;
     QString latest;
+};
+
+// log_row_text for row after row. comparable() goes a character at a time
+// and keeps the tab between two cells, so a row's text is its cells'
+// comparable texts joined by tabs: the names and events that many rows share
+// are made comparable once, and only the date and time of each row anew.
+class LogRowTexts
+{
+public:
+    QString operator()(const std::array<QString, LogModel::columns> &cells);
+
+private:
+    QHash<QString, QString> known;
 };
 
 #endif
