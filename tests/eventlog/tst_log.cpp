@@ -4,6 +4,7 @@
 #include "day_edit.h"
 #include "fake_controller.h"
 #include "log_filter.h"
+#include "log_model.h"
 #include "modal_answerer.h"
 #include "probe.h"
 
@@ -90,6 +91,79 @@ private slots:
         QTest::keyClick(to, Qt::Key_Down, Qt::AltModifier);
         QCOMPARE(to->findChild<QCalendarWidget *>()->selectedDate(),
                  to->date().isValid() ? to->date() : QDate(2024, 3, 7));
+    }
+
+    // The finder's text of a row, made from cells' texts kept from row to
+    // row, is the text of the whole row.
+    void row_text_data()
+    {
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("accents and case") << QStringList{"2024-03-01 08:15",  "José ÑUÑEZ", "+5",
+                                                         "Acceso 1 operado ", "José ÑUÑEZ", ""};
+        QTest::newRow("a mark opening a cell")
+            << QStringList{"x", QString::fromUtf8("\xCC\x81a"), "", "", "ß", "Ǆ"};
+    }
+    void row_text()
+    {
+        QFETCH(QStringList, cells);
+        LogRowTexts texts;
+        std::array<QString, LogModel::columns> row;
+        std::copy(cells.cbegin(), cells.cend(), row.begin());
+        QCOMPARE(texts(row), log_row_text(cells));
+        QCOMPARE(texts(row), log_row_text(cells));
+    }
+
+    // Rows "<name><id>" in the order they came, the first `before` of them
+    // sorted by name, then the rest added, then a finder text: the ids shown.
+    // Equal names keep the order they came in.
+    void model_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<bool>("descending");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("ids");
+        // clang-format off
+        QTest::newRow("ascending") << "b1 a2 b3 a4 c5" << 2 << false << "" << "2 4 1 3 5";
+        QTest::newRow("descending") << "b1 a2 b3 a4 c5" << 2 << true << "" << "5 1 3 2 4";
+        QTest::newRow("in order") << "a1 a2 b3" << 3 << false << "" << "1 2 3";
+        QTest::newRow("turned round") << "a1 a2 b3 c4 c5" << 5 << true << "" << "4 5 3 1 2";
+        QTest::newRow("turned round, descending") << "c1 b2 b3 a4" << 4 << false << "" << "4 2 3 1";
+        QTest::newRow("found, narrower") << "ab1 b2 ab3" << 1 << true << "b;ab" << "1 3";
+        QTest::newRow("found, wider") << "ab1 b2 ab3" << 1 << true << "a;ab;b" << "2 1 3";
+        // clang-format on
+    }
+    void model()
+    {
+        QFETCH(QString, rows);
+        QFETCH(int, before);
+        LogModel model;
+        LogRowTexts texts;
+        std::vector<LogModel::Row> all;
+        for (const QString &name : rows.split(' ')) {
+            LogModel::Row row;
+            row.cells = {name.right(1), name.chopped(1), "", "", "", ""};
+            row.find = texts(row.cells);
+            all.push_back(row);
+        }
+        model.append(std::vector<LogModel::Row>(all.begin(), all.begin() + before));
+        const QPersistentModelIndex first = model.index(0, 0);
+        const QString first_id = first.data().toString();
+        QFETCH(bool, descending);
+        model.sort(1, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        QCOMPARE(first.data().toString(), first_id);
+        model.append(std::vector<LogModel::Row>(all.begin() + before, all.end()));
+        QFETCH(QString, find);
+        for (const QString &text : find.split(';')) {
+            LogFilter filter;
+            filter.text = text;
+            model.set_filter(filter);
+        }
+        QStringList ids;
+        for (int r = 0; r < model.rowCount(); ++r)
+            ids << model.text(r, 0);
+        QTEST(ids.join(' '), "ids");
+        QCOMPARE(model.total(), int(all.size()));
     }
 
     void download_data()
