@@ -192,10 +192,10 @@ private slots:
         QFETCH(QString, message);
         FakeController fake;
         fake.on("TOTAL_LOG", total);
-        // Past the sixth field, cut off after the ids, the root's id 0, a
+        // A signed id, past the sixth field, cut off after the ids, the root's id 0, a
         // double blank; lines that are not log lines in between.
         fake.on("ENVLOG",
-                "XX 2 5 9 2024-03-01 08:15 x\r\nOK\r\nXX 4 1\r\n"
+                "XX 2 +5 9 2024-03-01 08:15 x\r\nOK\r\nXX 4 1\r\n"
                 "XX 11 0 1 2024-03-01 09:00\r\nXX1 1 1\r\nXX 8  5 0 2024-03-01 08:15\n");
         QTemporaryDir dir;
         QFile file(dir.filePath("registro.csv"));
@@ -207,7 +207,10 @@ private slots:
         DORVAK_Admin w;
         TestProbe(w).load_user_lines(
             {"## 1,2,\"Ana\",+1,0,0,0,0,0,24,255\n", "## 5,2,\"Luis\",+5,0,0,0,0,0,24,255\n"});
-        w.findChild<QTableView *>("log_table")->sortByColumn(1, Qt::DescendingOrder);
+        // As a click on the header does.
+        w.findChild<QTableView *>("log_table")
+            ->horizontalHeader()
+            ->setSortIndicator(1, Qt::DescendingOrder);
         TestProbe(w).load_log_lines({"XX 7 1 1 old\n"});
         connect_window(w, fake.port());
         w.findChild<QPushButton *>("get_log_btn")->click();
