@@ -30,10 +30,11 @@ class QPushButton;
 class QRegularExpressionValidator;
 class QSpinBox;
 class QLabel;
+class LogModel;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
-class QTableWidget;
+class QTableView;
 class QTextStream;
 class QTimer;
 class QTreeWidget;
@@ -456,7 +457,8 @@ private:
 
     // Registro tab
     QTabWidget *log_page = nullptr;
-    QTableWidget *log_table = nullptr;
+    QTableView *log_table = nullptr;
+    LogModel *log_model = nullptr;
     QWidget *log_ops = nullptr;
     QPushButton *get_log_btn = nullptr;
     QPushButton *export_log_btn = nullptr;

@@ -4,6 +4,7 @@
 
 #include "backup_files.h"
 #include "console.h"
+#include "log_model.h"
 #include "user_row.h"
 
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTableWidget>
 #include <QTextStream>
 
 namespace {
@@ -76,7 +76,7 @@ int DORVAK_Admin::backup(const QString &port, const QString &dir)
     getLog();
     if (!read_whole)
         return failed(QStringLiteral("la descarga del registro"));
-    const int events = log_table->rowCount();
+    const int events = log_model->total();
     err << QStringLiteral("Registro: %1 eventos").arg(events) << Qt::endl;
 
     // Written under a name that says it is not done, and given its real

@@ -5,6 +5,7 @@
 #include "day_edit.h"
 #include "log_filter.h"
 #include "log_lines.h"
+#include "log_model.h"
 #include "operation_guard.h"
 #include "text_util.h"
 #include "user_index.h"
@@ -22,37 +23,20 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
-namespace {
-
-// The texts of a table row as it shows them.
-QStringList table_row(const QTableWidget *table, int row)
-{
-    QStringList cells;
-    for (int c = 0; c < table->columnCount(); ++c) {
-        const QTableWidgetItem *item = table->item(row, c);
-        cells << (item ? item->text() : QString());
-    }
-    return cells;
-}
-
-} // namespace
-
 void DORVAK_Admin::build_log_page()
 {
     log_page = new QTabWidget;
     log_page->setObjectName(QStringLiteral("log_page"));
-    log_table = new QTableWidget(0, 6);
+    log_table = new QTableView;
     log_table->setObjectName(QStringLiteral("log_table"));
-    log_table->setHorizontalHeaderLabels(
-        {QStringLiteral("Fecha Hora"), QStringLiteral("Nombre Usuario"),
-         QStringLiteral("Numero Usuario"), QStringLiteral("Accion"),
-         QStringLiteral("Nombre Asociado"), QStringLiteral("Numero Asociado")});
+    log_model = new LogModel(log_table);
+    log_table->setModel(log_model);
     // Wide enough for a date and time, a name, an international number and
     // the longest event text; the user can still drag them.
     const QFontMetrics metrics(log_table->font());
@@ -168,7 +152,7 @@ void DORVAK_Admin::getLog()
             show_incomplete(got, total, QStringLiteral("eventos"));
             return;
         }
-        log_table->setRowCount(0);
+        log_model->clear();
         load_log_lines(lines);
         filter_log();
         progress->setValue(0);
@@ -193,38 +177,27 @@ void DORVAK_Admin::load_log_lines(const QStringList &lines)
     };
     const QString unknown = QStringLiteral("????");
 
-    int row = log_table->rowCount();
-    int events = 0;
-    for (const QString &line : lines)
-        events += is_log_line(line) ? 1 : 0;
+    // The few texts of events, made once rather than once per event.
+    QHash<int, QString> events;
+    LogRowTexts find_texts;
 
-    // Sorting stays off while the rows fill: a sorted table moves a row as
-    // soon as the sorted column gets its cell, and the record's later cells
-    // would land on another event's row. Switching it back on sorts the new
-    // rows into the order the table was showing.
-    const bool sorting = log_table->isSortingEnabled();
-    log_table->setSortingEnabled(false);
-    log_table->setRowCount(row + events);
-    auto put = [this](int r, int c, const QString &text) {
-        log_table->setItem(r, c, new QTableWidgetItem(text));
-    };
-
+    std::vector<LogModel::Row> rows;
+    rows.reserve(size_t(lines.size()));
     int shown = -1;
     for (int i = 0; i < lines.size(); ++i) {
         if (is_log_line(lines.at(i))) {
             const LogRecord r = decode_log_line(lines.at(i));
             const UserRow *user = r.has_usuario() ? known(r.usuario) : nullptr;
             const UserRow *asoc = r.has_asociado() ? known(r.asociado) : nullptr;
-            put(row, 0, r.fecha);
-            put(row, 1, user ? user->nombre : unknown);
-            put(row, 2, user ? user->numero : QString());
-            put(row, 3, event_text(r.accion));
-            put(row, 4, asoc ? asoc->nombre : unknown);
-            put(row, 5, asoc ? asoc->numero : QString());
-            // What the finder searches, made once here while the table does
-            // not sort: kept with the row's first cell.
-            log_table->item(row, 0)->setData(Qt::UserRole, log_row_text(table_row(log_table, row)));
-            ++row;
+            auto event = events.find(r.accion);
+            if (event == events.end())
+                event = events.insert(r.accion, event_text(r.accion));
+            LogModel::Row row;
+            row.cells = {r.fecha, user ? user->nombre : unknown, user ? user->numero : QString(),
+                         *event,  asoc ? asoc->nombre : unknown, asoc ? asoc->numero : QString()};
+            // What the finder searches, made once here.
+            row.find = find_texts(row.cells);
+            rows.push_back(std::move(row));
         }
         const int percent = i * 100 / lines.size();
         if (percent != shown) {
@@ -234,7 +207,8 @@ void DORVAK_Admin::load_log_lines(const QStringList &lines)
                                 + QLatin1Char('%'));
         }
     }
-    log_table->setSortingEnabled(sorting);
+    // The new rows take their place in the order the table shows.
+    log_model->append(std::move(rows));
 }
 
 void DORVAK_Admin::export_log()
@@ -252,14 +226,9 @@ void DORVAK_Admin::export_log_to(const QString &name)
         // The cells as the table shows them, in its current (possibly sorted)
         // row order; rows the filter hides are not written.
         QByteArray bytes = log_csv_header();
-        const int rows = log_table->rowCount();
-        int written = 0;
-        for (int r = 0; r < rows; ++r) {
-            if (log_table->isRowHidden(r))
-                continue;
-            ++written;
-            bytes += log_csv_line(table_row(log_table, r));
-        }
+        const int written = log_model->rowCount();
+        for (int r = 0; r < written; ++r)
+            bytes += log_csv_line(log_model->cells(r));
 
         QFile file(name);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -282,28 +251,10 @@ void DORVAK_Admin::filter_log()
     filter.event = log_event_combo->currentData().toString();
     filter.from = log_from_edit->date().toString(Qt::ISODate);
     filter.to = log_to_edit->date().toString(Qt::ISODate);
-    const int rows = log_table->rowCount();
-    int shown = 0;
-    QString latest;
-    log_table->setUpdatesEnabled(false);
-    for (int r = 0; r < rows; ++r) {
-        QTableWidgetItem *first = log_table->item(r, 0);
-        const QTableWidgetItem *accion = log_table->item(r, 3);
-        if (!first || !accion)
-            continue;
-        // Days are written year first: the latest is the greatest text
-        // that is a day at all.
-        const QString day = first->text().left(10);
-        if (day > latest && read_day(day).isValid())
-            latest = day;
-        const bool pass = log_row_matches(first->text(), accion->text(),
-                                          first->data(Qt::UserRole).toString(), filter);
-        shown += pass ? 1 : 0;
-        // Only what changes is touched: each change lays the table out anew.
-        if (log_table->isRowHidden(r) == pass)
-            log_table->setRowHidden(r, !pass);
-    }
-    log_table->setUpdatesEnabled(true);
+    log_model->set_filter(filter);
+    const int rows = log_model->total();
+    const int shown = log_model->rowCount();
+    const QString latest = log_model->latest_day();
     const QString events = counted(rows, QStringLiteral("evento"), QStringLiteral("eventos"));
     log_count->setText(filter.empty() ? events : QStringLiteral("%1 de %2").arg(shown).arg(events));
     // A day is looked for in the log at hand: the calendars open at its

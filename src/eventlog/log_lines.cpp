@@ -16,15 +16,42 @@ LogRecord decode_log_line(const QString &line)
     while (end > 0
            && (line.at(end - 1) == QLatin1Char('\n') || line.at(end - 1) == QLatin1Char('\r')))
         --end;
-    const QStringList parts = line.left(end).split(QLatin1Char(' '), Qt::KeepEmptyParts);
-
+    // Where each of the first six fields starts and ends, found without
+    // cutting the line into pieces: a long archive decodes a million lines.
+    int starts[6] = {};
+    int ends[6] = {};
     LogRecord r;
-    r.campos = qMin(parts.size(), 6);
-    auto field = [&parts](int i) { return i < parts.size() ? parts.at(i) : QString(); };
-    r.accion = read_decimal(field(1));
-    r.usuario = read_decimal(field(2));
-    r.asociado = read_decimal(field(3));
-    r.fecha = fold(field(4) + QLatin1Char(' ') + field(5));
+    for (int i = 0, start = 0; i <= end && r.campos < 6; ++i) {
+        if (i == end || line.at(i) == QLatin1Char(' ')) {
+            starts[r.campos] = start;
+            ends[r.campos] = i;
+            ++r.campos;
+            start = i + 1;
+        }
+    }
+    auto field = [&](int i) {
+        return i < r.campos ? line.mid(starts[i], ends[i] - starts[i]) : QString();
+    };
+    // Up to nine plain digits are read here; anything else goes the long way.
+    auto number = [&](int i) {
+        const int size = i < r.campos ? ends[i] - starts[i] : 0;
+        int value = 0;
+        for (int k = 0; k < size && size <= 9; ++k) {
+            const QChar c = line.at(starts[i] + k);
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return read_decimal(field(i));
+            value = value * 10 + (c.unicode() - '0');
+        }
+        return size <= 9 ? value : read_decimal(field(i));
+    };
+    r.accion = number(1);
+    r.usuario = number(2);
+    r.asociado = number(3);
+    // The date and the time with the one blank between them, as the line
+    // has them.
+    const int last = qMin(r.campos, 6) - 1;
+    // fold() is simplified(); the piece cut out is simplified in place.
+    r.fecha = last >= 4 ? line.mid(starts[4], ends[last] - starts[4]).simplified() : QString();
     return r;
 }
 

@@ -6,6 +6,7 @@
 #include "console.h"
 #include "history_changes.h"
 #include "history_db.h"
+#include "log_model.h"
 #include "param_lines.h"
 #include "user_row.h"
 #include "widget_util.h"
@@ -20,7 +21,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -375,7 +376,7 @@ void DORVAK_Admin::show_archive()
                    .arg(lines.size()));
     }
     // The same table, finder, sorting and export as for a download.
-    log_table->setRowCount(0);
+    log_model->clear();
     load_log_lines(lines);
     filter_log();
     progress->setValue(0);
@@ -386,14 +387,29 @@ void DORVAK_Admin::update_log_chart()
 {
     if (!log_chart_btn || !log_chart_btn->isChecked())
         return;
-    QMap<QDate, int> per_day;
-    for (int r = 0; r < log_table->rowCount(); ++r) {
-        const QTableWidgetItem *first = log_table->item(r, 0);
-        if (!first || log_table->isRowHidden(r))
+    // Rows of one day mostly follow one another: they are counted by runs,
+    // and each run's day is read once.
+    QHash<QString, int> per_text;
+    QString run_day;
+    int run = 0;
+    const int rows = log_model->rowCount();
+    for (int r = 0; r <= rows; ++r) {
+        const QStringView day =
+            r < rows ? QStringView(log_model->text(r, 0)).left(10) : QStringView();
+        if (r < rows && run > 0 && day == QStringView(run_day)) {
+            ++run;
             continue;
-        const QDate day = QDate::fromString(first->text().left(10), QStringLiteral("yyyy-MM-dd"));
+        }
+        if (run > 0)
+            per_text[run_day] += run;
+        run_day = day.toString();
+        run = 1;
+    }
+    QMap<QDate, int> per_day;
+    for (auto it = per_text.cbegin(); it != per_text.cend(); ++it) {
+        const QDate day = QDate::fromString(it.key(), QStringLiteral("yyyy-MM-dd"));
         if (day.isValid())
-            ++per_day[day];
+            per_day[day] += it.value();
     }
     auto *view = static_cast<QChartView *>(log_chart);
     QChart *chart = view->chart();

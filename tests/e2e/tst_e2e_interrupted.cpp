@@ -7,7 +7,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -37,7 +37,7 @@ private slots:
         DORVAK_Admin w;
         TestProbe probe(w);
         QVERIFY(connect_window(w, sim.port()));
-        auto *log = w.findChild<QTableWidget *>(QStringLiteral("log_table"));
+        QAbstractItemModel *log = w.findChild<QTableView *>(QStringLiteral("log_table"))->model();
         const auto held = [&] {
             return QStringLiteral("%1 usuarios, %2 eventos")
                 .arg(probe.users().size())

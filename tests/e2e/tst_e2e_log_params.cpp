@@ -45,11 +45,11 @@ private slots:
         DORVAK_Admin w;
         w.choose_port(sim.port());
         run(w, "connect_btn|get_users_btn|get_log_btn");
-        auto *t = w.findChild<QTableWidget *>("log_table");
+        QAbstractItemModel *t = w.findChild<QTableView *>("log_table")->model();
         QCOMPARE(t->rowCount(), 100);
+        auto cell = [t](int r, int c) { return t->index(r, c).data().toString(); };
         for (int r = 0; r < t->rowCount(); ++r)
-            QCOMPARE(t->item(r, 1)->text() + '|' + t->item(r, 4)->text(),
-                     by_time.value(t->item(r, 0)->text()));
+            QCOMPARE(cell(r, 1) + '|' + cell(r, 4), by_time.value(cell(r, 0)));
 
         // Every parameter written comes back the same into a new window.
         const QString edits("nombre_inst_edit=Casa Norte|num_equipo_edit=+56900000001|"

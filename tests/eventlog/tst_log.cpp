@@ -4,6 +4,7 @@
 #include "day_edit.h"
 #include "fake_controller.h"
 #include "log_filter.h"
+#include "log_model.h"
 #include "modal_answerer.h"
 #include "probe.h"
 
@@ -59,7 +60,7 @@ private slots:
     {
         QFETCH(QString, fields);
         DORVAK_Admin w;
-        auto *table = w.findChild<QTableWidget *>("log_table");
+        QAbstractItemModel *table = w.findChild<QTableView *>("log_table")->model();
         for (int day = 4; day <= 7; ++day)
             TestProbe(w).load_log_lines(
                 {QString("XX %1 0 0 2024-03-0%2 8:00\n").arg(day - 3).arg(day)});
@@ -78,8 +79,7 @@ private slots:
         }
         QStringList shown;
         for (int r = 0; r < table->rowCount(); ++r)
-            shown << (table->isRowHidden(r) ? QString() : table->item(r, 0)->text().mid(8, 2));
-        shown.removeAll(QString());
+            shown << table->index(r, 0).data().toString().mid(8, 2);
         shown.sort();
         QTEST(shown.join(' '), "shown");
         auto *to = w.findChild<DayEdit *>("log_to_edit");
@@ -91,6 +91,79 @@ private slots:
         QTest::keyClick(to, Qt::Key_Down, Qt::AltModifier);
         QCOMPARE(to->findChild<QCalendarWidget *>()->selectedDate(),
                  to->date().isValid() ? to->date() : QDate(2024, 3, 7));
+    }
+
+    // The finder's text of a row, made from cells' texts kept from row to
+    // row, is the text of the whole row.
+    void row_text_data()
+    {
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("accents and case") << QStringList{"2024-03-01 08:15",  "José ÑUÑEZ", "+5",
+                                                         "Acceso 1 operado ", "José ÑUÑEZ", ""};
+        QTest::newRow("a mark opening a cell")
+            << QStringList{"x", QString::fromUtf8("\xCC\x81a"), "", "", "ß", "Ǆ"};
+    }
+    void row_text()
+    {
+        QFETCH(QStringList, cells);
+        LogRowTexts texts;
+        std::array<QString, LogModel::columns> row;
+        std::copy(cells.cbegin(), cells.cend(), row.begin());
+        QCOMPARE(texts(row), log_row_text(cells));
+        QCOMPARE(texts(row), log_row_text(cells));
+    }
+
+    // Rows "<name><id>" in the order they came, the first `before` of them
+    // sorted by name, then the rest added, then a finder text: the ids shown.
+    // Equal names keep the order they came in.
+    void model_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<bool>("descending");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("ids");
+        // clang-format off
+        QTest::newRow("ascending") << "b1 a2 b3 a4 c5" << 2 << false << "" << "2 4 1 3 5";
+        QTest::newRow("descending") << "b1 a2 b3 a4 c5" << 2 << true << "" << "5 1 3 2 4";
+        QTest::newRow("in order") << "a1 a2 b3" << 3 << false << "" << "1 2 3";
+        QTest::newRow("turned round") << "a1 a2 b3 c4 c5" << 5 << true << "" << "4 5 3 1 2";
+        QTest::newRow("turned round, descending") << "c1 b2 b3 a4" << 4 << false << "" << "4 2 3 1";
+        QTest::newRow("found, narrower") << "ab1 b2 ab3" << 1 << true << "b;ab" << "1 3";
+        QTest::newRow("found, wider") << "ab1 b2 ab3" << 1 << true << "a;ab;b" << "2 1 3";
+        // clang-format on
+    }
+    void model()
+    {
+        QFETCH(QString, rows);
+        QFETCH(int, before);
+        LogModel model;
+        LogRowTexts texts;
+        std::vector<LogModel::Row> all;
+        for (const QString &name : rows.split(' ')) {
+            LogModel::Row row;
+            row.cells = {name.right(1), name.chopped(1), "", "", "", ""};
+            row.find = texts(row.cells);
+            all.push_back(row);
+        }
+        model.append(std::vector<LogModel::Row>(all.begin(), all.begin() + before));
+        const QPersistentModelIndex first = model.index(0, 0);
+        const QString first_id = first.data().toString();
+        QFETCH(bool, descending);
+        model.sort(1, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        QCOMPARE(first.data().toString(), first_id);
+        model.append(std::vector<LogModel::Row>(all.begin() + before, all.end()));
+        QFETCH(QString, find);
+        for (const QString &text : find.split(';')) {
+            LogFilter filter;
+            filter.text = text;
+            model.set_filter(filter);
+        }
+        QStringList ids;
+        for (int r = 0; r < model.rowCount(); ++r)
+            ids << model.text(r, 0);
+        QTEST(ids.join(' '), "ids");
+        QCOMPARE(model.total(), int(all.size()));
     }
 
     void download_data()
@@ -119,10 +192,10 @@ private slots:
         QFETCH(QString, message);
         FakeController fake;
         fake.on("TOTAL_LOG", total);
-        // Past the sixth field, cut off after the ids, the root's id 0, a
+        // A signed id, past the sixth field, cut off after the ids, the root's id 0, a
         // double blank; lines that are not log lines in between.
         fake.on("ENVLOG",
-                "XX 2 5 9 2024-03-01 08:15 x\r\nOK\r\nXX 4 1\r\n"
+                "XX 2 +5 9 2024-03-01 08:15 x\r\nOK\r\nXX 4 1\r\n"
                 "XX 11 0 1 2024-03-01 09:00\r\nXX1 1 1\r\nXX 8  5 0 2024-03-01 08:15\n");
         QTemporaryDir dir;
         QFile file(dir.filePath("registro.csv"));
@@ -134,7 +207,10 @@ private slots:
         DORVAK_Admin w;
         TestProbe(w).load_user_lines(
             {"## 1,2,\"Ana\",+1,0,0,0,0,0,24,255\n", "## 5,2,\"Luis\",+5,0,0,0,0,0,24,255\n"});
-        w.findChild<QTableWidget *>("log_table")->sortByColumn(1, Qt::DescendingOrder);
+        // As a click on the header does.
+        w.findChild<QTableView *>("log_table")
+            ->horizontalHeader()
+            ->setSortIndicator(1, Qt::DescendingOrder);
         TestProbe(w).load_log_lines({"XX 7 1 1 old\n"});
         connect_window(w, fake.port());
         w.findChild<QPushButton *>("get_log_btn")->click();

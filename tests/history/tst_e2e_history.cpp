@@ -76,12 +76,12 @@ private slots:
 
         // The archive holds both downloads' events once each; the chart
         // follows the finder.
-        auto *table = w.findChild<QTableWidget *>("log_table");
+        QAbstractItemModel *table = w.findChild<QTableView *>("log_table")->model();
         w.findChild<QPushButton *>("log_chart_btn")->click();
         const int download_days = chart_points(w);
         w.findChild<QPushButton *>("log_archive_btn")->click();
         QCOMPARE(table->rowCount(), events_after);
-        w.findChild<QLineEdit *>("log_filter_edit")->setText(table->item(0, 0)->text());
+        w.findChild<QLineEdit *>("log_filter_edit")->setText(table->index(0, 0).data().toString());
         QCOMPARE(chart_points(w), 1);
         QVERIFY(download_days > 1);
 
@@ -110,7 +110,7 @@ private slots:
         QVERIFY(w.statusBar()->currentMessage().startsWith("Historial no disponible: "));
         visit(w, sim.port());
         QCOMPARE(TestProbe(w).users().size(), 30);
-        QCOMPARE(w.findChild<QTableWidget *>("log_table")->rowCount(), 100);
+        QCOMPARE(w.findChild<QTableView *>("log_table")->model()->rowCount(), 100);
         QVERIFY(answerer.seen().isEmpty());
     }
 };
