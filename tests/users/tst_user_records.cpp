@@ -218,6 +218,10 @@ void TstUserRecords::tree_data()
     QTest::newRow("nuevo under a visitor") << tree << "@2;nuevo_btn" << kept << 13 << "Una Visita no puede tener usuarios usuarios";
     QTest::newRow("nuevo then Cancelar leaves nothing") << tree << "@0;nuevo_btn;cancel_btn" << kept << 6 << "NEXT\n";
     QTest::newRow("nuevo then another record leaves nothing") << tree << "@0;nuevo_btn;@3" << kept << 6 << "NEXT\n";
+    QTest::newRow("Editar, still editing") << tree << "@3;edit_btn" << kept << 13 << "";
+    QTest::newRow("Editar then Cancelar") << tree << "@3;edit_btn;cancel_btn" << kept << 13 << "";
+    QTest::newRow("Editar then another record") << tree << "@3;edit_btn;@0" << kept << 13 << "";
+    QTest::newRow("Editar then Grabar") << tree << "@0;edit_btn;save_btn" << kept << 14 << " UU 1 1 \"N\" +5691 1 0 0 24 127\nUD_NUM +5691\n";
     QTest::newRow("borrar refused by the controller") << tree << "@0;borrar_btn" << kept << 14 << "BU +5691\nUD_NUM +5691\n¿Borrar a N (+5691) y sus 2 registros? El controlador no borró el usuario N (+5691)";
     QTest::newRow("finder: digits find the record with its owners") << tree << "?912" << "4(12)" << 13 << "1 de 5";
     QTest::newRow("finder: a number however written") << tree << "?+56 93" << "1(2(3))" << 13 << "1 de 5";
@@ -255,6 +259,12 @@ void TstUserRecords::tree()
     QTEST(QString(fake.received()) + answerer.texts().join(' ')
               + w.findChild<QWidget *>("user_filter_count")->property("text").toString(),
           "outcome");
+    // However the edit began or ended, Grabar and Cancelar are offered
+    // exactly while the form takes typing.
+    const bool editing = !probe.user_panel()->findChild<QLineEdit *>("nombre_edit")->isReadOnly();
+    QCOMPARE(w.findChild<QPushButton *>("save_btn")->isEnabled(), editing);
+    QCOMPARE(w.findChild<QPushButton *>("cancel_btn")->isEnabled(), editing);
+    QCOMPARE(w.findChild<QPushButton *>("edit_btn")->isEnabled(), !editing);
     // The form shows the selected record.
     const auto *current = static_cast<UserRow *>(view->currentItem());
     if (current && current != probe.root())
