@@ -6,6 +6,8 @@
 #include "user_row.h"
 
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -109,6 +111,19 @@ private slots:
 
         QVERIFY(db.record_params(visit, "77", "", "", {"Casa", "77"}));
         QCOMPARE(db.params_of(visit), (QVector<QString>{"Casa", "77"}));
+
+        // A recording that fails half-way says so and leaves what was there,
+        // the controller's name included.
+        {
+            QSqlDatabase raw = QSqlDatabase::addDatabase("QSQLITE", "raw");
+            raw.setDatabaseName(dir.filePath("h.sqlite"));
+            QVERIFY(raw.open() && QSqlQuery(raw).exec("DROP TABLE visit_params"));
+        }
+        QSqlDatabase::removeDatabase("raw");
+        const qint64 before = visit;
+        QVERIFY(!db.record_params(visit, "77", "Otra", "", {"X"}));
+        QCOMPARE(visit, before);
+        QCOMPARE(db.controllers().first().name, QString("Casa"));
     }
 
     void migration_from_first_version()
