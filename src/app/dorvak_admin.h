@@ -175,6 +175,8 @@ private slots:
     void restore_params();
     // The Registro tab shows the controller's archive or the last download.
     void show_archive();
+    // The next part of the archive into the table, while one is being shown.
+    void load_archive_part();
     // The events per day of the rows the Registro tab shows.
     void update_log_chart();
 
@@ -318,6 +320,8 @@ private:
 
     // Event log: the table rows from the lines of an ENVLOG answer.
     void load_log_lines(const QStringList &lines);
+    // How many events the table holds and shows, and the calendars' month.
+    void show_log_count();
     // The file side of "Exportar Registro", once the file is chosen.
     void export_log_to(const QString &name);
 
@@ -512,6 +516,13 @@ private:
     // Set when a users or log download arrived whole.
     bool read_whole = false;
     QStringList last_log_lines;
+    // The archive comes into the table in parts, so that the view opens
+    // with the first one and the finder answers between two of them: the
+    // controller, the last event in the table (negative once all are in, or
+    // when another log took the table) and how many the archive holds.
+    QString archive_identity;
+    qint64 archive_after = -1;
+    qint64 archive_total = 0;
     QWidget *history_page = nullptr;
     QLabel *history_state = nullptr;
     QComboBox *history_controller_combo = nullptr;

@@ -152,6 +152,8 @@ void DORVAK_Admin::getLog()
             show_incomplete(got, total, QStringLiteral("eventos"));
             return;
         }
+        // An archive coming in stops here: the download takes the table.
+        archive_after = -1;
         log_model->clear();
         load_log_lines(lines);
         filter_log();
@@ -222,6 +224,9 @@ void DORVAK_Admin::export_log()
 
 void DORVAK_Admin::export_log_to(const QString &name)
 {
+    // What the table will show once the archive is all in, not a part of it.
+    while (archive_after >= 0)
+        load_archive_part();
     {
         // The cells as the table shows them, in its current (possibly sorted)
         // row order; rows the filter hides are not written.
@@ -252,17 +257,23 @@ void DORVAK_Admin::filter_log()
     filter.from = log_from_edit->date().toString(Qt::ISODate);
     filter.to = log_to_edit->date().toString(Qt::ISODate);
     log_model->set_filter(filter);
+    show_log_count();
+    update_log_chart();
+}
+
+void DORVAK_Admin::show_log_count()
+{
     const int rows = log_model->total();
     const int shown = log_model->rowCount();
     const QString latest = log_model->latest_day();
     const QString events = counted(rows, QStringLiteral("evento"), QStringLiteral("eventos"));
-    log_count->setText(filter.empty() ? events : QStringLiteral("%1 de %2").arg(shown).arg(events));
+    log_count->setText(!log_model->filtered() ? events
+                                              : QStringLiteral("%1 de %2").arg(shown).arg(events));
     // A day is looked for in the log at hand: the calendars open at its
     // last day rather than at today's month.
     const QDate last_day = read_day(latest);
     log_from_edit->setCalendarStart(last_day);
     log_to_edit->setCalendarStart(last_day);
-    update_log_chart();
 }
 
 void DORVAK_Admin::clear_log_filter()

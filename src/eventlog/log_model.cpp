@@ -10,24 +10,37 @@ namespace {
 // had, as the table has always sorted. A log already in order, or in the
 // opposite one (an archive read oldest first and shown newest first), costs
 // one pass rather than a sort.
-template<typename Less> void stable_sort_positions(std::vector<int> &order, Less less)
+template<typename Less>
+void stable_sort_positions(std::vector<int>::iterator first, std::vector<int>::iterator last,
+                           Less less)
 {
-    if (std::is_sorted(order.begin(), order.end(), less))
+    if (std::is_sorted(first, last, less))
         return;
     const auto greater = [&](int a, int b) { return less(b, a); };
-    if (!std::is_sorted(order.begin(), order.end(), greater)) {
-        std::stable_sort(order.begin(), order.end(), less);
+    if (!std::is_sorted(first, last, greater)) {
+        std::stable_sort(first, last, less);
         return;
     }
     // Turned round, each run of equal keys is in the wrong order: turned
     // round again on its own, it is back in the order it came.
-    std::reverse(order.begin(), order.end());
-    auto run = order.begin();
-    while (run != order.end()) {
-        const auto end = std::find_if(run, order.end(), [&](int b) { return less(*run, b); });
+    std::reverse(first, last);
+    auto run = first;
+    while (run != last) {
+        const auto end = std::find_if(run, last, [&](int b) { return less(*run, b); });
         std::reverse(run, end);
         run = end;
     }
+}
+
+// The positions from `from` on sorted, then merged into those before them,
+// which are in order already: rows that arrive in parts cost a sort of the
+// part, not of everything held. The rows held come first among equal keys,
+// as a sort of the whole would keep them.
+template<typename Less> void sort_positions(std::vector<int> &order, size_t from, Less less)
+{
+    const auto middle = order.begin() + std::ptrdiff_t(from);
+    stable_sort_positions(middle, order.end(), less);
+    std::inplace_merge(order.begin(), middle, order.end(), less);
 }
 
 } // namespace
@@ -39,6 +52,7 @@ void LogModel::append(std::vector<Row> more)
     if (more.empty())
         return;
     beginResetModel();
+    const size_t held = rows.size();
     rows.reserve(rows.size() + more.size());
     for (Row &row : more) {
         // Days are written year first: the latest is the greatest text that
@@ -50,7 +64,7 @@ void LogModel::append(std::vector<Row> more)
         passes.push_back(log_row_matches(row.cells[0], row.cells[3], row.find, filter));
         rows.push_back(std::move(row));
     }
-    sort_order();
+    sort_order(held);
     pick_shown();
     endResetModel();
 }
@@ -140,7 +154,7 @@ void LogModel::sort(int column, Qt::SortOrder direction)
     std::vector<int> held; // the row each persistent index stood on
     for (const QModelIndex &index : before)
         held.push_back(shown[size_t(index.row())]);
-    sort_order();
+    sort_order(0);
     pick_shown();
     if (!before.isEmpty()) {
         std::vector<int> place(rows.size(), -1);
@@ -154,7 +168,7 @@ void LogModel::sort(int column, Qt::SortOrder direction)
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void LogModel::sort_order()
+void LogModel::sort_order(size_t from)
 {
     if (sort_column < 0 || sort_column >= columns)
         return;
@@ -162,9 +176,9 @@ void LogModel::sort_order()
         return rows[size_t(r)].cells[size_t(sort_column)];
     };
     if (sort_direction == Qt::AscendingOrder)
-        stable_sort_positions(order, [&](int a, int b) { return key(a) < key(b); });
+        sort_positions(order, from, [&](int a, int b) { return key(a) < key(b); });
     else
-        stable_sort_positions(order, [&](int a, int b) { return key(b) < key(a); });
+        sort_positions(order, from, [&](int a, int b) { return key(b) < key(a); });
 }
 
 void LogModel::pick_shown()

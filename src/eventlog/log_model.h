@@ -37,6 +37,7 @@ public:
 
     // Every event held, shown or not.
     int total() const { return int(rows.size()); }
+    bool filtered() const { return !filter.empty(); }
     // A cell of the n-th row shown, and all of its cells.
     const QString &text(int row, int column) const;
     QStringList cells(int row) const;
@@ -53,7 +54,8 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
-    void sort_order();
+    // `order` sorted, its positions before `from` being in order already.
+    void sort_order(size_t from);
     void pick_shown();
 
     std::vector<Row> rows;

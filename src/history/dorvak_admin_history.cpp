@@ -22,6 +22,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -358,29 +359,57 @@ void DORVAK_Admin::restore_params()
 
 void DORVAK_Admin::show_archive()
 {
-    const bool archive = log_archive_btn->isChecked();
-    QStringList lines = last_log_lines;
-    if (archive) {
-        const QString identity = controller_identity().isEmpty()
-            ? history_controller_combo->currentData().toString()
-            : controller_identity();
-        if (!history || identity.isEmpty()) {
-            const QSignalBlocker quiet(log_archive_btn);
-            log_archive_btn->setChecked(false);
-            report(QStringLiteral("Elija un controlador en \"Historial\" o lea sus parámetros"));
-            return;
-        }
-        lines = history->archive(identity);
-        report(QStringLiteral("Archivo del controlador %1: %2 eventos")
-                   .arg(identity)
-                   .arg(lines.size()));
-    }
+    archive_after = -1;
     // The same table, finder, sorting and export as for a download.
     log_model->clear();
-    load_log_lines(lines);
+    if (!log_archive_btn->isChecked()) {
+        load_log_lines(last_log_lines);
+        filter_log();
+        progress->setValue(0);
+        progress->setFormat(QString());
+        return;
+    }
+    const QString identity = controller_identity().isEmpty()
+        ? history_controller_combo->currentData().toString()
+        : controller_identity();
+    if (!history || identity.isEmpty()) {
+        const QSignalBlocker quiet(log_archive_btn);
+        log_archive_btn->setChecked(false);
+        report(QStringLiteral("Elija un controlador en \"Historial\" o lea sus parámetros"));
+        show_archive();
+        return;
+    }
+    archive_identity = identity;
+    archive_after = 0;
+    archive_total = history->archive_size(identity);
+    load_archive_part();
     filter_log();
+}
+
+void DORVAK_Admin::load_archive_part()
+{
+    if (archive_after < 0 || !history)
+        return;
+    // A first part that shows at once, then parts that each take well under
+    // the time a keystroke in the finder may wait.
+    const int part = log_model->total() == 0 ? 10000 : 50000;
+    const QStringList lines = history->archive_part(archive_identity, archive_after, part);
+    load_log_lines(lines);
+    show_log_count();
+    if (lines.size() == part) {
+        const int percent = int(log_model->total() * 100 / qMax(archive_total, qint64(1)));
+        progress->setValue(qMin(percent, 99));
+        progress->setFormat(QStringLiteral("Cargando Archivo : %1%").arg(qMin(percent, 99)));
+        QTimer::singleShot(0, this, &DORVAK_Admin::load_archive_part);
+        return;
+    }
+    archive_after = -1;
     progress->setValue(0);
     progress->setFormat(QString());
+    update_log_chart();
+    report(QStringLiteral("Archivo del controlador %1: %2 eventos")
+               .arg(archive_identity)
+               .arg(log_model->total()));
 }
 
 void DORVAK_Admin::update_log_chart()

@@ -363,15 +363,27 @@ QVector<QString> HistoryDb::params_of(qint64 visit) const
 
 QStringList HistoryDb::archive(const QString &identity) const
 {
+    qint64 after = 0;
+    return archive_part(identity, after, -1);
+}
+
+QStringList HistoryDb::archive_part(const QString &identity, qint64 &after, int limit) const
+{
     QStringList lines;
     QSqlQuery q(QSqlDatabase::database(connection, false));
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT e.line FROM events e JOIN controllers c "
-                             "ON c.id = e.controller WHERE c.identity = ? ORDER BY e.id"));
+    // A negative limit is none at all.
+    q.prepare(QStringLiteral("SELECT e.id, e.line FROM events e JOIN controllers c "
+                             "ON c.id = e.controller WHERE c.identity = ? AND e.id > ? "
+                             "ORDER BY e.id LIMIT ?"));
     q.addBindValue(identity);
+    q.addBindValue(after);
+    q.addBindValue(limit);
     if (ok && q.exec()) {
-        while (q.next())
-            lines << q.value(0).toString();
+        while (q.next()) {
+            after = q.value(0).toLongLong();
+            lines << q.value(1).toString();
+        }
     }
     return lines;
 }

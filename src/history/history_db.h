@@ -86,6 +86,9 @@ public:
     QVector<QString> params_of(qint64 visit) const;
     // The controller's whole archive, oldest first, as the lines came.
     QStringList archive(const QString &identity) const;
+    // Up to `limit` events of it that came after the event `after` (0 for
+    // the first), oldest first; `after` then names the last one given.
+    QStringList archive_part(const QString &identity, qint64 &after, int limit) const;
     qint64 archive_size(const QString &identity) const;
 
 private:

@@ -1,6 +1,7 @@
 // Two visits to the real simulator with changes made on it in between: the
 // "Historial" page shows exactly those changes, the Registro tab the whole
 // archive and its chart; a history file that cannot be used stops nothing.
+#include "history_db.h"
 #include "modal_answerer.h"
 #include "probe.h"
 #include "sim_process.h"
@@ -95,6 +96,65 @@ private slots:
         w.findChild<QPushButton *>("history_params_btn")->click();
         QCOMPARE(TestProbe(w).param_value(0), QString("Condominio Sur"));
         QVERIFY(answerer.seen().isEmpty());
+    }
+
+    // A long archive comes into the table in parts, with the window answering
+    // between them: whatever is done meanwhile, every event ends up in the
+    // table once and in order, or the archive stops coming when another log
+    // takes the table.
+    void archive_in_parts_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("nothing") << "" << 70000;
+        QTest::newRow("finder") << "find" << 12400;
+        QTest::newRow("export") << "export" << 70000;
+        QTest::newRow("switched off") << "off" << 0;
+    }
+    void archive_in_parts()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("h.sqlite");
+        {
+            QStringList lines;
+            for (int i = 0; i < 70000; ++i)
+                lines << QString("XX 1 0 0 %1")
+                             .arg(QDateTime(QDate(2024, 1, 1), QTime(0, 0))
+                                      .addSecs(60LL * i)
+                                      .toString("yyyy-MM-dd HH:mm:ss"));
+            HistoryDb db(path);
+            qint64 visit = 0;
+            int added = 0;
+            QVERIFY(db.record_log(visit, "77", "", "", lines, added));
+        }
+        qputenv("DORVAK_HISTORY", path.toUtf8());
+        DORVAK_Admin w;
+        w.findChild<QTabWidget *>("tabs")->setCurrentWidget(w.findChild<QWidget *>("history_page"));
+        QAbstractItemModel *table = w.findChild<QTableView *>("log_table")->model();
+        w.findChild<QPushButton *>("log_archive_btn")->click();
+        QVERIFY(table->rowCount() > 0 && table->rowCount() < 70000);
+
+        QFETCH(QString, meanwhile);
+        const QString file = dir.filePath("log.csv");
+        if (meanwhile == "find")
+            w.findChild<QLineEdit *>("log_filter_edit")->setText("2024-02-1");
+        else if (meanwhile == "export")
+            TestProbe(w).export_log_to(file);
+        else if (meanwhile == "off")
+            w.findChild<QPushButton *>("log_archive_btn")->click();
+        for (int turn = 0; turn < 10; ++turn)
+            QCoreApplication::processEvents();
+        QFETCH(int, rows);
+        QTRY_COMPARE(table->rowCount(), rows);
+        // Newest first, as the table opens sorted.
+        for (int r = 1; r < rows; ++r)
+            QVERIFY(table->index(r - 1, 0).data().toString()
+                    > table->index(r, 0).data().toString());
+        if (meanwhile == "export") {
+            QFile written(file);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QCOMPARE(written.readAll().count('\n'), 70001);
+        }
     }
 
     void unusable_file_stops_nothing()
