@@ -3,11 +3,14 @@
 #include "fake_controller.h"
 #include "modal_answerer.h"
 #include "probe.h"
+#include "user_csv.h"
+#include "user_row.h"
 
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -23,6 +26,22 @@ QByteArray listing(int records, int noise_every = 0)
     }
     return out;
 }
+
+// The texts the progress bar showed, each once, in the order they came.
+struct ProgressSeen
+{
+    explicit ProgressSeen(DORVAK_Admin &w) : bar(w.findChild<QProgressBar *>("progress"))
+    {
+        QObject::connect(&watch, &QTimer::timeout, [this] {
+            if (!bar->text().isEmpty() && !texts.contains(bar->text()))
+                texts << bar->text();
+        });
+        watch.start(20);
+    }
+    QProgressBar *bar;
+    QStringList texts;
+    QTimer watch;
+};
 } // namespace
 
 class TstExchange : public QObject
@@ -67,23 +86,15 @@ private slots:
             fake.on("CMD", answer);
         DORVAK_Admin w;
         QVERIFY(connect_window(w, fake.port()));
-        auto *bar = w.findChild<QProgressBar *>(QStringLiteral("progress"));
-        QStringList seen;
-        QTimer watch;
-        connect(&watch, &QTimer::timeout, [&] {
-            if (!bar->text().isEmpty() && !seen.contains(bar->text()))
-                seen << bar->text();
-        });
-        watch.start(20);
-
+        const ProgressSeen seen(w);
         const Reply reply =
             w.exchange(QStringLiteral("CMD"), expected, timeout_s, QStringLiteral("L"));
         QTEST(int(reply.end), "end");
         QTEST(TestProbe(w).resps(), "resps");
         QCOMPARE(reply.lines, TestProbe(w).resps());
         QVERIFY(!TestProbe(w).busy());
-        QCOMPARE(seen, progress.isEmpty() ? QStringList() : QStringList{progress});
-        QCOMPARE(bar->text(), QString());
+        QCOMPARE(seen.texts, progress.isEmpty() ? QStringList() : QStringList{progress});
+        QCOMPARE(seen.bar->text(), QString());
         QTEST(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), "status");
         // The command went out as typed plus a line feed, even when nothing
         // came back, and the console shows it.
@@ -91,6 +102,44 @@ private slots:
         QVERIFY(w.findChild<Console *>(QStringLiteral("console"))
                     ->toPlainText()
                     .contains(QStringLiteral("--> CMD\n")));
+    }
+
+    // Whatever ran before, a wait for the controller's lines shows how far
+    // it has come: what keeps the bar for itself a while gives it back.
+    void progress_after_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("Obtener Usuarios") << "getUsers";
+        QTest::newRow("Importar") << "import";
+    }
+    void progress_after()
+    {
+        FakeController fake;
+        fake.keep_database({"## 1,1,\"Ana\",+56911111111,1,0,0,0,0,24,255"});
+        fake.on("CMD", "a\n");
+        ModalAnswerer answerer;
+        answerer.queue_button(QMessageBox::Ok);
+        DORVAK_Admin w;
+        TestProbe probe(w);
+        QVERIFY(connect_window(w, fake.port()));
+        QFETCH(QString, before);
+        if (before == "import") {
+            QTemporaryDir dir;
+            QFile csv(dir.filePath("u.csv"));
+            UserRow ana;
+            ana.nombre = "Ana";
+            ana.numero = "+56911111111";
+            const QByteArray text = (users_csv_header() + '\n' + csv_user_line(ana)).toUtf8();
+            QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(text) == text.size());
+            csv.close();
+            probe.import_users_from(csv.fileName());
+        } else {
+            QVERIFY(probe.invoke(qPrintable(before)));
+        }
+        QVERIFY(probe.users().size() == 1 && answerer.texts().size() == int(before == "import"));
+        const ProgressSeen seen(w);
+        w.exchange(QStringLiteral("CMD"), 4, 0, QStringLiteral("L"));
+        QCOMPARE(seen.texts, QStringList{"L : 25%"});
     }
 
     void stray_lines_data()
