@@ -21,7 +21,7 @@ void DORVAK_Admin::add_5000()
 
         // Builds, uploads and drops one record. Gives the id under which the
         // controller keeps it, or nothing once the line is gone.
-        auto write = [this](int categoria, int owner, const char *label) -> std::optional<int> {
+        auto write = [this](int categoria, int owner) -> std::optional<int> {
             // Two ids a record: the one its construction takes (an
             // administrator keeps it as its owner id), and the next.
             const auto record = std::make_unique<UserRow>();
@@ -31,7 +31,7 @@ void DORVAK_Admin::add_5000()
                 record->id_padre = owner;
             record->nombre = test_user_name(categoria, record->id_user);
             record->numero = test_user_number(categoria, record->id_user);
-            qDebug() << label << record->nombre << " num " << record->numero;
+            qDebug() << "Grabando " << record->nombre << " num " << record->numero;
 
             const int counter = UserRow::id_siguiente;
             upload_user(record.get());
@@ -51,25 +51,24 @@ void DORVAK_Admin::add_5000()
         auto run = [&] {
             if (!ask_next_id())
                 return;
-
-            const std::optional<int> admin = write(UserRow::Admin, 0, "Grabando admin ");
-            if (!admin)
-                return;
+            const std::vector<TestUserStep> plan =
+                test_user_plan(users_per_admin, visitors_per_user);
+            std::vector<int> ids; // the id each record of the run is kept under
             int visitors_written = 0;
-            for (int u = 0; u < users_per_admin; ++u) {
-                const std::optional<int> user = write(UserRow::Usuario, *admin, "Grabando user ");
-                if (!user)
+            for (const TestUserStep &step : plan) {
+                const std::optional<int> id =
+                    write(step.categoria, step.owner < 0 ? 0 : ids[size_t(step.owner)]);
+                if (!id)
                     return;
-                for (int v = 0; v < visitors_per_user; ++v) {
-                    if (!write(UserRow::Visita, *user, "Grabando guest "))
-                        return;
-                    // The visitors alone set the pace: the last one makes 100.
-                    ++visitors_written;
-                    const int percent = visitors_written * 100 / visitors;
-                    progress->setValue(percent);
-                    progress->setFormat(QStringLiteral("Agregando Usuarios : ")
-                                        + QString::number(percent) + QLatin1Char('%'));
-                }
+                ids.push_back(*id);
+                if (step.categoria != UserRow::Visita)
+                    continue;
+                // The visitors alone set the pace: the last one makes 100.
+                ++visitors_written;
+                const int percent = visitors_written * 100 / visitors;
+                progress->setValue(percent);
+                progress->setFormat(QStringLiteral("Agregando Usuarios : ")
+                                    + QString::number(percent) + QLatin1Char('%'));
             }
         };
 

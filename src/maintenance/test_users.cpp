@@ -2,6 +2,18 @@
 
 #include "user_row.h"
 
+std::vector<TestUserStep> test_user_plan(int users_per_admin, int visitors_per_user)
+{
+    std::vector<TestUserStep> plan{{UserRow::Admin, -1}};
+    for (int u = 0; u < users_per_admin; ++u) {
+        const int user = int(plan.size());
+        plan.push_back({UserRow::Usuario, 0});
+        for (int v = 0; v < visitors_per_user; ++v)
+            plan.push_back({UserRow::Visita, user});
+    }
+    return plan;
+}
+
 QString test_user_name(int categoria, int id)
 {
     switch (categoria) {

@@ -3,9 +3,24 @@
 
 #include <QString>
 
+#include <vector>
+
 // The records of the bulk test-user generator: one administrator, ten users
 // and fifty visitors per user, named and numbered after their ids so that a
 // run can be recognised on the controller.
+
+// One record of a run: its category and the place in the run of its owner
+// (-1 for the administrator, who owns itself).
+struct TestUserStep
+{
+    int categoria = 0;
+    int owner = -1;
+};
+
+// The whole run in the order it is written: the administrator, then each
+// user followed by its visitors, so that every owner is on the controller
+// before what it owns.
+std::vector<TestUserStep> test_user_plan(int users_per_admin, int visitors_per_user);
 
 // "Admin test", "USER <id>", "GUEST <id>".
 QString test_user_name(int categoria, int id);

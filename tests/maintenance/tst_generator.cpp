@@ -4,6 +4,7 @@
 #include "fake_controller.h"
 #include "modal_answerer.h"
 #include "probe.h"
+#include "test_users.h"
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,6 +15,28 @@ class TstGenerator : public QObject
     Q_OBJECT
 
 private slots:
+    // The records of a run in the order written, each with the place of its
+    // owner in the run.
+    void plan_data()
+    {
+        QTest::addColumn<int>("users");
+        QTest::addColumn<int>("visitors");
+        QTest::addColumn<QString>("plan");
+        QTest::newRow("administrator alone") << 0 << 3 << "A";
+        QTest::newRow("users without visitors") << 2 << 0 << "A U0 U0";
+        QTest::newRow("each user before its visitors") << 2 << 2 << "A U0 V1 V1 U0 V4 V4";
+    }
+    void plan()
+    {
+        QFETCH(int, users);
+        QFETCH(int, visitors);
+        QStringList written;
+        for (const TestUserStep &step : test_user_plan(users, visitors))
+            written << QString("VUA"[step.categoria])
+                    + (step.owner < 0 ? QString() : QString::number(step.owner));
+        QTEST(written.join(' '), "plan");
+    }
+
     void run_data()
     {
         QTest::addColumn<QByteArray>("next");  // the answer to NEXT, if any
