@@ -32,7 +32,7 @@ private slots:
         QFETCH(int, visitors);
         QStringList written;
         for (const TestUserStep &step : test_user_plan(users, visitors))
-            written << QString("VUA"[step.categoria])
+            written << QString(QChar::fromLatin1("VUA"[step.categoria]))
                     + (step.owner < 0 ? QString() : QString::number(step.owner));
         QTEST(written.join(' '), "plan");
     }

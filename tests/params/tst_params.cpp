@@ -57,10 +57,15 @@ private slots:
         QTest::addColumn<int>("numero");
         QTest::addColumn<QString>("valor");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("entrance 2: first item") << 8 << "0"
-                                                << "0";
-        QTest::newRow("mode 6: no item") << 6 << "6"
-                                         << "";
+        // Every value around the items of each choice: modes 1 to 5, the
+        // entrances' items 0 to 3.
+        for (const int numero : {6, 7, 8}) {
+            const int first = numero == 6 ? 1 : 0, last = numero == 6 ? 5 : 3;
+            for (int v = -1; v <= 6; ++v)
+                QTest::addRow("%02d = %d", numero, v)
+                    << numero << QString::number(v)
+                    << (v >= first && v <= last ? QString::number(v) : QString());
+        }
         QTest::newRow("notifications: SMS alone") << 4 << "4"
                                                   << "4";
         QTest::newRow("notifications: all but SMS") << 4 << "11"
