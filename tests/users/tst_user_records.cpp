@@ -120,6 +120,7 @@ void TstUserRecords::save_data()
     // clang-format off
     QTest::newRow("saved as shown") << "" << as_sent << "";
     QTest::newRow("renamed, hours 4 to 5") << "nombre_edit=Otro;hr_ini_spin=4;hr_fin_spin=5" << " UU 7 3 \"Otro\" +5491123456789 0 5 4 5 65" << "";
+    QTest::newRow("hours left 5 to 6") << "vigencia_spin=6" << " UU 7 3 \"Departamento 1204 B\" +5491123456789 0 6 0 24 65" << "";
     QTest::newRow("number changed") << "numero_edit=+56911122233" << " UU 7 3 \"Departamento 1204 B\" +56911122233 0 5 0 24 65" << "";
     QTest::newRow("long number typed") << "numero_edit=+5491123456780" << as_sent << refused;
     QTest::newRow("incomplete number") << "numero_edit=+569123" << as_sent << refused;
@@ -144,6 +145,9 @@ void TstUserRecords::save()
         QObject *field = panel.findChild<QObject *>(edit.section('=', 0, 0));
         field->setProperty(field->metaObject()->userProperty().name(), edit.section('=', 1));
     }
+    // Any field typed counts as a change, one that leaving the record asks
+    // about.
+    QCOMPARE(panel.changed(record), !edits.isEmpty());
     ModalAnswerer answerer;
     QCOMPARE(panel.save(record), message.isEmpty());
     QCOMPARE(answerer.texts().join(' '), message);
