@@ -365,8 +365,10 @@ void DORVAK_Admin::borrar()
                 return;
             }
             if (!heads.isEmpty()
-                && !write_here_ok(QStringLiteral("¿Borrar en el controlador conectado?")))
+                && !write_here_ok(QStringLiteral("¿Borrar en el controlador conectado?"))) {
+                report(QStringLiteral("Borrado cancelado"));
                 return;
+            }
             UserRow *kept = nullptr;
             if (!delete_held(record, &kept)) {
                 if (kept)

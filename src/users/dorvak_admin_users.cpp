@@ -69,8 +69,10 @@ void DORVAK_Admin::getUsers()
     if (!leave_edit())
         return;
     run_users_operation(OperationGuard::Line::open, [this] {
-        if (!discard_pending_ok(pending_count()))
+        if (!discard_pending_ok(pending_count())) {
+            report(QStringLiteral("Descarga cancelada"));
             return;
+        }
         const std::optional<int> count =
             count_in(exchange(QStringLiteral("TOT_USERS"), 1, 2, QString(), Counted::numbers()),
                      QStringLiteral("TOT_USERS"));

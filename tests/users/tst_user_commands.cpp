@@ -29,7 +29,7 @@ void TstUserCommands::sequences_data()
     // Steps: get, on, off, sync, stop; e<id>:<field>=<value>,... (Editar,
     // the fields n name, t number, i id, p owner, c category index) and
     // E<id>:... (then Grabar); d<id> (Borrar); n<id> (Nuevo under it, 0 the
-    // root, + the current record); c<id> (a click); no, keep, drop (the next
+    // root, + the current record); c<id> (a click); yes, no, keep, drop (the next
     // question's answer); say:<cmd>=<answer> ("_" a blank; no answer: none);
     // seed (the controller gains user 7); @<command>:<step> (done when the
     // command arrives); other (Conectar to a second controller). Then: what
@@ -47,6 +47,13 @@ void TstUserCommands::sequences_data()
     QTest::newRow("administrator with users to a visitor") << "get E1:c=2" << db << "" << "Mueva primero sus 1 usuarios a otro administrador | No se grabó: Mueva primero sus 1 usuarios a otro administrador #A1";
     QTest::newRow("visitor to an administrator, then to a user") << "get E3:p=5 E3:p=6" << "1/1/A1/01 2/1/U2/02 3/6/V3/03 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "" << "Una visita debe pertenecer a un usuario | Grabado: V3 (+56900000003) #V3";
     QTest::newRow("another controller, declined") << "get off other no E3:n=X" << "" << "X:cambio" << "La lista de usuarios es del controlador en P, y el conectado es el controlador en Q. ¿Grabar en el controlador conectado? | No se grabó: X queda pendiente #X";
+    QTest::newRow("another controller, Grabar") << "get off other E3:n=X" << "3/2/X/03" << "" << "La lista de usuarios es del controlador en P, y el conectado es el controlador en Q. ¿Grabar en el controlador conectado? | Grabado: X (+56900000003) #X";
+    QTest::newRow("another controller, Borrar declined") << "get off other yes no d3" << "" << "" << "¿Borrar a V3 (+56900000003)? | La lista de usuarios es del controlador en P, y el conectado es el controlador en Q. ¿Borrar en el controlador conectado? | Borrado cancelado #V3";
+    QTest::newRow("another controller, Borrar") << "get off other d3" << "" << "" << "¿Borrar a V3 (+56900000003)? | La lista de usuarios es del controlador en P, y el conectado es el controlador en Q. ¿Borrar en el controlador conectado? | Borrado: V3 (+56900000003) #V4";
+    QTest::newRow("another controller, Sincronizar declined") << "get off E3:n=X other no sync" << "" << "X:cambio" << "La lista de usuarios es del controlador en P, y el conectado es el controlador en Q.\nSincronizar con el controlador en Q: 1 cambio.\ncambio: X (+56900000003)\n¿Continuar? | Sincronización cancelada #X";
+    QTest::newRow("Obtener twice") << "get get" << db << "" << "6 usuarios descargados #";
+    QTest::newRow("Obtener over a change, declined") << "get off E3:n=X on no get" << db << "X:cambio" << "Hay 1 cambio sin sincronizar. ¿Descartarlo? | Descarga cancelada #X";
+    QTest::newRow("Obtener over two changes") << "get off E3:n=X E4:n=Y on get" << db << "" << "Hay 2 cambios sin sincronizar. ¿Descartarlos? | 6 usuarios descargados #";
     QTest::newRow("edit left for another row, saved") << "get e3:n=Otro c4" << "1/1/A1/01 2/1/U2/02 3/2/Otro/03 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "" << "Los cambios de V3 no se han grabado. | Grabado: Otro (+56900000003) #V4";
     QTest::newRow("edit left for another row, kept") << "get e3:n=Otro keep c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V3";
     QTest::newRow("edit left for another row, discarded") << "get e3:p=6 drop c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V4";
@@ -123,8 +130,10 @@ void TstUserCommands::sequences()
         }
     });
     QVERIFY(connect_window(w, fake.port()));
-    const QHash<QString, QMessageBox::StandardButton> answers{
-        {"no", QMessageBox::No}, {"keep", QMessageBox::Cancel}, {"drop", QMessageBox::Discard}};
+    const QHash<QString, QMessageBox::StandardButton> answers{{"yes", QMessageBox::Yes},
+                                                              {"no", QMessageBox::No},
+                                                              {"keep", QMessageBox::Cancel},
+                                                              {"drop", QMessageBox::Discard}};
     for (const QString &step : steps.split(' ')) {
         if (answers.contains(step))
             answerer.queue_button(answers[step]);
@@ -152,8 +161,9 @@ void TstUserCommands::sequences()
     }
     QTEST(marks.join("; "), "marks");
     // The form shows the id that the tree shows.
-    auto *shown = static_cast<UserRow *>(probe.user_tree()->currentItem());
-    QCOMPARE(probe.user_panel()->typed_id(), shown == probe.root() ? 0 : shown->id_user);
+    QTreeWidgetItem *current = probe.user_tree()->currentItem();
+    auto *shown = static_cast<UserRow *>(current ? current : probe.root());
+    QVERIFY(shown == probe.root() || probe.user_panel()->typed_id() == shown->id_user);
     QCOMPARE(shown->text(0), shown == probe.root() ? "Raíz" : QString::number(shown->id_user));
     QStringList messages = answerer.texts();
     messages << w.statusBar()->currentMessage() + " #" + shown->text(1);
