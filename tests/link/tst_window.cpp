@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -27,9 +28,16 @@ private slots:
         auto *bar = w.findChild<QWidget *>(QStringLiteral("conn_bar"));
         QCOMPARE(bar->palette().color(QPalette::Window), QColor(Qt::red));
         QCOMPARE(bar->property("connected"), QVariant(false));
-        // Nothing to type into, to save or to stop yet.
-        for (const char *name : {"console", "save_btn", "stop_btn"})
+        QVERIFY(bar->autoFillBackground());
+        // Nothing to type into, to save, to stop or to close yet; a port to
+        // open and a record to edit.
+        for (const char *name : {"console", "save_btn", "cancel_btn", "stop_btn", "disconnect_btn"})
             QVERIFY2(!w.findChild<QWidget *>(QLatin1String(name))->isEnabled(), name);
+        for (const char *name : {"connect_btn", "edit_btn"})
+            QVERIFY2(w.findChild<QWidget *>(QLatin1String(name))->isEnabled(), name);
+        auto *console_btn = w.findChild<QPushButton *>(QStringLiteral("console_btn"));
+        QVERIFY(console_btn->isCheckable() && !console_btn->isChecked());
+        QVERIFY(w.findChild<QProgressBar *>(QStringLiteral("progress"))->isTextVisible());
         // The first port found is the one that will be opened, logged once.
         auto *combo = w.findChild<PortCombo *>(QStringLiteral("port_combo"));
         QCOMPARE(TestProbe(w).port_name(), combo->currentText());
