@@ -98,6 +98,63 @@ private slots:
         QVERIFY(answerer.seen().isEmpty());
     }
 
+    // "Cambios desde la visita anterior" for the visit chosen, each part
+    // against the last visit before it that read the same thing. Visits,
+    // oldest first: u1 a directory, u2 the same and one more person, p1 and
+    // p2 two installation names, l a log. Then the text, and the restore
+    // buttons offered (U, P).
+    void visit_changes_data()
+    {
+        QTest::addColumn<QString>("visits");
+        QTest::addColumn<int>("chosen"); // 0 the newest
+        QTest::addColumn<QString>("text");
+        const QString none = "Registro: no se leyó en esta visita.";
+        // clang-format off
+        QTest::newRow("first visit") << "u1p1" << 0 << "Primera visita a este controlador.|" + none + "|UP";
+        QTest::newRow("an older visit") << "u1 u2" << 1 << "Primera visita a este controlador.|Parámetros: no se leyeron en esta visita.|" + none + "|U";
+        QTest::newRow("nothing changed") << "u1p1 u1p1l" << 0 << "Visita anterior|Usuarios: sin cambios.|Parámetros: sin cambios.|Eventos llegados desde entonces: 1|UP";
+        QTest::newRow("against the last visit that read users") << "u1 p1 u2" << 0 << "Visita anterior|Personas agregadas (1):|  +5692 Beto|Parámetros: no se leyeron en esta visita.|" + none + "|U";
+        QTest::newRow("against the last visit that read parameters") << "p1 u1 p2" << 0 << "Visita anterior|Usuarios: no se leyeron en esta visita.|Parámetros cambiados (1):|  Nombre Instalación (00): Casa → Otra|" + none + "|P";
+        QTest::newRow("only the log read") << "u1p1 l" << 0 << "Visita anterior|Usuarios: no se leyeron en esta visita.|Parámetros: no se leyeron en esta visita.|Eventos llegados desde entonces: 1|";
+        // clang-format on
+    }
+    void visit_changes()
+    {
+        QFETCH(QString, visits);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("h.sqlite");
+        {
+            HistoryDb db(path);
+            for (const QString &kinds : visits.split(' ')) {
+                qint64 visit = 0;
+                int added = 0;
+                const QString u1 = "## 1,1,\"Ana\",+5691,1,0,0,0,0,24,255";
+                if (kinds.contains("u"))
+                    QVERIFY(db.record_users(visit, "77", "", "", {u1}));
+                if (kinds.contains("u2"))
+                    QVERIFY(db.record_users(visit, "77", "", "",
+                                            {u1, "## 2,2,\"Beto\",+5692,1,0,0,0,0,24,255"}));
+                if (kinds.contains("p"))
+                    QVERIFY(db.record_params(visit, "77", "", "",
+                                             {kinds.contains("p2") ? "Otra" : "Casa"}));
+                if (kinds.contains("l"))
+                    QVERIFY(db.record_log(visit, "77", "", "", {"XX 1 1 1 2024-03-05 14:01:48"},
+                                          added));
+            }
+        }
+        qputenv("DORVAK_HISTORY", path.toUtf8());
+        DORVAK_Admin w;
+        w.findChild<QTabWidget *>("tabs")->setCurrentWidget(w.findChild<QWidget *>("history_page"));
+        QFETCH(int, chosen);
+        w.findChild<QListWidget *>("history_visits")->setCurrentRow(chosen);
+        QString text = w.findChild<QPlainTextEdit *>("history_changes")->toPlainText();
+        text.replace(QRegularExpression("Visita anterior: [^\n]*"), "Visita anterior");
+        text += QString("\n")
+            + (w.findChild<QPushButton *>("history_users_btn")->isEnabled() ? "U" : "")
+            + (w.findChild<QPushButton *>("history_params_btn")->isEnabled() ? "P" : "");
+        QTEST(text.replace('\n', '|'), "text");
+    }
+
     // A long archive comes into the table in parts, with the window answering
     // between them: whatever is done meanwhile, every event ends up in the
     // table once and in order, or the archive stops coming when another log
