@@ -67,13 +67,6 @@ private slots:
         QTEST(got, "expected");
     }
 
-    void param_changes()
-    {
-        QCOMPARE(compare_params({"Casa", "7", "258"}, {"Casa Norte", "7", "258"}, {"Nombre"}),
-                 QStringList{"Nombre (00): Casa → Casa Norte"});
-        QCOMPARE(compare_params({"a"}, {"a", "5"}), QStringList{"01:  → 5"});
-    }
-
     void recording()
     {
         QTemporaryDir dir;

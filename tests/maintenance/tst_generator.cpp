@@ -19,19 +19,17 @@ private slots:
     // owner in the run.
     void plan_data()
     {
-        QTest::addColumn<int>("users");
-        QTest::addColumn<int>("visitors");
+        QTest::addColumn<QPoint>("users_visitors");
         QTest::addColumn<QString>("plan");
-        QTest::newRow("administrator alone") << 0 << 3 << "A";
-        QTest::newRow("users without visitors") << 2 << 0 << "A U0 U0";
-        QTest::newRow("each user before its visitors") << 2 << 2 << "A U0 V1 V1 U0 V4 V4";
+        QTest::newRow("administrator alone") << QPoint(0, 3) << "A";
+        QTest::newRow("users without visitors") << QPoint(2, 0) << "A U0 U0";
+        QTest::newRow("each user before its visitors") << QPoint(2, 2) << "A U0 V1 V1 U0 V4 V4";
     }
     void plan()
     {
-        QFETCH(int, users);
-        QFETCH(int, visitors);
+        QFETCH(QPoint, users_visitors);
         QStringList written;
-        for (const TestUserStep &step : test_user_plan(users, visitors))
+        for (const TestUserStep &step : test_user_plan(users_visitors.x(), users_visitors.y()))
             written << QString(QChar::fromLatin1("VUA"[step.categoria]))
                     + (step.owner < 0 ? QString() : QString::number(step.owner));
         QTEST(written.join(' '), "plan");

@@ -16,7 +16,6 @@ struct TestProbe
 
     QStringList &resps() { return w.resps; }
     bool busy() const { return w.busy; }
-    bool sent() const { return w.sent; }
     bool &show_progress() { return w.show_progress; }
     bool operation_running() const { return w.operation_running; }
     QString port_name() const { return w.port_name; }

@@ -130,10 +130,9 @@ void TstUserCommands::sequences()
         }
     });
     QVERIFY(connect_window(w, fake.port()));
-    const QHash<QString, QMessageBox::StandardButton> answers{{"yes", QMessageBox::Yes},
-                                                              {"no", QMessageBox::No},
-                                                              {"keep", QMessageBox::Cancel},
-                                                              {"drop", QMessageBox::Discard}};
+    using B = QMessageBox;
+    const QHash<QString, B::StandardButton> answers{
+        {"yes", B::Yes}, {"no", B::No}, {"keep", B::Cancel}, {"drop", B::Discard}};
     for (const QString &step : steps.split(' ')) {
         if (answers.contains(step))
             answerer.queue_button(answers[step]);
