@@ -53,9 +53,14 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     // are only linked in when something refers to them.
     Q_INIT_RESOURCE(resources);
     setObjectName(QStringLiteral("DORVAK_Admin"));
-    serial = named(new QSerialPort(this), "serial");
     UserRow::id_siguiente = 0;
 
+    static_assert(int(Asker::yes) == int(QMessageBox::Yes) && int(Asker::no) == int(QMessageBox::No)
+                      && int(Asker::save) == int(QMessageBox::Save)
+                      && int(Asker::discard) == int(QMessageBox::Discard)
+                      && int(Asker::cancel) == int(QMessageBox::Cancel)
+                      && int(Asker::yes_to_all) == int(QMessageBox::YesToAll),
+                  "the core's buttons are Qt's standard buttons");
     root = new UserRow;
     root->id_user = 0;
     root->id_padre = 0;
@@ -344,8 +349,7 @@ void DORVAK_Admin::connect_all()
     connect(clear_btn, &QPushButton::clicked, this, &DORVAK_Admin::limpia);
     connect(save_console_btn, &QPushButton::clicked, this, &DORVAK_Admin::guardar_consola);
     connect(console_time_check, &QCheckBox::toggled, console, &Console::set_timestamps);
-    connect(serial, &QSerialPort::errorOccurred, this, &DORVAK_Admin::connError);
-    connect(serial, &QSerialPort::readyRead, this, &DORVAK_Admin::newData);
+    connect_session();
     connect(print_db_btn, &QPushButton::clicked, this, &DORVAK_Admin::printDB);
     connect(silent_btn, &QPushButton::clicked, this, &DORVAK_Admin::silent);
     connect(verbose_btn, &QPushButton::clicked, this, &DORVAK_Admin::verbose);
@@ -386,15 +390,12 @@ void DORVAK_Admin::connect_all()
 
 void DORVAK_Admin::detener()
 {
-    if (!operation_running || stopping)
-        return;
-    stopping = true;
-    qDebug() << "Deteniendo operacion";
+    core.runner.stop();
 }
 
 void DORVAK_Admin::closeEvent(QCloseEvent *event)
 {
-    if (operation_running) {
+    if (core.runner.running()) {
         // The operation is on the stack below this event: it is stopped, and
         // the window closes once it has unwound.
         const auto answer =
@@ -402,9 +403,9 @@ void DORVAK_Admin::closeEvent(QCloseEvent *event)
                                   QStringLiteral("Hay una operación en curso. ¿Detenerla y salir?"),
                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         event->ignore();
-        if (answer == QMessageBox::Yes && operation_running) {
-            stopping = true;
-            close_when_done = true;
+        if (answer == QMessageBox::Yes && core.runner.running()) {
+            core.runner.stop();
+            after_operation = AfterOperation::close;
         }
         return;
     }
@@ -422,9 +423,9 @@ bool DORVAK_Admin::event(QEvent *event)
     // A deletion asked for while an operation waits on the controller would
     // pull the window from under it: the operation is stopped and the
     // window deleted once it has unwound.
-    if (event->type() == QEvent::DeferredDelete && operation_running) {
-        stopping = true;
-        delete_when_done = true;
+    if (event->type() == QEvent::DeferredDelete && core.runner.running()) {
+        core.runner.stop();
+        after_operation = AfterOperation::remove;
         return true;
     }
     // What a message box of the window tells the user stays in the status
@@ -433,7 +434,7 @@ bool DORVAK_Admin::event(QEvent *event)
     if (event->type() == QEvent::ChildPolished) {
         const auto *box = qobject_cast<QMessageBox *>(static_cast<QChildEvent *>(event)->child());
         if (box && (box->icon() == QMessageBox::Critical || box->icon() == QMessageBox::Warning)
-            && !(operation_running && outcome_reported))
+            && !(core.runner.running() && outcome_reported))
             report(box->text());
     }
     return QMainWindow::event(event);
@@ -471,7 +472,7 @@ void DORVAK_Admin::choose_port(const QString &path)
 
 void DORVAK_Admin::escape_pressed()
 {
-    if (operation_running)
+    if (core.runner.running())
         detener();
     else if (cancel_btn->isEnabled())
         cancel();
@@ -511,15 +512,8 @@ void DORVAK_Admin::save_shortcut()
         save();
 }
 
-bool DORVAK_Admin::ask(const QString &question, const QString &details)
-{
-    return ask(question, {{QMessageBox::Yes, QString()}, {QMessageBox::No, QString()}},
-               QMessageBox::No, details)
-        == QMessageBox::Yes;
-}
-
-int DORVAK_Admin::ask(const QString &question, const QList<QPair<int, QString>> &choices,
-                      int fallback, const QString &details)
+int DORVAK_Admin::choose(const QString &question, const Choices &choices, int fallback,
+                         const QString &details)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmar"), question,
                     QMessageBox::NoButton, this);
@@ -538,6 +532,11 @@ int DORVAK_Admin::ask(const QString &question, const QList<QPair<int, QString>> 
     return pressed == QMessageBox::NoButton ? fallback : pressed;
 }
 
+void DORVAK_Admin::warn(const QString &title, const QString &text)
+{
+    QMessageBox::critical(this, title, text);
+}
+
 void DORVAK_Admin::report(const QString &text)
 {
     status_bar->showMessage(QString(text).replace(QLatin1Char('\n'), QStringLiteral("; ")));
@@ -547,10 +546,10 @@ void DORVAK_Admin::report(const QString &text)
 void DORVAK_Admin::update_title()
 {
     QString title = QStringLiteral("DORVAK Admin");
-    if (serial->isOpen())
+    if (is_open())
         title += QStringLiteral(" — ") + port_name;
-    if (!installation.isEmpty())
-        title += QStringLiteral(" — ") + installation;
+    if (!core.installation().isEmpty())
+        title += QStringLiteral(" — ") + core.installation();
     if (pending_changes > 0)
         title += QStringLiteral(" (%1)").arg(counted(pending_changes,
                                                      QStringLiteral("cambio sin sincronizar"),

@@ -1,7 +1,8 @@
 #ifndef DORVAK_ADMIN_H
 #define DORVAK_ADMIN_H
 
-#include "operation_guard.h"
+#include "admin_core.h"
+#include "asker.h"
 #include "param_lines.h"
 #include "port_watch.h"
 #include "reply.h"
@@ -11,7 +12,6 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
-#include <QSerialPort>
 #include <QString>
 #include <QStringList>
 
@@ -50,11 +50,16 @@ class UserIndex;
 class UserPanel;
 class UserRow;
 
-// The main window: it owns the serial line, the console, the user tree, the
-// event log table and the parameter form, and every device operation is one
-// of its parameterless private slots. The member functions live in the
-// folder of the subsystem they belong to.
-class DORVAK_Admin : public QMainWindow
+class Operation;
+struct OperationResult;
+
+// The main window over the program's core: the console, the user tree, the
+// event log table and the parameter form. Every device operation is one of
+// its parameterless private slots, which read the widgets, run the
+// operation and show its result; it answers the core's questions with its
+// message boxes and the status bar. The member functions live in the folder
+// of the subsystem they belong to.
+class DORVAK_Admin : public QMainWindow, private Asker
 {
     Q_OBJECT
 
@@ -66,29 +71,10 @@ public:
     // and selected.
     void choose_port(const QString &path);
 
-    // The one road to the controller: writes the command with a line feed and
-    // collects the answer lines in resps until `expected` lines are in or the
-    // controller has been silent too long: `timeout_s` seconds between two
-    // lines, and at least three seconds before the first line of a command
-    // that awaits an answer. With `counted` given, only the lines it names
-    // count towards `expected`: a controller may interleave status lines
-    // with its answers.
-    //
-    // The command goes out only once the line has fallen quiet: what is still
-    // arriving from an earlier answer is shown in the console and never
-    // enters the answer. The wait ends early when the user stops the
-    // operation or the line is lost; the reply says how it ended. Lines the
-    // user typed meanwhile go out once it has ended. If the window is deleted
-    // while the exchange waits, it throws WindowGone (see run_operation).
-    Reply exchange(QString command, int expected, int timeout_s, QString label,
+    // The session's exchange (see Session::exchange), for the operations
+    // that still walk the tree.
+    Reply exchange(const QString &command, int expected, int timeout_s, const QString &label,
                    const Counted &counted = Counted());
-
-    // `dorvak-admin backup PORT DIR`: opens PORT, reads the parameters, the
-    // users and the log, and writes them into a new folder of DIR, with
-    // progress on stderr and a summary on stdout. 0 when every read arrived
-    // whole and every file was written; 1 otherwise, and then no folder
-    // that looks complete is left.
-    int backup(const QString &port, const QString &dir);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -118,8 +104,6 @@ private slots:
     void limpia();
     // Writes what the console holds to a text file of the user's choice.
     void guardar_consola();
-    void connError(QSerialPort::SerialPortError error);
-    void newData();
     // After a lost line: whether the adapter came back at its path, and then
     // the offer to reconnect (or the reconnection, if the user chose that).
     void check_port_back();
@@ -181,8 +165,12 @@ private slots:
     void update_log_chart();
 
 private:
-    friend class OperationGuard;
     friend struct TestProbe;
+
+    // Whether an operation needs the line open from its start: on a closed
+    // port it is then refused with the closed-port message once, instead of
+    // one message per exchange.
+    enum class Needs { any, line };
 
     // Construction of the frame and of each tab page.
     void build_frame();
@@ -191,35 +179,36 @@ private:
     void build_config_page();
     void connect_all();
 
-    // Runs an operation slot's body under the operation guard. The body is
-    // not run when the guard is refused. A window deleted while the body
-    // waits on the controller unwinds it here, touching nothing of the
+    // Runs an operation slot's body under the one-operation rule; the body
+    // is not run when another operation runs. A window deleted while the
+    // body waits on the controller unwinds it here, touching nothing of the
     // window on the way.
-    void run_operation(OperationGuard::Line line, const std::function<void()> &body);
-    void run_operation(const std::function<void()> &body)
-    {
-        run_operation(OperationGuard::Line::any, body);
-    }
+    void run_operation(Needs line, const std::function<void()> &body);
+    void run_operation(const std::function<void()> &body) { run_operation(Needs::any, body); }
+    // Runs a core operation and shows how it ended; false when it did not
+    // end done (or the window went away while it ran).
+    bool run(Operation &operation);
+    void show_result(const OperationResult &result);
     // Whether the user asked the running operation to stop; operations that
     // loop over records look at it between two records.
-    bool stopped() const { return stopping; }
+    bool stopped() const { return core.session.stopped(); }
+    bool is_open() const { return core.session.is_open(); }
+    // The rows that start operations follow the runner.
+    void operation_running_changed(bool running);
 
-    // Maintenance: one fixed command under the operation guard; false when
-    // another operation is running. With a question, the command goes out
-    // only after the user's yes.
+    // Maintenance: one fixed command; true when it went out. With a
+    // question, the command goes out only after the user's yes.
     bool maintenance(const QString &command, int expected, int timeout_s, const QString &label,
                      const QString &question = QString());
 
-    // Asks a yes/no question before something that cannot be undone; No is
-    // the default answer.
-    bool ask(const QString &question, const QString &details = QString());
-    // The same box with other choices: standard buttons (which give each its
-    // role) with the texts they show. Returns the button pressed, or
-    // `fallback`, also the default, when the box was closed.
-    int ask(const QString &question, const QList<QPair<int, QString>> &choices, int fallback,
-            const QString &details = QString());
+    // The core's questions as message boxes: standard buttons (which give
+    // each its role) with the texts they show; `fallback` is also the
+    // default, and the answer when the box was closed.
+    int choose(const QString &question, const Choices &choices, int fallback,
+               const QString &details = QString()) override;
+    void warn(const QString &title, const QString &text) override;
     // The outcome of an operation, in one line of the status bar.
-    void report(const QString &text);
+    void report(const QString &text) override;
     // The title names the port and, once its parameters were read, the
     // installation the data comes from.
     void update_title();
@@ -229,28 +218,15 @@ private:
     void restore_settings();
     void save_settings();
 
-    // Serial link
+    // Serial link: the session's signals shown in the window.
+    void connect_session();
     void set_connected(bool connected);
     void show_port_closed();
-    // The one message for a listing that did not arrive whole ("Descarga
-    // incompleta: 79 de 200 usuarios"); what it was to replace stays as it
-    // was. Not shown when the user stopped the operation.
-    void show_incomplete(int got, int total, const QString &what);
     void lose_line(const QString &why);
-    void show_line(const QByteArray &raw);
-    // Shows an arriving line in the console only: it belongs to no
-    // command's answer.
-    void show_stray_line(const QByteArray &raw);
-    // Something arrived from the controller.
-    void heard_line();
-    // A typed line goes out; the next command waits for its answer.
-    void send_typed(const QString &line);
-    // The lines typed during an exchange, once it has ended.
-    void send_held_lines();
-    // The number a count command (TOT_USERS, TOTAL_LOG, NEXT) answered. An
-    // answer without one, or with two that disagree, is reported naming the
-    // command.
-    std::optional<int> count_in(const Reply &reply, const QString &command);
+    std::optional<int> count_in(const Reply &reply, const QString &command)
+    {
+        return core.session.count_in(reply, command);
+    }
     // One turn of the event loop from inside a long local operation, so
     // that the window repaints and "Detener" is seen.
     void turn_event_loop();
@@ -264,7 +240,7 @@ private:
     void install_root(const QString &caption);
     // Runs a users-page operation and then shows in the title whether
     // records wait for upload.
-    void run_users_operation(OperationGuard::Line line, const std::function<void()> &body);
+    void run_users_operation(Needs line, const std::function<void()> &body);
     // Writes one record and confirms it: true only when the controller's
     // record of the number carries what was sent. A record whose number
     // changed leaves nothing under the old number. A failed upload leaves the
@@ -283,6 +259,7 @@ private:
     // Records waiting for upload, and the question before discarding them
     // (true: go ahead; no question when there are none).
     int pending_count() const;
+    static QString discard_question(int count);
     bool discard_pending_ok(int count);
     void show_pending_title();
     // Takes a record and what it owns out of the tree and the list, and
@@ -338,58 +315,32 @@ private:
     // The connected controller's own identity: its equipment number
     // (parameter 01) as the last complete parameter read on this line gave
     // it, folded; empty while no read was made on this line.
-    QString controller_identity() const;
-    // The parameter read itself, inside a running operation: true when all
-    // sixteen arrived and went into the form.
-    bool read_params();
+    QString controller_identity() const { return core.identity(); }
+    // A complete read of the open line into the form.
+    void show_params(const QVector<QString> &values);
 
     // History: the page, the chart and the archive switch; then the file is
     // opened (it says once why when it cannot be).
     void build_history_page();
-    // Each complete read is recorded for the connected controller; the
-    // parameters are read first when its identity is not known yet.
-    void record_users_read(QStringList lines);
-    void record_params_read();
-    void record_log_read(QStringList lines);
-    bool learn_identity();
-    void history_failed();
+    void history_failed(const QString &why);
 
-    // Serial link and exchange state
-    QSerialPort *serial = nullptr;
+    // The program's core: the session with the controller, the runner of
+    // its operations, what was read from the open line and the history.
+    AdminCore core{*this};
     QString port_name;
+    // What the user types in the console, until Enter.
     QString line_buffer;
-    QStringList resps;
-    bool busy = false;
-    bool show_progress = true;
-    // Whether the last exchange reached the line; on a closed port it did
-    // not, and resps still holds the lines of an earlier exchange.
-    bool sent = false;
-    // The lost-line handling runs once per loss, however many errors the
-    // port reports while its message box is up.
-    bool losing_line = false;
-    // One operation at a time: the widgets that start operations are
-    // disabled while one runs (see OperationGuard).
-    bool operation_running = false;
-    // The user asked the running operation to stop.
-    bool stopping = false;
-    // The running operation has put its outcome in the status bar.
-    bool outcome_reported = false;
-    // The window was asked to close, or to be deleted, while an operation
-    // ran: it happens once the operation has unwound.
-    bool close_when_done = false;
-    bool delete_when_done = false;
-    // When the last byte arrived from the controller: a command waits for
-    // the line to fall quiet.
-    QElapsedTimer last_rx;
-    // Since a typed line went out with nothing heard after it.
-    QElapsedTimer typed_out;
-    // Lines typed while an exchange ran, in order, not yet sent.
-    QStringList held_lines;
     // The path of a lost line, watched for the adapter's return.
     PortWatch port_watch;
     QTimer *port_watch_timer = nullptr;
     // The user chose to reconnect without being asked.
     bool reconnect_always = false;
+    // The running operation has put its outcome in the status bar.
+    bool outcome_reported = false;
+    // What happens once the running operation has unwound: the window was
+    // asked to close, or to be deleted, while it ran.
+    enum class AfterOperation { stay, close, remove };
+    AfterOperation after_operation = AfterOperation::stay;
 
     // Frame
     Console *console = nullptr;
@@ -397,8 +348,6 @@ private:
     QPushButton *stop_btn = nullptr;
     QStatusBar *status_bar = nullptr;
     QLabel *status_port = nullptr;
-    // The installation's name as the controller's parameters gave it.
-    QString installation;
     // Records waiting for upload, as the title shows them.
     int pending_changes = 0;
     QWidget *conn_bar = nullptr;
@@ -500,21 +449,12 @@ private:
     QPushButton *get_params_btn = nullptr;
     QPushButton *send_params_btn = nullptr;
     // The parameters as the last complete read from the open line left
-    // them, by number; empty when there was none, and then the form is not
-    // written.
+    // them in the form, by number; empty when there was none, and then the
+    // form is not written.
     QVector<ParamRead> params_read;
-    // Forgets the read when the line closes. The connection must end with
-    // the members: the port closes again when the frame deletes it, after
-    // params_read is gone.
-    QObject params_line_watch;
 
-    // History: the file (shared so that its type stays private to
-    // src/history), the visit the open line's reads belong to, and the
-    // last downloaded log, shown again when the archive is switched off.
-    std::shared_ptr<HistoryDb> history;
-    qint64 history_visit = 0;
-    // Set when a users or log download arrived whole.
-    bool read_whole = false;
+    // History: the last downloaded log, shown again when the archive is
+    // switched off.
     QStringList last_log_lines;
     // The archive comes into the table in parts, so that the view opens
     // with the first one and the finder answers between two of them: the

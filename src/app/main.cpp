@@ -1,3 +1,4 @@
+#include "backup_command.h"
 #include "dorvak_admin.h"
 
 #include <QApplication>
@@ -8,6 +9,8 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 #include <QTranslator>
+
+#include <memory>
 
 namespace {
 
@@ -20,40 +23,46 @@ QString translations_dir()
 #endif
 }
 
+// Whether the command line asks for a backup: its first argument that is
+// not an option (nor an option's value) is "backup".
+bool asks_for_backup(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--historial" || arg == "-historial") {
+            ++i;
+            continue;
+        }
+        if (arg.startsWith('-'))
+            continue;
+        return arg == "backup";
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // A backup runs from cron or a timer: no display, and no window shown;
-    // nor is one needed to read how to set it up.
-    const bool backup = argc > 1 && qstrcmp(argv[1], "backup") == 0;
+    // A backup runs from cron or a timer: no display and no window, only the
+    // core; reading how to set it up needs no display either.
+    const bool backup = asks_for_backup(argc, argv);
     bool help = false;
     for (int i = 1; i < argc; ++i)
         help = help || qstrcmp(argv[i], "-h") == 0 || qstrcmp(argv[i], "--help") == 0;
-    if (backup || help)
+    if (help && !backup)
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Q_INIT_RESOURCE(resources);
-    QApplication::setApplicationName(QStringLiteral("dorvak-admin"));
+    std::unique_ptr<QCoreApplication> app(backup ? new QCoreApplication(argc, argv)
+                                                 : new QApplication(argc, argv));
+    QCoreApplication::setApplicationName(QStringLiteral("dorvak-admin"));
     // The settings (last port, window size, folders) live under this name.
-    QApplication::setOrganizationName(QStringLiteral("DORVAK"));
+    QCoreApplication::setOrganizationName(QStringLiteral("DORVAK"));
 
     // Qt's own dialogs and buttons in Spanish, from the system's translations.
     QTranslator qt_spanish;
     if (qt_spanish.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
                         translations_dir()))
-        QApplication::installTranslator(&qt_spanish);
-
-    if (backup) {
-        const QStringList args = app.arguments().mid(2);
-        if (args.size() != 2 || args.first().startsWith(QLatin1Char('-'))) {
-            QTextStream(stderr) << "Uso: dorvak-admin backup PUERTO CARPETA (vea --help)\n";
-            return 2;
-        }
-        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-        DORVAK_Admin window;
-        return window.backup(args.at(0), args.at(1));
-    }
+        QCoreApplication::installTranslator(&qt_spanish);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -81,7 +90,15 @@ int main(int argc, char *argv[])
                        "DORVAK_HISTORY"),
         QStringLiteral("ARCHIVO"));
     parser.addOption(history);
-    parser.process(app);
+    if (backup) {
+        // A usage error is the backup's own exit code, not the parser's.
+        if (!parser.parse(app->arguments()) || parser.isSet(QStringLiteral("help"))) {
+            QTextStream(stderr) << "Uso: dorvak-admin backup PUERTO CARPETA (vea --help)\n";
+            return 2;
+        }
+    } else {
+        parser.process(*app);
+    }
     if (parser.isSet(history))
         qputenv("DORVAK_HISTORY", parser.value(history).toLocal8Bit());
 
@@ -91,14 +108,26 @@ int main(int argc, char *argv[])
     if (!parser.isSet(verbose))
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
+    if (backup) {
+        const QStringList args = parser.positionalArguments().mid(1);
+        if (args.size() != 2) {
+            QTextStream(stderr) << "Uso: dorvak-admin backup PUERTO CARPETA (vea --help)\n";
+            return 2;
+        }
+        QTextStream err(stderr);
+        QTextStream out(stdout);
+        return run_backup(args.at(0), args.at(1), err, out);
+    }
+
+    Q_INIT_RESOURCE(resources);
     QFile style(QStringLiteral(":/darkorange_stylesheet.css"));
     if (style.open(QIODevice::ReadOnly))
-        app.setStyleSheet(QString::fromUtf8(style.readAll()));
+        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
 
     DORVAK_Admin window;
     const QStringList args = parser.positionalArguments();
     if (!args.isEmpty())
         window.choose_port(args.first());
     window.show();
-    return app.exec();
+    return app->exec();
 }

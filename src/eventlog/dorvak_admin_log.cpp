@@ -1,12 +1,13 @@
 // The event log: download into the "Registro" table and CSV export.
 #include "dorvak_admin.h"
 
+#include "log_download.h"
+
 #include "csv_file.h"
 #include "day_edit.h"
 #include "log_filter.h"
 #include "log_lines.h"
 #include "log_model.h"
-#include "operation_guard.h"
 #include "text_util.h"
 #include "user_index.h"
 #include "user_row.h"
@@ -130,39 +131,21 @@ void DORVAK_Admin::build_log_page()
 
 void DORVAK_Admin::getLog()
 {
-    run_operation([this] {
-        const std::optional<int> count =
-            count_in(exchange(QStringLiteral("TOTAL_LOG"), 1, 2, QStringLiteral("Bajando Eventos"),
-                              Counted::numbers()),
-                     QStringLiteral("TOTAL_LOG"));
-        if (!count)
-            return;
-        const int total = *count;
-        // Only the log lines count: status lines that the controller mixes
-        // in would otherwise end the wait before the last events are in.
-        const QStringList lines =
-            exchange(QStringLiteral("ENVLOG"), total, 2, QStringLiteral("Cargando Registro"),
-                     QStringLiteral("XX "))
-                .lines;
-        const int got = int(std::count_if(lines.cbegin(), lines.cend(), is_log_line));
-        // The table keeps the last whole log until a new one has arrived
-        // whole: a line lost, a silent controller or a stop leave it as it
-        // was.
-        if (got < total) {
-            show_incomplete(got, total, QStringLiteral("eventos"));
-            return;
-        }
-        // An archive coming in stops here: the download takes the table.
-        archive_after = -1;
-        log_model->clear();
-        load_log_lines(lines);
-        filter_log();
-        progress->setValue(0);
-        progress->setFormat(QString());
-        report(counted(got, QStringLiteral("evento descargado"),
-                       QStringLiteral("eventos descargados")));
-        record_log_read(lines);
-    });
+    DownloadLog download(core);
+    // The table keeps the last whole log until a new one has arrived whole:
+    // a line lost, a silent controller or a stop leave it as it was.
+    if (!run(download))
+        return;
+    // An archive coming in stops here: the download takes the table.
+    archive_after = -1;
+    log_model->clear();
+    load_log_lines(download.lines);
+    filter_log();
+    progress->setValue(0);
+    progress->setFormat(QString());
+    last_log_lines = download.lines;
+    if (log_archive_btn->isChecked())
+        show_archive();
 }
 
 void DORVAK_Admin::load_log_lines(const QStringList &lines)
@@ -171,16 +154,11 @@ void DORVAK_Admin::load_log_lines(const QStringList &lines)
     // a long log against a large tree quadratic.
     const UserIndex index(user_tree);
     // The root shows id 0 until the first download, with the placeholder
-    // name and number of a new record: it is nobody. An id without a user
-    // gets no number at all, so that no placeholder passes for one.
-    auto known = [&](int id) -> const UserRow * {
+    // name and number of a new record: it is nobody.
+    LogNamer namer([&](int id) -> const UserRecord * {
         const UserRow *record = index.find(id);
         return record == root ? nullptr : record;
-    };
-    const QString unknown = QStringLiteral("????");
-
-    // The few texts of events, made once rather than once per event.
-    QHash<int, QString> events;
+    });
     LogRowTexts find_texts;
 
     std::vector<LogModel::Row> rows;
@@ -188,15 +166,8 @@ void DORVAK_Admin::load_log_lines(const QStringList &lines)
     int shown = -1;
     for (int i = 0; i < lines.size(); ++i) {
         if (is_log_line(lines.at(i))) {
-            const LogRecord r = decode_log_line(lines.at(i));
-            const UserRow *user = r.has_usuario() ? known(r.usuario) : nullptr;
-            const UserRow *asoc = r.has_asociado() ? known(r.asociado) : nullptr;
-            auto event = events.find(r.accion);
-            if (event == events.end())
-                event = events.insert(r.accion, event_text(r.accion));
             LogModel::Row row;
-            row.cells = {r.fecha, user ? user->nombre : unknown, user ? user->numero : QString(),
-                         *event,  asoc ? asoc->nombre : unknown, asoc ? asoc->numero : QString()};
+            row.cells = namer.cells(decode_log_line(lines.at(i)));
             // What the finder searches, made once here.
             row.find = find_texts(row.cells);
             rows.push_back(std::move(row));

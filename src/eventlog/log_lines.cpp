@@ -1,5 +1,7 @@
 #include "log_lines.h"
 
+#include "user_record.h"
+
 #include "text_util.h"
 
 bool is_log_line(const QString &line)
@@ -102,4 +104,16 @@ QByteArray log_csv_line(const QStringList &cells)
     }
     out += '\n';
     return out;
+}
+
+std::array<QString, 6> LogNamer::cells(const LogRecord &r)
+{
+    const UserRecord *user = r.has_usuario() ? find(r.usuario) : nullptr;
+    const UserRecord *asoc = r.has_asociado() ? find(r.asociado) : nullptr;
+    auto event = events.find(r.accion);
+    if (event == events.end())
+        event = events.insert(r.accion, event_text(r.accion));
+    const QString unknown = QStringLiteral("????");
+    return {r.fecha, user ? user->nombre : unknown, user ? user->numero : QString(),
+            *event,  asoc ? asoc->nombre : unknown, asoc ? asoc->numero : QString()};
 }

@@ -2,8 +2,14 @@
 #define LOG_LINES_H
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <array>
+#include <functional>
+
+struct UserRecord;
 
 // One event of the controller's log, as a line "XX code user asoc date time"
 // carries it.
@@ -35,6 +41,24 @@ LogRecord decode_log_line(const QString &line);
 // texts of codes 1 to 8 end in one blank and those of 10 to 12 do not; the
 // blank belongs to the text, in the table and in the exported file.
 QString event_text(int code);
+
+// The six cells the table shows for an event, in its column order: date,
+// user, number, event, associate, associate's number. The users are named
+// by `find` (null: nobody of that id): an id without a user gets "????" and
+// no number, so that no placeholder passes for one.
+class LogNamer
+{
+public:
+    using Find = std::function<const UserRecord *(int id)>;
+    explicit LogNamer(Find find) : find(std::move(find)) { }
+
+    std::array<QString, 6> cells(const LogRecord &r);
+
+private:
+    Find find;
+    // The few texts of events, made once rather than once per event.
+    QHash<int, QString> events;
+};
 
 // The event-log CSV file: its header line and one line per table row, each
 // cell followed by " ; ", in the local 8-bit encoding, line feeds only.

@@ -139,100 +139,34 @@ void DORVAK_Admin::build_history_page()
         log_chart->setVisible(on);
         update_log_chart();
     });
-    // A read counts for the visit of the open line; the next line may lead
-    // to another controller, or to the same one on another day. Tied to the
-    // same watcher as the parameter read, which ends with the members.
-    connect(serial, &QIODevice::aboutToClose, &params_line_watch, [this] { history_visit = 0; });
-
-    const QString path = HistoryDb::default_path();
-    if (!path.isEmpty())
-        history = std::make_shared<HistoryDb>(path);
-    if (!history) {
-        history_state->setText(QStringLiteral("Historial desactivado"));
-    } else if (!history->available()) {
-        history_failed();
-    } else {
-        history_state->setText(QStringLiteral("Historial en %1").arg(history->path()));
-    }
-    history_page->setEnabled(history && history->available());
-    log_archive_btn->setEnabled(history && history->available());
+    // A file that cannot be used says why through history_failed.
+    core.open_history(HistoryDb::default_path());
+    history_state->setText(core.history_state());
+    history_page->setEnabled(core.history());
+    log_archive_btn->setEnabled(core.history());
 }
 
-void DORVAK_Admin::history_failed()
+void DORVAK_Admin::history_failed(const QString &why)
 {
     // Said once, where it stays visible; the tool carries on without it.
-    const QString why = QStringLiteral("Historial no disponible: ") + history->why();
     history_state->setText(why);
     console->note(why);
     report(why);
-    history.reset();
     if (history_page) {
         history_page->setEnabled(false);
         log_archive_btn->setEnabled(false);
     }
 }
 
-bool DORVAK_Admin::learn_identity()
-{
-    if (!controller_identity().isEmpty())
-        return true;
-    // The status bar keeps saying how the read that asked for it ended.
-    const QString said = status_bar->currentMessage();
-    const bool known = read_params() && !controller_identity().isEmpty();
-    report(said);
-    if (!known)
-        console->note(QStringLiteral(
-            "Historial: no se conoce el número de equipo; la lectura no se registró"));
-    return known;
-}
-
-void DORVAK_Admin::record_users_read(QStringList lines)
-{
-    read_whole = true;
-    if (!history || !learn_identity())
-        return;
-    if (!history->record_users(history_visit, controller_identity(), installation, port_name,
-                               lines))
-        console->note(QStringLiteral("Historial: no se pudo registrar el directorio"));
-}
-
-void DORVAK_Admin::record_params_read()
-{
-    if (!history || controller_identity().isEmpty())
-        return;
-    QVector<QString> values;
-    for (const ParamRead &p : qAsConst(params_read))
-        values << p.valor;
-    if (!history->record_params(history_visit, controller_identity(), installation, port_name,
-                                values))
-        console->note(QStringLiteral("Historial: no se pudo registrar los parámetros"));
-}
-
-void DORVAK_Admin::record_log_read(QStringList lines)
-{
-    read_whole = true;
-    last_log_lines = lines;
-    if (!history || !learn_identity())
-        return;
-    int added = 0;
-    if (!history->record_log(history_visit, controller_identity(), installation, port_name, lines,
-                             added))
-        console->note(QStringLiteral("Historial: no se pudo registrar el registro"));
-    else
-        console->note(QStringLiteral("Historial: %1 eventos nuevos en el archivo").arg(added));
-    if (log_archive_btn->isChecked())
-        show_archive();
-}
-
 void DORVAK_Admin::show_history()
 {
-    if (!history)
+    if (!core.history())
         return;
     // The connected controller first chosen; otherwise the one chosen stays.
     const QString wanted = controller_identity().isEmpty()
         ? history_controller_combo->currentData().toString()
         : controller_identity();
-    const QList<ControllerInfo> seen = history->controllers();
+    const QList<ControllerInfo> seen = core.history()->controllers();
     {
         const QSignalBlocker quiet(history_controller_combo);
         history_controller_combo->clear();
@@ -246,7 +180,7 @@ void DORVAK_Admin::show_history()
     const QString identity = history_controller_combo->currentData().toString();
     const QSignalBlocker quiet(history_visits);
     history_visits->clear();
-    for (const VisitInfo &v : history->visits(identity)) {
+    for (const VisitInfo &v : core.history()->visits(identity)) {
         auto *item = new QListWidgetItem(visit_text(v), history_visits);
         item->setData(Qt::UserRole, v.id);
     }
@@ -260,10 +194,10 @@ void DORVAK_Admin::show_visit()
     const int row = history_visits->currentRow();
     history_users_btn->setEnabled(false);
     history_params_btn->setEnabled(false);
-    if (!history || row < 0)
+    if (!core.history() || row < 0)
         return;
     const QList<VisitInfo> all =
-        history->visits(history_controller_combo->currentData().toString());
+        core.history()->visits(history_controller_combo->currentData().toString());
     if (row >= all.size())
         return;
     const VisitInfo &visit = all.at(row);
@@ -285,8 +219,8 @@ void DORVAK_Admin::show_visit()
     if (!visit.users_at.isValid()) {
         text << QStringLiteral("Usuarios: no se leyeron en esta visita.");
     } else if (users_before) {
-        const DirectoryChanges d =
-            compare_directories(history->users_of(users_before->id), history->users_of(visit.id));
+        const DirectoryChanges d = compare_directories(core.history()->users_of(users_before->id),
+                                                       core.history()->users_of(visit.id));
         if (d.empty())
             text << QStringLiteral("Usuarios: sin cambios.");
         add_section(text, QStringLiteral("Personas agregadas"), d.added);
@@ -299,8 +233,8 @@ void DORVAK_Admin::show_visit()
         QStringList labels;
         for (int n = 0; n < param_count; ++n)
             labels << param_label(n).remove(QLatin1Char(':'));
-        const QStringList p = compare_params(history->params_of(params_before->id),
-                                             history->params_of(visit.id), labels);
+        const QStringList p = compare_params(core.history()->params_of(params_before->id),
+                                             core.history()->params_of(visit.id), labels);
         if (p.isEmpty())
             text << QStringLiteral("Parámetros: sin cambios.");
         add_section(text, QStringLiteral("Parámetros cambiados"), p);
@@ -316,11 +250,11 @@ void DORVAK_Admin::show_visit()
 
 void DORVAK_Admin::restore_users()
 {
-    run_users_operation(OperationGuard::Line::any, [this] {
+    run_users_operation(Needs::any, [this] {
         const QListWidgetItem *item = history_visits->currentItem();
-        if (!history || !item || !discard_pending_ok(pending_count()))
+        if (!core.history() || !item || !discard_pending_ok(pending_count()))
             return;
-        const QStringList lines = history->users_of(item->data(Qt::UserRole).toLongLong());
+        const QStringList lines = core.history()->users_of(item->data(Qt::UserRole).toLongLong());
         install_root(QStringLiteral("Raíz"));
         load_user_lines(lines);
         // Nothing of it is known to be on the connected controller: every
@@ -339,9 +273,10 @@ void DORVAK_Admin::restore_params()
 {
     run_operation([this] {
         const QListWidgetItem *item = history_visits->currentItem();
-        if (!history || !item)
+        if (!core.history() || !item)
             return;
-        const QVector<QString> values = history->params_of(item->data(Qt::UserRole).toLongLong());
+        const QVector<QString> values =
+            core.history()->params_of(item->data(Qt::UserRole).toLongLong());
         // The firmware version and the user limit belong to the controller
         // itself: they stay as the connected one has them.
         for (const int n : writable_params()) {
@@ -372,7 +307,7 @@ void DORVAK_Admin::show_archive()
     const QString identity = controller_identity().isEmpty()
         ? history_controller_combo->currentData().toString()
         : controller_identity();
-    if (!history || identity.isEmpty()) {
+    if (!core.history() || identity.isEmpty()) {
         const QSignalBlocker quiet(log_archive_btn);
         log_archive_btn->setChecked(false);
         report(QStringLiteral("Elija un controlador en \"Historial\" o lea sus parámetros"));
@@ -381,19 +316,19 @@ void DORVAK_Admin::show_archive()
     }
     archive_identity = identity;
     archive_after = 0;
-    archive_total = history->archive_size(identity);
+    archive_total = core.history()->archive_size(identity);
     load_archive_part();
     filter_log();
 }
 
 void DORVAK_Admin::load_archive_part()
 {
-    if (archive_after < 0 || !history)
+    if (archive_after < 0 || !core.history())
         return;
     // A first part that shows at once, then parts that each take well under
     // the time a keystroke in the finder may wait.
     const int part = log_model->total() == 0 ? 10000 : 50000;
-    const QStringList lines = history->archive_part(archive_identity, archive_after, part);
+    const QStringList lines = core.history()->archive_part(archive_identity, archive_after, part);
     load_log_lines(lines);
     show_log_count();
     if (lines.size() == part) {

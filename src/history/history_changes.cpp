@@ -1,12 +1,10 @@
 #include "history_changes.h"
 
 #include "user_lines.h"
-#include "user_row.h"
 
 #include <QHash>
 #include <QMap>
 
-#include <memory>
 #include <vector>
 
 namespace {
@@ -24,25 +22,20 @@ struct Person
 
 QMap<QString, Person> people(const QStringList &lines)
 {
-    // Parsing moves the id counter of the records the window creates; a
-    // comparison must leave it where it was.
-    const int next_id = UserRow::id_siguiente;
     QHash<int, QString> number_of;
-    std::vector<std::unique_ptr<UserRow>> rows;
+    std::vector<UserRecord> rows;
     for (const QString &line : lines) {
-        if (!is_user_record(line))
+        UserRecord u;
+        if (!is_user_record(line) || !read_user_fields(line, u))
             continue;
-        std::unique_ptr<UserRow> u(parse_user_line(line));
-        number_of.insert(u->id_user, u->numero);
-        rows.push_back(std::move(u));
+        number_of.insert(u.id_user, u.numero);
+        rows.push_back(u);
     }
-    UserRow::id_siguiente = next_id;
     QMap<QString, Person> found;
-    for (const auto &row : rows) {
-        const UserRow &u = *row;
+    for (const UserRecord &u : rows) {
         Person p;
         p.nombre = u.nombre;
-        p.tipo = UserRow::category_text(u.categoria);
+        p.tipo = UserRecord::category_text(u.categoria);
         p.dueno = u.id_padre == 0 ? QStringLiteral("ninguno")
                                   : number_of.value(u.id_padre, QString::number(u.id_padre));
         p.horas = QString::number(u.hrs_reman);

@@ -14,7 +14,7 @@
 
 void DORVAK_Admin::add_5000()
 {
-    run_operation(OperationGuard::Line::open, [this] {
+    run_operation(Needs::line, [this] {
         const int users_per_admin = 10;
         const int visitors_per_user = 50;
         const int visitors = users_per_admin * visitors_per_user;
@@ -43,7 +43,7 @@ void DORVAK_Admin::add_5000()
             ++gen_count;
             // The line is gone, or the user stopped the run: what was written
             // stays written, nothing more goes out.
-            if (!serial->isOpen() || stopped())
+            if (!is_open() || stopped())
                 return std::nullopt;
             return record->id_user;
         };
@@ -75,7 +75,7 @@ void DORVAK_Admin::add_5000()
         if (!ask(QStringLiteral("¿Grabar 511 usuarios de prueba en el controlador (1 "
                                 "administrador, 10 usuarios y 500 visitas)?")))
             return;
-        show_progress = false;
+        core.session.set_progress_shown(false);
         gen_count = 0;
         run();
         if (stopped())
@@ -83,6 +83,6 @@ void DORVAK_Admin::add_5000()
                           + QStringLiteral(" registros enviados"));
         progress->setValue(0);
         progress->setFormat(QString());
-        show_progress = true;
+        core.session.set_progress_shown(true);
     });
 }

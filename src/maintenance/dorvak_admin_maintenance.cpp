@@ -2,25 +2,15 @@
 // answer to the console.
 #include "dorvak_admin.h"
 
-#include "operation_guard.h"
+#include "command_operation.h"
 
 #include <QDebug>
 
 bool DORVAK_Admin::maintenance(const QString &command, int expected, int timeout_s,
                                const QString &label, const QString &question)
 {
-    bool ran = false;
-    run_operation([&] {
-        ran = true;
-        // On a closed port the exchange says so; there is nothing to ask.
-        if (!question.isEmpty() && serial->isOpen() && !ask(question)) {
-            report(QStringLiteral("Cancelado: ") + command);
-            return;
-        }
-        if (exchange(command, expected, timeout_s, label).sent)
-            report(QStringLiteral("Enviado: ") + command);
-    });
-    return ran;
+    CommandOperation operation(core, command, expected, timeout_s, label, question);
+    return run(operation);
 }
 
 void DORVAK_Admin::printDB()

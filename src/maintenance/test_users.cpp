@@ -1,15 +1,15 @@
 #include "test_users.h"
 
-#include "user_row.h"
+#include "user_record.h"
 
 std::vector<TestUserStep> test_user_plan(int users_per_admin, int visitors_per_user)
 {
-    std::vector<TestUserStep> plan{{UserRow::Admin, -1}};
+    std::vector<TestUserStep> plan{{UserRecord::Admin, -1}};
     for (int u = 0; u < users_per_admin; ++u) {
         const int user = int(plan.size());
-        plan.push_back({UserRow::Usuario, 0});
+        plan.push_back({UserRecord::Usuario, 0});
         for (int v = 0; v < visitors_per_user; ++v)
-            plan.push_back({UserRow::Visita, user});
+            plan.push_back({UserRecord::Visita, user});
     }
     return plan;
 }
@@ -17,9 +17,9 @@ std::vector<TestUserStep> test_user_plan(int users_per_admin, int visitors_per_u
 QString test_user_name(int categoria, int id)
 {
     switch (categoria) {
-    case UserRow::Admin:
+    case UserRecord::Admin:
         return QStringLiteral("Admin test");
-    case UserRow::Usuario:
+    case UserRecord::Usuario:
         return QStringLiteral("USER ") + QString::number(id);
     default:
         return QStringLiteral("GUEST ") + QString::number(id);
@@ -29,7 +29,7 @@ QString test_user_name(int categoria, int id)
 QString test_user_number(int categoria, int id)
 {
     const QString prefix =
-        categoria == UserRow::Admin ? QStringLiteral("+56100") : QStringLiteral("+562000");
+        categoria == UserRecord::Admin ? QStringLiteral("+56100") : QStringLiteral("+562000");
     return padded_number(prefix + QString::number(id));
 }
 

@@ -1,8 +1,9 @@
 // The "Configuración" tab: the parameter form, its read and its write.
 #include "dorvak_admin.h"
 
+#include "param_operations.h"
+
 #include "console.h"
-#include "operation_guard.h"
 #include "param_lines.h"
 #include "text_util.h"
 #include "widget_util.h"
@@ -156,57 +157,31 @@ void DORVAK_Admin::build_config_page()
 
     // A read counts for the controller it came from: once the line closes,
     // the next one may lead to another controller.
-    connect(serial, &QIODevice::aboutToClose, &params_line_watch, [this] {
-        params_read.clear();
-        installation.clear();
+    connect(&core.session, &Session::connected, this, [this](bool open) {
+        if (!open)
+            params_read.clear();
     });
 }
 
 void DORVAK_Admin::get_param()
 {
-    run_operation([this] { read_params(); });
+    ReadParams read(core);
+    run(read);
 }
 
-bool DORVAK_Admin::read_params()
+void DORVAK_Admin::show_params(const QVector<QString> &values)
 {
-    {
-        // Status lines mixed into the answer do not count towards the sixteen.
-        const Reply reply =
-            exchange(QStringLiteral("GET_PARS"), param_count, 1,
-                     QStringLiteral("Obteniendo Parametros"), QStringLiteral("## "));
-        // Nothing went out, or nothing came back: the exchange has said so.
-        if (reply.lines.isEmpty())
-            return false;
-        const QVector<std::optional<QString>> values = read_param_answer(reply.lines);
-        const int got = int(std::count_if(values.begin(), values.end(),
-                                          [](const std::optional<QString> &v) { return bool(v); }));
-        // Half a configuration in the form would be written back as if it
-        // were the controller's.
-        if (got < param_count) {
-            show_incomplete(got, param_count, QStringLiteral("parámetros"));
-            return false;
-        }
-        QVector<ParamRead> read(param_count);
-        for (int n = 0; n < param_count; ++n) {
-            read[n].valor = *values.at(n);
-            apply_param(n, read[n].valor);
-            read[n].shown = param_value(n);
-            read[n].held = is_text_param(n) ? read[n].valor.size() <= text_limit(n)
-                                            : is_param_number(read[n].valor)
-                    && QString::number(param_number(read[n].valor)) == read[n].shown;
-        }
-        params_read = read;
-        installation = nombre_inst_edit->text();
-        update_title();
-        report(QStringLiteral("Parámetros leídos"));
-        record_params_read();
-        return true;
+    QVector<ParamRead> read(param_count);
+    for (int n = 0; n < param_count && n < values.size(); ++n) {
+        read[n].valor = values.at(n);
+        apply_param(n, read[n].valor);
+        read[n].shown = param_value(n);
+        read[n].held = is_text_param(n) ? read[n].valor.size() <= text_limit(n)
+                                        : is_param_number(read[n].valor)
+                && QString::number(param_number(read[n].valor)) == read[n].shown;
     }
-}
-
-QString DORVAK_Admin::controller_identity() const
-{
-    return params_read.size() > 1 ? param_text(params_read.at(1).valor) : QString();
+    params_read = read;
+    update_title();
 }
 
 QLineEdit *DORVAK_Admin::param_edit(int numero) const
@@ -346,62 +321,17 @@ QString DORVAK_Admin::param_label(int numero) const
 
 void DORVAK_Admin::send_params()
 {
-    run_operation(OperationGuard::Line::open, [this] {
-        // An empty form written over the controller would blank its whole
-        // configuration.
-        if (params_read.isEmpty()) {
-            QMessageBox::critical(this, QStringLiteral("Error"),
-                                  QStringLiteral("Primero obtenga los parámetros del equipo "
-                                                 "conectado (\"Obtener Parametros\")"));
-            return;
-        }
-        // All lines are made before the first goes out: a value that cannot
-        // be sent stops the whole write, not half of it.
-        QStringList lines;
-        QStringList refused;
+    WriteParams write(core);
+    write.have_read = !params_read.isEmpty();
+    if (write.have_read) {
         for (const int n : writable_params()) {
             const auto value =
                 param_to_send(params_read.at(n), param_value(n), param_acceptable(n));
             if (value)
-                lines << send_par_line(n, *value);
+                write.lines << send_par_line(n, *value);
             else
-                refused << param_label(n);
+                write.refused << param_label(n);
         }
-        if (!refused.isEmpty()) {
-            QMessageBox::critical(this, QStringLiteral("Error de formato"),
-                                  QStringLiteral("Valor no válido en: ")
-                                      + refused.join(QStringLiteral(", "))
-                                      + QStringLiteral(". No se grabó ningún parámetro."));
-            return;
-        }
-        QStringList rejected;
-        for (int i = 0; i < lines.size(); ++i) {
-            const Reply reply = exchange(lines.at(i), 1, 1, QString());
-            if (!reply.line_usable()) {
-                const QString where =
-                    QStringLiteral("Grabación detenida: %1 de %2 parámetros enviados")
-                        .arg(i + (reply.sent ? 1 : 0))
-                        .arg(lines.size());
-                console->note(where);
-                report(where);
-                return;
-            }
-            // A refusal must not pass for a written parameter.
-            const QString answer =
-                reply.lines.isEmpty() ? QString() : reply.lines.first().trimmed();
-            if (answer.isEmpty() || answer.startsWith(QLatin1String("ERROR")))
-                rejected << fold(lines.at(i)) + QStringLiteral(" : ")
-                        + (answer.isEmpty() ? QStringLiteral("sin respuesta") : answer);
-        }
-        if (rejected.isEmpty()) {
-            report(QStringLiteral("Parámetros grabados"));
-            return;
-        }
-        report(QStringLiteral("Parámetros no grabados: %1 de %2")
-                   .arg(rejected.size())
-                   .arg(lines.size()));
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QStringLiteral("El controlador no grabó:\n")
-                                  + rejected.join(QLatin1Char('\n')));
-    });
+    }
+    run(write);
 }

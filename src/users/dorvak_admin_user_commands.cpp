@@ -3,7 +3,6 @@
 #include "dorvak_admin.h"
 
 #include "console.h"
-#include "operation_guard.h"
 #include "text_util.h"
 #include "user_index.h"
 #include "user_lines.h"
@@ -56,7 +55,7 @@ void DORVAK_Admin::reset_edit_buttons(bool editing)
     cancel_btn->setEnabled(editing);
 }
 
-void DORVAK_Admin::run_users_operation(OperationGuard::Line line, const std::function<void()> &body)
+void DORVAK_Admin::run_users_operation(Needs line, const std::function<void()> &body)
 {
     // The title is brought up to date inside the operation: once it has
     // unwound from a deleted window, nothing of the window may be touched.
@@ -73,12 +72,15 @@ int DORVAK_Admin::pending_count() const
                              [](const UserRow *u) { return u->pending && !u->unsaved; }));
 }
 
+QString DORVAK_Admin::discard_question(int count)
+{
+    return count == 1 ? QStringLiteral("Hay 1 cambio sin sincronizar. ¿Descartarlo?")
+                      : QStringLiteral("Hay %1 cambios sin sincronizar. ¿Descartarlos?").arg(count);
+}
+
 bool DORVAK_Admin::discard_pending_ok(int count)
 {
-    return count == 0
-        || ask(count == 1
-                   ? QStringLiteral("Hay 1 cambio sin sincronizar. ¿Descartarlo?")
-                   : QStringLiteral("Hay %1 cambios sin sincronizar. ¿Descartarlos?").arg(count));
+    return count == 0 || ask(discard_question(count));
 }
 
 void DORVAK_Admin::show_pending_title()
@@ -136,17 +138,17 @@ bool DORVAK_Admin::leave_edit()
     if (!was || !user_panel->changed(was))
         return true;
     // Nothing can be saved while another operation waits on the controller.
-    if (operation_running) {
+    if (core.runner.running()) {
         select_quietly(was);
         return false;
     }
     const int answer =
-        ask(QStringLiteral("Los cambios de %1 no se han grabado.")
-                .arg(was->unsaved ? QStringLiteral("el registro nuevo") : was->nombre),
-            {{QMessageBox::Save, QStringLiteral("Grabar")},
-             {QMessageBox::Discard, QStringLiteral("Descartar")},
-             {QMessageBox::Cancel, QStringLiteral("Seguir editando")}},
-            QMessageBox::Cancel);
+        choose(QStringLiteral("Los cambios de %1 no se han grabado.")
+                   .arg(was->unsaved ? QStringLiteral("el registro nuevo") : was->nombre),
+               {{QMessageBox::Save, QStringLiteral("Grabar")},
+                {QMessageBox::Discard, QStringLiteral("Descartar")},
+                {QMessageBox::Cancel, QStringLiteral("Seguir editando")}},
+               QMessageBox::Cancel);
     if (answer == QMessageBox::Discard) {
         edited = nullptr;
         return true;
@@ -154,7 +156,7 @@ bool DORVAK_Admin::leave_edit()
     // Saving works on the selected record, and the edit stays on it.
     select_quietly(was);
     if (answer == QMessageBox::Save)
-        run_users_operation(OperationGuard::Line::any, [this] { save_record(); });
+        run_users_operation(Needs::any, [this] { save_record(); });
     return !edited;
 }
 
@@ -202,7 +204,7 @@ void DORVAK_Admin::nuevo()
 {
     if (!leave_edit())
         return;
-    run_users_operation(OperationGuard::Line::any, [this] {
+    run_users_operation(Needs::any, [this] {
         UserRow *owner = selected_or_refuse(user_tree, this);
         if (!owner)
             return;
@@ -212,7 +214,7 @@ void DORVAK_Admin::nuevo()
                                   QStringLiteral("Una Visita no puede tener usuarios usuarios"));
             return;
         }
-        if (serial->isOpen())
+        if (is_open())
             ask_next_id();
         // Whatever the counter says, the id is one that no record has: the
         // controller's answer may be missing, and records made offline or
@@ -321,7 +323,7 @@ bool DORVAK_Admin::delete_held(UserRow *record, UserRow **kept)
     held_heads(record, heads);
     for (UserRow *head : qAsConst(heads)) {
         if (!delete_on_controller(head->numero_device)) {
-            *kept = stopped() || !serial->isOpen() ? nullptr : head;
+            *kept = stopped() || !is_open() ? nullptr : head;
             return false;
         }
         if (head != record)
@@ -332,7 +334,7 @@ bool DORVAK_Admin::delete_held(UserRow *record, UserRow **kept)
 
 void DORVAK_Admin::borrar()
 {
-    run_users_operation(OperationGuard::Line::any, [this] {
+    run_users_operation(Needs::any, [this] {
         UserRow *record = selected_record_not_root(user_tree, this);
         if (!record)
             return;
@@ -349,7 +351,7 @@ void DORVAK_Admin::borrar()
                 : owned > 1                      ? QStringLiteral(" y sus %1 registros").arg(owned)
                                                  : QString();
             // With the port closed it is deleted there by "Sincronizar".
-            if (!serial->isOpen() && !heads.isEmpty()) {
+            if (!is_open() && !heads.isEmpty()) {
                 if (ask(QStringLiteral("¿Borrar a %1 (%2)%3 del controlador al sincronizar?")
                             .arg(record->nombre, record->numero, and_owned))) {
                     record->baja = record->pending = true;
@@ -389,7 +391,7 @@ void DORVAK_Admin::borrar()
 
 void DORVAK_Admin::save()
 {
-    run_users_operation(OperationGuard::Line::any, [this] { save_record(); });
+    run_users_operation(Needs::any, [this] { save_record(); });
 }
 
 void DORVAK_Admin::move_record(UserRow *record, UserRow *owner)
@@ -447,7 +449,7 @@ bool DORVAK_Admin::save_record()
     move_record(record, owner);
     reset_edit_buttons(false);
     // With the port closed the record waits, pending, for "Sincronizar".
-    if (!serial->isOpen()) {
+    if (!is_open()) {
         report(QStringLiteral("Guardado sin conexión: %1 queda pendiente").arg(record->nombre));
     } else if (!record->owner_held()) {
         report(QStringLiteral("No se grabó: %1 espera a su administrador").arg(record->nombre));
@@ -491,7 +493,7 @@ bool DORVAK_Admin::upload_user(UserRow *u)
     // Only the controller's own record of this number, holding what was
     // sent, confirms the upload: an older record of the number, a status
     // line or another user's record says nothing about it.
-    const std::unique_ptr<UserRow> stored = stored_record(lookup.lines, u->numero);
+    const std::optional<UserRecord> stored = stored_record(lookup.lines, u->numero);
     if (!stored || !carries_upload(*stored, *u)) {
         qDebug() << "Error confirmando Usuario : " << u->nombre;
         u->set_failure(stored ? QStringLiteral("el controlador guarda otros datos")
@@ -539,14 +541,14 @@ bool DORVAK_Admin::release_old_number(UserRow *u)
         if (!child->pending || child->unsaved || child->numero_device.isEmpty())
             continue;
         if (!upload_user(child)) {
-            if (!stopped() && serial->isOpen())
+            if (!stopped() && is_open())
                 u->set_failure(
                     QStringLiteral("no se pudo pasar %1 al numero nuevo").arg(child->nombre));
             return false;
         }
     }
     if (!delete_on_controller(u->numero_device)) {
-        if (!stopped() && serial->isOpen())
+        if (!stopped() && is_open())
             u->set_failure(QStringLiteral("el numero anterior %1 sigue en el controlador")
                                .arg(u->numero_device));
         return false;
@@ -556,7 +558,7 @@ bool DORVAK_Admin::release_old_number(UserRow *u)
 
 void DORVAK_Admin::sync_users()
 {
-    run_users_operation(OperationGuard::Line::open, [this] {
+    run_users_operation(Needs::line, [this] {
         // What is written is decided before the first write, owners before
         // what they own, and asked for.
         QList<UserRow *> list;
@@ -596,7 +598,7 @@ void DORVAK_Admin::sync_users()
         for (UserRow *u : qAsConst(list)) {
             // Between two records: the user stopped, or the line is gone; the
             // rest stays pending for the next time.
-            if (stopped() || !serial->isOpen())
+            if (stopped() || !is_open())
                 break;
             UserRow *kept = nullptr;
             // Written with the record of another, under whom it was moved.
@@ -616,7 +618,7 @@ void DORVAK_Admin::sync_users()
                 ++waiting;
             } else if (upload_user(u)) {
                 ++done;
-            } else if (!stopped() && serial->isOpen()) {
+            } else if (!stopped() && is_open()) {
                 ++failed;
             } else if (upload_went_out) {
                 ++unconfirmed;
@@ -630,7 +632,7 @@ void DORVAK_Admin::sync_users()
         const int left = total - done;
         const QString summary = sync_summary(total, done, failed, unconfirmed, waiting);
         report(summary);
-        if ((stopped() || !serial->isOpen()) && left > 0)
+        if ((stopped() || !is_open()) && left > 0)
             console->note(QStringLiteral("Sincronización detenida: ") + summary);
         if (failed > 0)
             QMessageBox::critical(

@@ -1,7 +1,8 @@
 // The user directory: the download and the tree.
 #include "dorvak_admin.h"
 
-#include "operation_guard.h"
+#include "user_download.h"
+
 #include "text_util.h"
 #include "user_index.h"
 #include "user_lines.h"
@@ -68,47 +69,26 @@ void DORVAK_Admin::getUsers()
     // Replacing the tree ends the edit.
     if (!leave_edit())
         return;
-    run_users_operation(OperationGuard::Line::open, [this] {
-        if (!discard_pending_ok(pending_count())) {
-            report(QStringLiteral("Descarga cancelada"));
-            return;
-        }
-        const std::optional<int> count =
-            count_in(exchange(QStringLiteral("TOT_USERS"), 1, 2, QString(), Counted::numbers()),
-                     QStringLiteral("TOT_USERS"));
-        if (!count)
-            return;
-        const int total = *count;
-        qDebug() << "Usuarios registrados : " << total;
-        const QStringList lines =
-            exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"),
-                     QStringLiteral("##"))
-                .lines;
-        const int got = int(std::count_if(lines.begin(), lines.end(), [](const QString &line) {
-            return line.startsWith(QLatin1String("##"));
-        }));
-        // The tree, its records waiting for upload and the list are replaced
-        // only by a whole list: a download cut short changes nothing.
-        if (got < total) {
-            show_incomplete(got, total, QStringLiteral("usuarios"));
-            return;
-        }
-        for (int i = 0; i < lines.size(); ++i)
-            qDebug() << "Usuario " << i << " - " << lines.at(i);
-        install_root(QStringLiteral("Raíz"));
-        load_user_lines(lines);
-        record_users_read(lines);
-        bind_directory();
-        report(counted(users.size(), QStringLiteral("usuario descargado"),
-                       QStringLiteral("usuarios descargados")));
-    });
+    DownloadUsers download(core);
+    const int pending = pending_count();
+    if (pending > 0)
+        download.question = discard_question(pending);
+    const bool whole = run(download);
+    if (!whole)
+        return;
+    install_root(QStringLiteral("Raíz"));
+    load_user_lines(download.lines);
+    bind_directory();
+    report(counted(users.size(), QStringLiteral("usuario descargado"),
+                   QStringLiteral("usuarios descargados")));
+    show_pending_title();
 }
 
 void DORVAK_Admin::limpia_usuarios()
 {
     if (!leave_edit())
         return;
-    run_users_operation(OperationGuard::Line::any, [this] {
+    run_users_operation(Needs::any, [this] {
         if (discard_pending_ok(pending_count())) {
             install_root(QStringLiteral("Raíz"));
             report(QStringLiteral("Lista vaciada; el controlador conserva sus usuarios"));
@@ -119,7 +99,7 @@ void DORVAK_Admin::limpia_usuarios()
 void DORVAK_Admin::load_user_lines(QStringList lines)
 {
     users.clear();
-    show_progress = false;
+    core.session.set_progress_shown(false);
     const int count = lines.size();
     users.reserve(count);
     StepProgress bar(progress, QStringLiteral("Procesando : "), count);
@@ -131,7 +111,7 @@ void DORVAK_Admin::load_user_lines(QStringList lines)
     build_user_tree();
     progress->setValue(0);
     progress->setFormat(QString());
-    show_progress = true;
+    core.session.set_progress_shown(true);
     user_tree->expandAll();
 }
 

@@ -2,7 +2,6 @@
 #include "dorvak_admin.h"
 
 #include "csv_file.h"
-#include "operation_guard.h"
 #include "user_csv.h"
 #include "user_row.h"
 
@@ -64,7 +63,7 @@ void DORVAK_Admin::write_user_branch(QTextStream &out, UserRow *record)
 
 void DORVAK_Admin::import_users()
 {
-    run_users_operation(OperationGuard::Line::any, [this] {
+    run_users_operation(Needs::any, [this] {
         const QString name = choose_csv_to_open(this);
         if (!name.isEmpty())
             import_users_from(name);
@@ -177,7 +176,7 @@ void DORVAK_Admin::import_users_from(const QString &name)
     if (!confirm_import(this, QFileInfo(name).fileName(), counts))
         return;
 
-    show_progress = false;
+    core.session.set_progress_shown(false);
     users.clear();
     progress->setFormat(QStringLiteral("Importando : "));
     QHash<int, UserRow *> by_file_id;
@@ -226,7 +225,7 @@ void DORVAK_Admin::import_users_from(const QString &name)
     place_imported(by_file_id);
     progress->setValue(0);
     progress->setFormat(QString());
-    show_progress = true;
+    core.session.set_progress_shown(true);
     // Shown like a download: every branch open.
     user_tree->expandAll();
     report(counts.summary());

@@ -10,15 +10,7 @@
 
 #include <limits>
 
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-#include <QStringConverter>
-#else
-#include <QTextCodec>
-#endif
-
 namespace {
-
-const QString separator = QStringLiteral(" ; ");
 
 const char *const columns[] = {"id_user",   "id_padre", "categoria", "nombre", "numero",
                                "hrs_reman", "rh_ini",   "rh_fin",    "rd"};
@@ -114,12 +106,6 @@ QString read_fields(const QStringList &f, CsvRow &row)
 
 } // namespace
 
-QString users_csv_header()
-{
-    return QStringLiteral("id_user ; id_padre ; categoria ; nombre ; numero ; hrs_reman ; rh_ini ; "
-                          "rh_fin ; rd");
-}
-
 QChar users_csv_separator(const QString &header)
 {
     QStringList expected;
@@ -135,27 +121,6 @@ QChar users_csv_separator(const QString &header)
             return candidate;
     }
     return QChar();
-}
-
-QString csv_category_word(int categoria)
-{
-    switch (categoria) {
-    case UserRow::Admin:
-        return QStringLiteral("admin");
-    case UserRow::Usuario:
-        return QStringLiteral("user");
-    case UserRow::Visita:
-        return QStringLiteral("guest");
-    default:
-        return QString();
-    }
-}
-
-QString csv_quoted(const QString &value)
-{
-    QString text = value;
-    text.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
 QStringList split_csv_fields(const QString &line, QChar separator)
@@ -190,18 +155,6 @@ QStringList split_csv_fields(const QString &line, QChar separator)
         }
     }
     return fields;
-}
-
-QString csv_user_line(const UserRow &u)
-{
-    QString line;
-    line.reserve(96);
-    line += QString::number(u.id_user) + separator + QString::number(u.id_padre) + separator
-        + csv_category_word(u.categoria) + separator;
-    line += csv_quoted(u.nombre) + separator + csv_quoted(u.numero);
-    for (int value : {u.hrs_reman, u.rh_ini, u.rh_fin, u.rd})
-        line += separator + QString::number(value);
-    return line;
 }
 
 CsvRow read_csv_row(const QString &line, QChar separator)
@@ -264,15 +217,6 @@ QString ImportCounts::summary() const
             + counted(folded, QStringLiteral("nombre sin acentos"),
                       QStringLiteral("nombres sin acentos"));
     return text;
-}
-
-void use_csv_encoding(QTextStream &out)
-{
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    out.setEncoding(QStringConverter::System);
-#else
-    out.setCodec(QTextCodec::codecForLocale());
-#endif
 }
 
 bool UsersCsvReader::next(QString *line)

@@ -1,6 +1,7 @@
 #ifndef USER_CSV_H
 #define USER_CSV_H
 
+#include "user_csv_format.h"
 #include "user_row.h"
 
 #include <QString>
@@ -18,31 +19,15 @@ class QTextStream;
 // local 8-bit encoding. It is read as spreadsheets save it as well: "," for
 // a separator, a UTF-8 byte-order mark, CR LF, numbers without their "+".
 
-// "id_user ; id_padre ; categoria ; nombre ; numero ; hrs_reman ; rh_ini ;
-// rh_fin ; rd"
-QString users_csv_header();
-
 // The separator of a users file by its header: the nine column names, in
 // order, separated by ";" or by "," (as a spreadsheet saves it), blanks
 // around the names aside. A null character when the line is no such header.
 QChar users_csv_separator(const QString &header);
 
-// "admin", "user", "guest"; empty for a category that has no word, so that
-// the line keeps its nine fields.
-QString csv_category_word(int categoria);
-
-// A name or number between the double quotes of its field, a quote inside
-// doubled: a spreadsheet and the reader give the text back as it was, ";"
-// included.
-QString csv_quoted(const QString &value);
-
 // The fields of a line split at `separator`. A field between double quotes
 // may hold the separator, and two quotes in a row there stand for one; blanks
 // around a field are dropped.
 QStringList split_csv_fields(const QString &line, QChar separator);
-
-// The record's line, without its line feed.
-QString csv_user_line(const UserRow &u);
 
 // One record line of a file as read: the record, or why it is refused, and
 // what the reading mended on the way. A row that reads is one the controller
@@ -94,10 +79,6 @@ struct ImportCounts
     // numbers mended and the names folded when there are any.
     QString summary() const;
 };
-
-// The stream writes the file's encoding, the local 8-bit one, whichever Qt
-// it is built against.
-void use_csv_encoding(QTextStream &out);
 
 // The lines of a users file, each without its terminator (LF or CR LF).
 // Bytes are the local 8-bit encoding, or UTF-8 when the file starts with a

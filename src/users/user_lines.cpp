@@ -1,12 +1,8 @@
 #include "user_lines.h"
 
 #include "text_util.h"
-#include "user_row.h"
 
 #include <QRegularExpression>
-
-#include <limits>
-#include <memory>
 
 namespace {
 
@@ -37,24 +33,20 @@ QStringList record_fields(const QString &line)
 
 } // namespace
 
-UserRow *parse_user_line(const QString &line)
+bool read_user_fields(const QString &line, UserRecord &record)
 {
     if (!line.startsWith(QLatin1String("##")))
-        return nullptr;
+        return false;
     const QStringList fields = record_fields(line);
-    auto *u = new UserRow;
+    UserRecord *const u = &record;
     const int count = fields.size();
 
     if (count > 0) {
         u->id_user = read_decimal(fields.at(0));
         u->id_device = u->id_user;
-        // The counter stays past every id seen, so that a record created
-        // without the controller's "NEXT" takes none of them.
-        if (u->id_user >= UserRow::id_siguiente && u->id_user < std::numeric_limits<int>::max())
-            UserRow::id_siguiente = u->id_user + 1;
     }
     if (count > 1)
-        u->categoria = UserRow::category_of_code(read_decimal(fields.at(1)));
+        u->categoria = UserRecord::category_of_code(read_decimal(fields.at(1)));
     if (count > 2) {
         // The name comes between quotes; the controller's own spacing
         // inside them is folded like everywhere else.
@@ -71,7 +63,7 @@ UserRow *parse_user_line(const QString &line)
                             &u->rh_ini,   &u->rh_fin,    &u->rd};
     for (int i = 4; i < count && i < 11; ++i)
         *numbers[i - 4] = read_decimal(fields.at(i));
-    return u;
+    return true;
 }
 
 bool is_user_record(const QString &line)
@@ -79,34 +71,32 @@ bool is_user_record(const QString &line)
     return line.startsWith(QLatin1String("##")) && record_fields(line).size() >= 11;
 }
 
-std::unique_ptr<UserRow> stored_record(const QStringList &answer, const QString &numero)
+std::optional<UserRecord> stored_record(const QStringList &answer, const QString &numero)
 {
     const QString wanted = fold(numero);
     for (const QString &line : answer) {
-        if (!is_user_record(line))
-            continue;
-        std::unique_ptr<UserRow> stored(parse_user_line(line));
-        if (stored->numero == wanted)
+        UserRecord stored;
+        if (is_user_record(line) && read_user_fields(line, stored) && stored.numero == wanted)
             return stored;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
-bool carries_upload(const UserRow &stored, const UserRow &sent)
+bool carries_upload(const UserRecord &stored, const UserRecord &sent)
 {
     // The controller may store the record under another id; an
     // administrator is its own owner under whichever id it got.
-    const bool owner = sent.categoria == UserRow::Admin ? stored.id_padre == stored.id_user
-                                                        : stored.id_padre == sent.id_padre;
+    const bool owner = sent.categoria == UserRecord::Admin ? stored.id_padre == stored.id_user
+                                                           : stored.id_padre == sent.id_padre;
     return owner && stored.nombre == fold(sent.nombre) && stored.categoria == sent.categoria
         && stored.hrs_reman == sent.hrs_reman && stored.rh_ini == sent.rh_ini
         && stored.rh_fin == sent.rh_fin && stored.rd == sent.rd;
 }
 
-QString upload_line(const UserRow &u)
+QString upload_line(const UserRecord &u)
 {
     QString line = QStringLiteral(" UU ") + QString::number(u.id_user) + QLatin1Char(' ');
-    const int code = UserRow::device_code(u.categoria);
+    const int code = UserRecord::device_code(u.categoria);
     if (code != 0)
         line += QString::number(code) + QLatin1Char(' ');
     line += QLatin1Char('"') + u.nombre + QStringLiteral("\" ") + u.numero;

@@ -1,5 +1,7 @@
 #include "user_row.h"
 
+#include "user_lines.h"
+
 #include <QApplication>
 #include <QBrush>
 #include <QColor>
@@ -39,17 +41,6 @@ void UserRow::set_failure(const QString &why)
     show_mark();
 }
 
-QString UserRow::pending_kind() const
-{
-    if (!pending || unsaved)
-        return QString();
-    if (baja)
-        return QStringLiteral("baja");
-    if (numero_device.isEmpty())
-        return QStringLiteral("alta");
-    return numero_device == numero ? QStringLiteral("cambio") : QStringLiteral("número nuevo");
-}
-
 bool UserRow::owner_held() const
 {
     const auto *owner = static_cast<const UserRow *>(parent());
@@ -84,44 +75,17 @@ void UserRow::show_mark()
     }
 }
 
-QString UserRow::category_text(int categoria)
+UserRow *parse_user_line(const QString &line)
 {
-    switch (categoria) {
-    case Admin:
-        return QStringLiteral("ADMIN");
-    case Usuario:
-        return QStringLiteral("USUARIO");
-    case Visita:
-        return QStringLiteral("VISITA");
-    default:
-        return QStringLiteral("DESCONOCIDO");
-    }
-}
-
-int UserRow::device_code(int categoria)
-{
-    switch (categoria) {
-    case Admin:
-        return 1;
-    case Usuario:
-        return 2;
-    case Visita:
-        return 3;
-    default:
-        return 0;
-    }
-}
-
-int UserRow::category_of_code(int code)
-{
-    switch (code) {
-    case 1:
-        return Admin;
-    case 2:
-        return Usuario;
-    default:
-        return Visita;
-    }
+    if (!line.startsWith(QLatin1String("##")))
+        return nullptr;
+    auto *u = new UserRow;
+    read_user_fields(line, *u);
+    IdCounter ids;
+    ids.set(UserRow::id_siguiente);
+    ids.pass(u->id_user);
+    UserRow::id_siguiente = ids.next();
+    return u;
 }
 
 void delete_subtree(UserRow *record)

@@ -1,56 +1,22 @@
 #ifndef USER_ROW_H
 #define USER_ROW_H
 
+#include "user_record.h"
+
 #include <QString>
 #include <QTreeWidgetItem>
 
 // One user of the controller's database and, at the same time, its item in
 // the user tree: the tree's parent/child links are the ownership links of
 // the database, so deleting an item deletes what it owns.
-class UserRow : public QTreeWidgetItem
+class UserRow : public QTreeWidgetItem, public UserRecord
 {
 public:
-    // Internal category codes; the controller numbers them the other way
-    // round (see device_code).
-    enum Category { Visita = 0, Usuario = 1, Admin = 2 };
-
     UserRow();
     explicit UserRow(QTreeWidgetItem *parent);
 
-    QString nombre = QStringLiteral("Nombre");
-    QString numero = QStringLiteral("Numero");
-    int categoria = Visita;
-    int id_user = 0;
-    int id_padre = 0;
-    int hrs_reman = 0;
-    int rd = 255;
-    int rh_ini = 0;
-    int rh_fin = 24;
     bool placed = false;
-    int extra_6 = 0;
-    int extra_7 = 0;
-    bool pending = false;
-    // Created by "Nuevo" and not saved yet: it exists only in the window,
-    // is never uploaded or written to a file, and cancelling drops it.
-    bool unsaved = false;
-    // Deleted while the port was closed: the controller still holds it, and
-    // "Sincronizar" deletes it there (it is pending too).
-    bool baja = false;
-    // The number under which the controller holds this record, as last seen
-    // in a download or a confirmed upload; empty when the controller has not
-    // been seen holding it. The controller knows users by number, so a
-    // record whose number changed must leave nothing under this one.
-    QString numero_device;
-    // The id under which the controller holds this record, with the same
-    // provenance as numero_device.
-    int id_device = 0;
-    // Why the last upload of this record failed; empty when it did not.
-    QString failure;
 
-    // What waits for "Sincronizar" ("alta", "cambio", "número nuevo",
-    // "baja"); empty
-    // when nothing does.
-    QString pending_kind() const;
     // Whether the controller holds this record's owner under the id the
     // record names: only then may the record be written. A record hanging
     // from the root has no owner to wait for.
@@ -68,19 +34,18 @@ public:
     // that the records the controller did not take stand out in the tree.
     void set_failure(const QString &why);
 
-    // "ADMIN", "USUARIO", "VISITA" or "DESCONOCIDO".
-    static QString category_text(int categoria);
-    // The controller's code: 1 administrator, 2 user, 3 visitor, 0 for none.
-    static int device_code(int categoria);
-    // The internal category of a controller code; unknown codes give a visitor.
-    static int category_of_code(int code);
-
 private:
     void take_next_id();
 
     // What show_mark last showed, so that unchanged records are not touched.
     QString mark_shown;
 };
+
+// A new record from a line of the controller's listing (see
+// read_user_fields), owned by the caller; null when the line does not begin
+// with "##". It takes its defaults and id as any new record does, and the id
+// read moves id_siguiente past it.
+UserRow *parse_user_line(const QString &line);
 
 // Deletes a record together with everything below it; null is accepted.
 void delete_subtree(UserRow *record);

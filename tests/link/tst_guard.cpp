@@ -105,7 +105,7 @@ private slots:
                      ->toPlainText()
                      .endsWith(QStringLiteral("-- Operación detenida\n")),
                  stopped);
-        QCOMPARE(TestProbe(w).serial()->isOpen(), stopped);
+        QCOMPARE(TestProbe(w).is_open(), stopped);
     }
 
     void close_while_running_data()

@@ -5,6 +5,7 @@
 
 #include <QMetaObject>
 #include <QPushButton>
+#include <QSerialPort>
 
 // The tests' view into the main window's state and its private helpers.
 struct TestProbe
@@ -14,13 +15,15 @@ struct TestProbe
     // Runs an operation slot by name, as its button would.
     bool invoke(const char *slot) { return QMetaObject::invokeMethod(&w, slot); }
 
-    QStringList &resps() { return w.resps; }
-    bool busy() const { return w.busy; }
-    bool &show_progress() { return w.show_progress; }
-    bool operation_running() const { return w.operation_running; }
+    QStringList resps() const { return w.core.session.lines(); }
+    bool busy() const { return w.core.session.busy(); }
+    bool show_progress() const { return w.core.session.shows_progress(); }
+    bool operation_running() const { return w.core.runner.running(); }
     QString port_name() const { return w.port_name; }
     QString line_buffer() const { return w.line_buffer; }
-    QSerialPort *serial() { return w.serial; }
+    // The serial port of the line last opened; null before the first.
+    QSerialPort *serial() { return qobject_cast<QSerialPort *>(w.core.session.device()); }
+    bool is_open() const { return w.core.session.is_open(); }
 
     UserRow *root() { return w.root; }
     QList<UserRow *> &users() { return w.users; }
@@ -54,7 +57,7 @@ inline bool connect_window(DORVAK_Admin &w, const QString &port)
 {
     w.choose_port(port);
     w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
-    return TestProbe(w).serial()->isOpen();
+    return TestProbe(w).is_open();
 }
 
 #endif

@@ -1,0 +1,93 @@
+#include "admin_core.h"
+
+#include "asker.h"
+#include "history_db.h"
+#include "param_lines.h"
+#include "param_operations.h"
+
+AdminCore::AdminCore(Asker &a, QObject *parent) : QObject(parent), asker(a)
+{
+    // What was read belongs to the open line: the next line may lead to
+    // another controller, or to the same one on another day.
+    connect(&session, &Session::connected, this, [this](bool open) {
+        if (!open) {
+            values.clear();
+            visit = 0;
+        }
+    });
+}
+
+AdminCore::~AdminCore() = default;
+
+void AdminCore::open_history(const QString &path)
+{
+    history_db.reset();
+    if (path.isEmpty()) {
+        history_text = QStringLiteral("Historial desactivado");
+        return;
+    }
+    history_db = std::make_shared<HistoryDb>(path);
+    if (history_db->available())
+        history_text = QStringLiteral("Historial en %1").arg(history_db->path());
+    else
+        history_failed();
+}
+
+void AdminCore::history_failed()
+{
+    // Said once, where it stays visible; the tool carries on without it.
+    history_text = QStringLiteral("Historial no disponible: ") + history_db->why();
+    history_db.reset();
+    emit session.note(history_text);
+    emit history_lost(history_text);
+}
+
+QString AdminCore::identity() const
+{
+    return values.size() > 1 ? param_text(values.at(1)) : QString();
+}
+
+QString AdminCore::installation() const
+{
+    return values.isEmpty() ? QString() : param_text(values.at(0));
+}
+
+void AdminCore::take_params(const QVector<QString> &read)
+{
+    values = read;
+    emit params_arrived(values);
+    if (history_db && !identity().isEmpty()
+        && !history_db->record_params(visit, identity(), installation(), session.port(), values))
+        emit session.note(QStringLiteral("Historial: no se pudo registrar los parámetros"));
+}
+
+bool AdminCore::learn_identity()
+{
+    if (!identity().isEmpty())
+        return true;
+    const bool known = read_params(*this).ok() && !identity().isEmpty();
+    if (!known)
+        emit session.note(QStringLiteral(
+            "Historial: no se conoce el número de equipo; la lectura no se registró"));
+    return known;
+}
+
+void AdminCore::record_users(const QStringList &lines)
+{
+    if (!history_db || !learn_identity())
+        return;
+    if (!history_db->record_users(visit, identity(), installation(), session.port(), lines))
+        emit session.note(QStringLiteral("Historial: no se pudo registrar el directorio"));
+}
+
+void AdminCore::record_log(const QStringList &lines)
+{
+    if (!history_db || !learn_identity())
+        return;
+    int added = 0;
+    if (!history_db->record_log(visit, identity(), installation(), session.port(), lines, added))
+        emit session.note(QStringLiteral("Historial: no se pudo registrar el registro"));
+    else
+        emit session.note(QStringLiteral("Historial: %1 eventos nuevos en el archivo").arg(added));
+    emit archive_changed();
+}

@@ -1,0 +1,64 @@
+#include "backup_command.h"
+
+#include "admin_core.h"
+#include "asker.h"
+#include "backup_operation.h"
+#include "history_db.h"
+
+#include <QTextStream>
+
+namespace {
+
+// Nobody is there to answer: every question gets its safe answer, and what
+// a window would show in a box goes to stderr.
+class UnattendedAsker : public Asker
+{
+public:
+    explicit UnattendedAsker(QTextStream &to) : err(to) { }
+
+    int choose(const QString &question, const Choices &, int fallback, const QString &) override
+    {
+        err << question << Qt::endl;
+        return fallback;
+    }
+    void warn(const QString &, const QString &text) override { err << text << Qt::endl; }
+    void report(const QString &) override { }
+
+private:
+    QTextStream &err;
+};
+
+} // namespace
+
+int run_backup(const QString &port, const QString &dir, QTextStream &err, QTextStream &out)
+{
+    UnattendedAsker asker(err);
+    AdminCore core(asker);
+    core.open_history(HistoryDb::default_path());
+    err << core.history_state() << Qt::endl;
+    QObject::connect(&core.session, &Session::line_lost, [&err](const QString &why) {
+        err << QStringLiteral("Se perdió la conexión con el controlador: ") << why << Qt::endl;
+    });
+    QObject::connect(&core.session, &Session::reported,
+                     [&err](const QString &text) { err << text << Qt::endl; });
+    const auto failed = [&](const QString &what) {
+        err << QStringLiteral("Respaldo fallido: %1").arg(what) << Qt::endl;
+        return 1;
+    };
+    if (!core.session.open(port)) {
+        err << QStringLiteral("No se pudo abrir el puerto %1: %2")
+                   .arg(port.isEmpty() ? QStringLiteral("(ninguno)") : port,
+                        core.session.open_error())
+            << Qt::endl;
+        return failed(QStringLiteral("no se pudo abrir el puerto %1").arg(port));
+    }
+    Backup backup(core, dir);
+    QObject::connect(&backup, &Backup::phase,
+                     [&err](const QString &text) { err << text << Qt::endl; });
+    const OperationResult result = backup.exec();
+    core.session.close();
+    if (!result.ok())
+        return failed(result.summary);
+    out << result.summary << Qt::endl;
+    return 0;
+}

@@ -1,0 +1,323 @@
+#include "session.h"
+
+#include "line.h"
+#include "text_util.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QIODevice>
+#include <QTimer>
+
+#include <algorithm>
+
+Session::Session(QObject *parent) : QObject(parent), deadline(new QTimer(this))
+{
+    setObjectName(QStringLiteral("session"));
+    deadline->setSingleShot(true);
+    // A controller's 3 s are 3 s: a coarse timer may be late by a twentieth.
+    deadline->setTimerType(Qt::PreciseTimer);
+    connect(deadline, &QTimer::timeout, this, &Session::wake);
+}
+
+Session::~Session()
+{
+    // An exchange waiting on the stack returns without touching the session.
+    if (waiting)
+        waiting->quit();
+}
+
+bool Session::open(const QString &port)
+{
+    // A second connect leaves the open line as it is.
+    if (is_open())
+        return true;
+    // The same port keeps its line, so that whoever looks at the line sees
+    // one device from one connection to the next.
+    if (!line || port != port_name) {
+        port_name = port;
+        line = make_line(port);
+        connect(line->device(), &QIODevice::readyRead, this, [this] {
+            if (exchanging)
+                wake();
+            else
+                read_unasked();
+        });
+        connect(line.get(), &Line::lost, this, &Session::lose);
+    }
+    qDebug() << "tratando de abrir puerto : " << port;
+    if (!line->open()) {
+        open_failure = line->why();
+        qDebug() << "Error de conexion : " << open_failure;
+        emit connected(false);
+        return false;
+    }
+    open_failure.clear();
+    partial_line.clear();
+    last_rx.invalidate();
+    typed_out.invalidate();
+    qDebug() << "Conectado :)";
+    emit connected(true);
+    return true;
+}
+
+void Session::close()
+{
+    if (line)
+        line->close();
+    wake();
+    emit connected(false);
+}
+
+bool Session::is_open() const
+{
+    return line && line->is_open();
+}
+
+QIODevice *Session::device() const
+{
+    return line ? line->device() : nullptr;
+}
+
+QString Session::description() const
+{
+    return is_open() ? line->description() : QString();
+}
+
+void Session::lose(const QString &why)
+{
+    emit connected(false);
+    emit line_lost(why);
+    wake();
+}
+
+void Session::wake()
+{
+    if (waiting)
+        waiting->quit();
+}
+
+void Session::stop()
+{
+    stop_asked = true;
+    qDebug() << "Deteniendo operacion";
+    wake();
+}
+
+void Session::heard()
+{
+    last_rx.start();
+    // Whatever a typed command brought back has begun to arrive.
+    typed_out.invalidate();
+}
+
+void Session::read_unasked()
+{
+    if (!is_open())
+        return;
+    QIODevice *device = line->device();
+    while (device->canReadLine()) {
+        const QByteArray raw = device->readLine();
+        heard();
+        // Between two commands of an operation the lines belong to no
+        // answer; they are shown and kept out of the next command's lines.
+        if (!in_operation)
+            resps << decode_line(raw);
+        emit line_shown(raw);
+    }
+    if (device->bytesAvailable() > 0)
+        last_rx.start();
+}
+
+void Session::type_line(const QString &typed)
+{
+    // Sent now, it would reach the controller between a command and its
+    // answer, and its own answer would be taken for the command's.
+    if (exchanging) {
+        held << typed;
+        emit line_held(typed);
+        qDebug() << "En espera : " << typed;
+        return;
+    }
+    send_typed(typed);
+}
+
+void Session::send_typed(const QString &typed)
+{
+    if (!is_open()) {
+        emit note(QStringLiteral("No se envió \"%1\": el puerto está cerrado").arg(typed));
+        return;
+    }
+    const QString wire = typed + QStringLiteral("\r\n");
+    line->device()->write(wire.toLocal8Bit());
+    emit command_sent(typed);
+    typed_out.start();
+    qDebug() << "Enviando : " << wire;
+}
+
+void Session::send_held_lines()
+{
+    const QStringList lines = held;
+    held.clear();
+    for (const QString &typed : lines)
+        send_typed(typed);
+}
+
+std::optional<int> Session::count_in(const Reply &reply, const QString &command)
+{
+    if (!reply.line_usable() || reply.lines.isEmpty())
+        return std::nullopt;
+    const std::optional<int> count = read_count(reply.lines);
+    if (!count) {
+        const QString text = QStringLiteral("Respuesta inesperada del controlador a ") + command;
+        emit note(text);
+        emit reported(text);
+    }
+    return count;
+}
+
+Reply Session::exchange(QString command, int expected, int timeout_s, const QString &label,
+                        const Counted &counted)
+{
+    command += QLatin1Char('\n');
+    if (timeout_s == 0)
+        timeout_s = 1;
+
+    Reply reply;
+    was_sent = false;
+    if (!is_open()) {
+        emit command_sent(command);
+        emit port_closed();
+        return reply;
+    }
+
+    // One wait in three stages: the command goes out once the line has been
+    // quiet (what still arrives belongs to an earlier answer, or to a line
+    // the user typed), then the answer is collected, then the controller
+    // gets its pause, whose late lines still belong to this answer. Between
+    // two looks the session sleeps in an event loop until a byte arrives,
+    // the next deadline comes, the user stops or the line goes.
+    enum Stage { settling, answering, pausing };
+    Stage stage = settling;
+    exchanging = true;
+    const QPointer<Session> alive(this);
+    QEventLoop loop;
+    QEventLoop *const outer = waiting;
+    waiting = &loop;
+    QElapsedTimer in_stage;
+    in_stage.start();
+    qint64 partial = -1;
+    int n = 0;
+    int shown_percent = -1;
+    // A busy controller takes a while to start answering; the silence
+    // allowed between the lines of a long answer is the caller's time-out.
+    // A command that awaits no answer keeps its own time, so that a run of
+    // them is not slowed down.
+    const qint64 silence_ms = qint64(timeout_s) * timings.second_ms;
+    const qint64 first_ms =
+        expected > 0 ? qMax<qint64>(silence_ms, timings.first_line_ms) : silence_ms;
+    QIODevice *device = line->device();
+    for (;;) {
+        while (line->is_open() && device->canReadLine()) {
+            const QByteArray raw = device->readLine();
+            heard();
+            if (stage == settling) {
+                emit line_shown(raw);
+                continue;
+            }
+            resps << decode_line(raw);
+            emit line_shown(raw);
+            reply.lines << resps.last();
+            qDebug() << "EX resps size " << resps.size() << raw;
+            if (stage == answering && counted.counts(resps.last()))
+                ++n;
+        }
+        if (stop_asked) {
+            reply.end = Reply::stopped;
+            break;
+        }
+        if (!line->is_open()) {
+            reply.end = Reply::line_lost;
+            break;
+        }
+        // Bytes of a line still on its way count as traffic too.
+        if (device->bytesAvailable() != partial) {
+            partial = device->bytesAvailable();
+            if (partial > 0)
+                last_rx.start();
+        }
+        const qint64 quiet = last_rx.isValid() ? last_rx.elapsed() : timings.quiet_ms;
+        qint64 wait_ms = 0;
+        if (stage == settling) {
+            // A typed command's answer may not have begun yet.
+            const qint64 typed_left =
+                typed_out.isValid() ? timings.first_line_ms - typed_out.elapsed() : 0;
+            const qint64 settle_left = timings.settle_limit_ms - in_stage.elapsed();
+            if ((quiet >= timings.quiet_ms && typed_left <= 0) || settle_left <= 0) {
+                // The beginning of a line that has been quiet this long will
+                // not be finished; it must not become the head of the
+                // answer's first line.
+                if (device->bytesAvailable() > 0) {
+                    heard();
+                    emit line_shown(device->readAll());
+                }
+                typed_out.invalidate();
+                emit command_sent(command);
+                qDebug() << "Ejecutando : " << command;
+                resps.clear();
+                device->write(command.toLocal8Bit());
+                was_sent = reply.sent = true;
+                reply.end = Reply::timed_out;
+                stage = timeout_s < 0 ? pausing : answering;
+                in_stage.start();
+                partial = -1;
+                continue;
+            }
+            wait_ms = std::min(settle_left, std::max(timings.quiet_ms - quiet, typed_left));
+        } else if (stage == answering) {
+            if (n > 0 && n >= expected) {
+                qDebug() << "Ok : " << n << " respuestas";
+                reply.end = Reply::answered;
+                stage = pausing;
+                in_stage.start();
+                continue;
+            }
+            const qint64 left =
+                reply.lines.isEmpty() ? first_ms - in_stage.elapsed() : silence_ms - quiet;
+            if (left <= 0) {
+                stage = pausing;
+                in_stage.start();
+                continue;
+            }
+            if (n > 0 && progress_shown) {
+                const int p = int(qint64(n) * 100 / expected);
+                if (p != shown_percent) {
+                    shown_percent = p;
+                    emit progress(
+                        p, label + QStringLiteral(" : ") + QString::number(p) + QLatin1Char('%'));
+                }
+            }
+            wait_ms = left;
+        } else {
+            wait_ms = timings.pause_ms - in_stage.elapsed();
+            if (wait_ms <= 0)
+                break;
+        }
+        deadline->start(int(std::max<qint64>(wait_ms, 1)));
+        loop.exec();
+        // Deleted while it waited: nothing of it may be touched.
+        if (!alive)
+            throw SessionGone{};
+    }
+    deadline->stop();
+    waiting = outer;
+    exchanging = false;
+    if (reply.sent && reply.lines.isEmpty()) {
+        qDebug() << "ERROR : sin respuesta";
+        if (expected > 0 && reply.end == Reply::timed_out)
+            emit reported(QStringLiteral("Sin respuesta del controlador"));
+    }
+    if (progress_shown)
+        emit progress(0, QString());
+    send_held_lines();
+    return reply;
+}

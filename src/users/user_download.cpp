@@ -1,0 +1,43 @@
+#include "user_download.h"
+
+#include "admin_core.h"
+#include "asker.h"
+
+#include <QDebug>
+
+#include <algorithm>
+
+OperationResult DownloadUsers::run()
+{
+    if (!question.isEmpty() && !asker().ask(question))
+        return OperationResult::make(OperationResult::refused,
+                                     QStringLiteral("Descarga cancelada"));
+    return download_users(core, lines);
+}
+
+OperationResult download_users(AdminCore &core, QStringList &lines)
+{
+    Session &session = core.session;
+    const Reply count_reply =
+        session.exchange(QStringLiteral("TOT_USERS"), 1, 2, QString(), Counted::numbers());
+    const std::optional<int> count = session.count_in(count_reply, QStringLiteral("TOT_USERS"));
+    if (!count)
+        return OperationResult::not_counted(count_reply);
+    const int total = *count;
+    qDebug() << "Usuarios registrados : " << total;
+    const QStringList got_lines =
+        session
+            .exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"),
+                      QStringLiteral("##"))
+            .lines;
+    const int got = int(std::count_if(got_lines.begin(), got_lines.end(), [](const QString &line) {
+        return line.startsWith(QLatin1String("##"));
+    }));
+    if (got < total)
+        return incomplete(core, got, total, QStringLiteral("usuarios"));
+    lines = got_lines;
+    core.record_users(lines);
+    OperationResult r = OperationResult::make(OperationResult::done);
+    r.got = r.total = total;
+    return r;
+}
