@@ -7,6 +7,9 @@
 
 AdminCore::AdminCore(Asker &a, QObject *parent) : QObject(parent), asker(a)
 {
+    // What the exchange itself knows of how a command went is an outcome too.
+    connect(&session, &Session::reported, this,
+            [this](const QString &text) { asker.report(text); });
     // What was read belongs to the open line: the next line may lead to
     // another controller, or to the same one on another day.
     connect(&session, &Session::connected, this, [this](bool open) {

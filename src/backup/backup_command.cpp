@@ -39,8 +39,6 @@ int run_backup(const QString &port, const QString &dir, QTextStream &err, QTextS
     QObject::connect(&core.session, &Session::line_lost, [&err](const QString &why) {
         err << QStringLiteral("Se perdió la conexión con el controlador: ") << why << Qt::endl;
     });
-    QObject::connect(&core.session, &Session::reported,
-                     [&err](const QString &text) { err << text << Qt::endl; });
     const auto failed = [&](const QString &what) {
         err << QStringLiteral("Respaldo fallido: %1").arg(what) << Qt::endl;
         return 1;

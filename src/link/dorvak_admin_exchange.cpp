@@ -37,7 +37,6 @@ void DORVAK_Admin::connect_session()
     connect(&session, &Session::command_sent, console, &Console::show_sent);
     connect(&session, &Session::line_held, console, &Console::show_held);
     connect(&session, &Session::note, console, &Console::note);
-    connect(&session, &Session::reported, this, &DORVAK_Admin::report);
     connect(&session, &Session::connected, this, &DORVAK_Admin::set_connected);
     connect(&session, &Session::port_closed, this, &DORVAK_Admin::show_port_closed);
     connect(&session, &Session::line_lost, this, [this](const QString &why) {
