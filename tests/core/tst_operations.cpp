@@ -46,14 +46,15 @@ void play(CoreOnLine &on, const Script &script)
         return;
     const QString what = script.event.left(blank);
     const QByteArray command = script.event.mid(blank + 1).toLatin1();
-    QObject::connect(&on.fake, &FakeController::received_line, [&on, what, command](const QByteArray &c) {
-        if (c != command)
-            return;
-        if (what == "stop")
-            on.core.runner.stop();
-        else
-            on.fake.hang_up();
-    });
+    QObject::connect(&on.fake, &FakeController::received_line,
+                     [&on, what, command](const QByteArray &c) {
+                         if (c != command)
+                             return;
+                         if (what == "stop")
+                             on.core.runner.stop();
+                         else
+                             on.fake.hang_up();
+                     });
 }
 
 } // namespace
@@ -119,7 +120,8 @@ private slots:
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("summary");
         using R = OperationResult;
-        const QByteArray events = "XX 1 1 1 2024-03-01 08:00:00\nDBG\nXX 2 1 1 2024-03-01 09:00:00\n";
+        const QByteArray events =
+            "XX 1 1 1 2024-03-01 08:00:00\nDBG\nXX 2 1 1 2024-03-01 09:00:00\n";
         // clang-format off
         QTest::newRow("whole") << Script{{{"TOTAL_LOG", "2\n"}, {"ENVLOG", events}}, {}} << int(R::done) << "2 eventos descargados";
         QTest::newRow("cut short") << Script{{{"TOTAL_LOG", "3\n"}, {"ENVLOG", events}}, {}} << int(R::incomplete) << "Descarga incompleta: 2 de 3 eventos";
@@ -178,7 +180,8 @@ private slots:
         QTest::addColumn<QByteArray>("sent");
         using R = OperationResult;
         const QByteArray lines = "SEND_PAR 2 00 \"A\"\nSEND_PAR 2 09 \"B\"\n";
-        const Script ok{{{"SEND_PAR 2 00 \"A\"", "## OK\n"}, {"SEND_PAR 2 09 \"B\"", "## OK\n"}}, {}};
+        const Script ok{{{"SEND_PAR 2 00 \"A\"", "## OK\n"}, {"SEND_PAR 2 09 \"B\"", "## OK\n"}},
+                        {}};
         // clang-format off
         QTest::newRow("both written") << true << "" << ok << int(R::done) << "Parámetros grabados" << lines;
         QTest::newRow("one refused by the controller") << true << "" << Script{{{"SEND_PAR 2 00 \"A\"", "## OK\n"}, {"SEND_PAR 2 09 \"B\"", "ERROR valor\n"}}, {}} << int(R::failed) << "Parámetros no grabados: 1 de 2|El controlador no grabó:\nSEND_PAR 2 09 \"B\" : ERROR valor|Parámetros no grabados: 1 de 2" << lines;

@@ -82,8 +82,8 @@ private slots:
         QSignalSpy progress(&session, &Session::progress);
         QSignalSpy reported(&session, &Session::reported);
         QSignalSpy sent(&session, &Session::command_sent);
-        const Reply reply = session.exchange(QStringLiteral("CMD"), expected, timeout_s,
-                                             QStringLiteral("L"));
+        const Reply reply =
+            session.exchange(QStringLiteral("CMD"), expected, timeout_s, QStringLiteral("L"));
         QTEST(int(reply.end), "end");
         QTEST(reply.lines, "lines");
         QCOMPARE(session.lines(), reply.lines);
@@ -192,12 +192,11 @@ private slots:
             QTimer::singleShot(10, &on.fake, [&] { on.fake.hang_up(); });
         // The typed line's answer is no count of the next NEXT either.
         for (int i = 0; i < (lost ? 1 : 2); ++i)
-            QCOMPARE(
-                read_count(session.exchange("NEXT", 1, 1, QString(), Counted::numbers()).lines)
-                    .value_or(0),
-                lost ? 0 : 7);
-        QTRY_VERIFY(on.fake.received().startsWith(lost ? "FIRST\n"
-                                                       : "FIRST\nNEXT\nTOT_USERS\r\nNEXT\n"));
+            QCOMPARE(read_count(session.exchange("NEXT", 1, 1, QString(), Counted::numbers()).lines)
+                         .value_or(0),
+                     lost ? 0 : 7);
+        QTRY_VERIFY(
+            on.fake.received().startsWith(lost ? "FIRST\n" : "FIRST\nNEXT\nTOT_USERS\r\nNEXT\n"));
         QCOMPARE(texts(held), QStringList{"TOT_USERS"});
         QCOMPARE(texts(notes).contains("No se envió \"TOT_USERS\": el puerto está cerrado"), lost);
     }
@@ -207,8 +206,10 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("end");
         QTest::addColumn<bool>("sent");
-        QTest::newRow("stopped while waiting for the answer") << "stop" << int(Reply::stopped) << true;
-        QTest::newRow("stopped while waiting for a quiet line") << "stop quiet" << int(Reply::stopped) << false;
+        QTest::newRow("stopped while waiting for the answer")
+            << "stop" << int(Reply::stopped) << true;
+        QTest::newRow("stopped while waiting for a quiet line")
+            << "stop quiet" << int(Reply::stopped) << false;
         QTest::newRow("line lost") << "hang up" << int(Reply::line_lost) << true;
         QTest::newRow("line closed before") << "closed" << int(Reply::port_closed) << false;
     }

@@ -79,6 +79,7 @@ private slots:
         answerer.queue_button(QMessageBox::Yes);
         DORVAK_Admin w;
         TestProbe probe(w);
+        probe.fast();
         // NEXT, two lines for each record answered, and the last upload.
         connect(&fake, &FakeController::received_line, [&] {
             if (fake.lines().size() < 2 * sent.size())

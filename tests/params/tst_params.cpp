@@ -111,6 +111,7 @@ private slots:
         FakeController fake;
         ModalAnswerer answerer;
         DORVAK_Admin w;
+        TestProbe(w).fast();
         w.choose_port(fake.port());
         fake.on("GET_PARS", QByteArray(answer).replace("\"A1\"", read));
         const QByteArray wire = QByteArray(written).replace("\"A1\"", sent);

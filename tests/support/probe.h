@@ -2,6 +2,7 @@
 #define PROBE_H
 
 #include "dorvak_admin.h"
+#include "fast_timings.h"
 
 #include <QMetaObject>
 #include <QPushButton>
@@ -11,6 +12,9 @@
 struct TestProbe
 {
     explicit TestProbe(DORVAK_Admin &window) : w(window) { }
+
+    // The session's timings shortened, for a scripted controller.
+    void fast() { w.core.session.set_timings(fast_timings()); }
 
     // Runs an operation slot by name, as its button would.
     bool invoke(const char *slot) { return QMetaObject::invokeMethod(&w, slot); }
@@ -52,9 +56,12 @@ struct TestProbe
     DORVAK_Admin &w;
 };
 
-// Opens `port` as the installer would: chosen, then "Conectar".
-inline bool connect_window(DORVAK_Admin &w, const QString &port)
+// Opens `port` as the installer would: chosen, then "Conectar". The session
+// waits with shortened timings unless `real_timings`.
+inline bool connect_window(DORVAK_Admin &w, const QString &port, bool real_timings = false)
 {
+    if (!real_timings)
+        TestProbe(w).fast();
     w.choose_port(port);
     w.findChild<QPushButton *>(QStringLiteral("connect_btn"))->click();
     return TestProbe(w).is_open();
