@@ -49,6 +49,7 @@ class PortCombo;
 class UserIndex;
 class UserPanel;
 class UserRow;
+class TreeRecords;
 
 class Operation;
 struct OperationResult;
@@ -241,21 +242,10 @@ private:
     // Runs a users-page operation and then shows in the title whether
     // records wait for upload.
     void run_users_operation(Needs line, const std::function<void()> &body);
-    // Writes one record and confirms it: true only when the controller's
-    // record of the number carries what was sent. A record whose number
-    // changed leaves nothing under the old number. A failed upload leaves the
-    // record pending and marked with the reason.
+    // Writes one record and confirms it (see UserWriter::upload).
     bool upload_user(UserRow *u);
-    // After a confirmed upload under a new number: what the record owns is
-    // re-owned and the old number deleted on the controller.
-    bool release_old_number(UserRow *u);
-    // "BU" of the number, then true only when a lookup of it finds nothing.
-    bool delete_on_controller(const QString &numero);
-    // Deletes on the controller what it holds of a record's branch, and
-    // from the tree what it let go but the record; false, with the record
-    // the controller kept in `kept` (null when stopped or the line went),
-    // when it did not let go of all.
-    bool delete_held(UserRow *record, UserRow **kept);
+    // The tree as the writes to the controller see it.
+    TreeRecords tree_records();
     // Records waiting for upload, and the question before discarding them
     // (true: go ahead; no question when there are none).
     int pending_count() const;

@@ -8,6 +8,7 @@
 #include "user_lines.h"
 #include "user_panel.h"
 #include "user_row.h"
+#include "user_upload.h"
 
 #include <QDebug>
 #include <QMessageBox>
@@ -250,32 +251,7 @@ bool DORVAK_Admin::ask_next_id()
     return reply.sent;
 }
 
-bool DORVAK_Admin::delete_on_controller(const QString &numero)
-{
-    if (!exchange(delete_command(numero), 0, 0, QString()).line_usable())
-        return false;
-    // Only an answer that holds no record of the number says it is gone.
-    const Reply lookup = exchange(lookup_command(numero), 1, 2, QString());
-    const bool gone = lookup.ok() && !stored_record(lookup.lines, numero);
-    // The controller's "ERROR no existe" is the awaited answer here.
-    if (gone)
-        console->note(QStringLiteral("número eliminado"));
-    return gone;
-}
-
 namespace {
-
-// The records of a branch that the controller holds and that no other
-// record of the branch owns there: deleting them deletes the branch.
-void held_heads(UserRow *record, QList<UserRow *> &heads)
-{
-    if (!record->numero_device.isEmpty()) {
-        heads << record;
-        return;
-    }
-    for (int i = 0; i < record->childCount(); ++i)
-        held_heads(static_cast<UserRow *>(record->child(i)), heads);
-}
 
 QString controller_name(const QString &port, const QString &identity)
 {
@@ -317,21 +293,6 @@ bool DORVAK_Admin::write_here_ok(const QString &question_end)
     return true;
 }
 
-bool DORVAK_Admin::delete_held(UserRow *record, UserRow **kept)
-{
-    QList<UserRow *> heads;
-    held_heads(record, heads);
-    for (UserRow *head : qAsConst(heads)) {
-        if (!delete_on_controller(head->numero_device)) {
-            *kept = stopped() || !is_open() ? nullptr : head;
-            return false;
-        }
-        if (head != record)
-            remove_records(head);
-    }
-    return true;
-}
-
 void DORVAK_Admin::borrar()
 {
     run_users_operation(Needs::any, [this] {
@@ -344,8 +305,9 @@ void DORVAK_Admin::borrar()
         // number it holds, whatever the record was renamed to since; a
         // record it never held only leaves the list.
         if (!record->unsaved) {
-            QList<UserRow *> heads;
-            held_heads(record, heads);
+            TreeRecords tree = tree_records();
+            UserWriter writer(core, tree);
+            const QList<UserRecord *> heads = writer.held_heads(*record);
             const int owned = records_below(record).size();
             const QString and_owned = owned == 1 ? QStringLiteral(" y su registro")
                 : owned > 1                      ? QStringLiteral(" y sus %1 registros").arg(owned)
@@ -371,8 +333,8 @@ void DORVAK_Admin::borrar()
                 report(QStringLiteral("Borrado cancelado"));
                 return;
             }
-            UserRow *kept = nullptr;
-            if (!delete_held(record, &kept)) {
+            UserRecord *kept = nullptr;
+            if (!writer.delete_branch(*record, &kept)) {
                 if (kept)
                     QMessageBox::critical(
                         this, QStringLiteral("Error"),
@@ -451,7 +413,7 @@ bool DORVAK_Admin::save_record()
     // With the port closed the record waits, pending, for "Sincronizar".
     if (!is_open()) {
         report(QStringLiteral("Guardado sin conexión: %1 queda pendiente").arg(record->nombre));
-    } else if (!record->owner_held()) {
+    } else if (!owner_held(tree_records(), *record)) {
         report(QStringLiteral("No se grabó: %1 espera a su administrador").arg(record->nombre));
     } else if (!write_here_ok(QStringLiteral("¿Grabar en el controlador conectado?"))) {
         report(QStringLiteral("No se grabó: %1 queda pendiente").arg(record->nombre));
@@ -470,173 +432,56 @@ bool DORVAK_Admin::save_record()
     return true;
 }
 
-bool DORVAK_Admin::upload_user(UserRow *u)
+TreeRecords DORVAK_Admin::tree_records()
 {
-    const Reply upload = exchange(upload_line(*u), 1, 3, QString());
-    upload_went_out = upload.sent;
-    if (!upload.line_usable())
-        return false;
-    const QString answer = upload.lines.isEmpty() ? QString() : upload.lines.first().trimmed();
-    if (answer == QLatin1String("## OK"))
-        qDebug() << "OK user " << u->nombre;
-    else if (!answer.isEmpty())
-        qDebug() << "Error grabando user " << u->nombre;
-    // The controller said it did not store the record; whatever it holds
-    // under the number is not what was sent.
-    if (answer.startsWith(QLatin1String("ERROR"))) {
-        u->set_failure(answer);
-        return false;
-    }
-    const Reply lookup = exchange(lookup_command(u->numero), 1, 2, QString());
-    if (!lookup.line_usable())
-        return false;
-    // Only the controller's own record of this number, holding what was
-    // sent, confirms the upload: an older record of the number, a status
-    // line or another user's record says nothing about it.
-    const std::optional<UserRecord> stored = stored_record(lookup.lines, u->numero);
-    if (!stored || !carries_upload(*stored, *u)) {
-        qDebug() << "Error confirmando Usuario : " << u->nombre;
-        u->set_failure(stored ? QStringLiteral("el controlador guarda otros datos")
-                              : QStringLiteral("el controlador no lo guardó"));
-        return false;
-    }
-    const int old_id = u->id_user;
-    u->id_user = stored->id_user;
-    // A new number is a new record on the controller, which owns nothing
-    // yet: what the old one owned must be written again under it.
-    const bool renumbered = !u->numero_device.isEmpty() && u->numero_device != u->numero;
-    if (u->id_user != old_id) {
-        // The controller gave the record another id (the one it was sent
-        // was taken): what it owns must follow, and the row must show the
-        // id the log and the lookups will use. Under the same number the
-        // controller moves what the record owns by itself.
-        for (int i = 0; i < u->childCount(); ++i) {
-            auto *child = static_cast<UserRow *>(u->child(i));
-            if (child->id_padre == old_id && child->categoria != UserRow::Admin) {
-                child->id_padre = u->id_user;
-                child->pending = child->pending || (renumbered && !child->unsaved);
-            }
-        }
-        if (u->categoria == UserRow::Admin)
-            u->id_padre = u->id_user;
-        if (!u->text(0).isEmpty())
-            u->setText(0, QString::number(u->id_user));
-    }
-    if (renumbered && !release_old_number(u))
-        return false;
-    qDebug() << "Usuario : " << u->nombre << " confirmado";
-    u->numero_device = u->numero;
-    u->id_device = u->id_user;
-    u->pending = false;
-    u->set_failure(QString());
-    return true;
+    return TreeRecords([this](UserRow *record) { remove_records(record); });
 }
 
-bool DORVAK_Admin::release_old_number(UserRow *u)
+bool DORVAK_Admin::upload_user(UserRow *u)
 {
-    // The controller deletes what a record owns together with it: what the
-    // old record owned is moved to the new one before its number goes.
-    for (int i = 0; i < u->childCount(); ++i) {
-        auto *child = static_cast<UserRow *>(u->child(i));
-        if (!child->pending || child->unsaved || child->numero_device.isEmpty())
-            continue;
-        if (!upload_user(child)) {
-            if (!stopped() && is_open())
-                u->set_failure(
-                    QStringLiteral("no se pudo pasar %1 al numero nuevo").arg(child->nombre));
-            return false;
-        }
-    }
-    if (!delete_on_controller(u->numero_device)) {
-        if (!stopped() && is_open())
-            u->set_failure(QStringLiteral("el numero anterior %1 sigue en el controlador")
-                               .arg(u->numero_device));
-        return false;
-    }
-    return true;
+    TreeRecords tree = tree_records();
+    UserWriter writer(core, tree);
+    const bool confirmed = writer.upload(*u);
+    upload_went_out = writer.went_out();
+    return confirmed;
 }
 
 void DORVAK_Admin::sync_users()
 {
-    run_users_operation(Needs::line, [this] {
-        // What is written is decided before the first write, owners before
-        // what they own, and asked for.
-        QList<UserRow *> list;
-        QStringList lines;
-        for (UserRow *u : records_below(root)) {
-            const QString kind = u->pending_kind();
-            // What hangs from a record to delete goes with it.
-            const UserRow *above = u;
-            while ((above = static_cast<const UserRow *>(above->parent())) && !above->baja) { }
-            if (!kind.isEmpty() && !above) {
-                list << u;
-                lines << QStringLiteral("%1: %2 (%3)").arg(kind, u->nombre, u->numero);
-            }
+    // What is written is decided before the first write, owners before what
+    // they own, and asked for.
+    QList<UserRow *> list;
+    QStringList lines;
+    for (UserRow *u : records_below(root)) {
+        const QString kind = u->pending_kind();
+        // What hangs from a record to delete goes with it.
+        const UserRow *above = u;
+        while ((above = static_cast<const UserRow *>(above->parent())) && !above->baja) { }
+        if (!kind.isEmpty() && !above) {
+            list << u;
+            lines << QStringLiteral("%1: %2 (%3)").arg(kind, u->nombre, u->numero);
         }
-        if (list.isEmpty()) {
-            report(QStringLiteral("No hay cambios que sincronizar"));
-            return;
-        }
-        const QString other = other_controller();
-        const QString question = (other.isEmpty() ? QString() : other + QLatin1Char('\n'))
-            + QStringLiteral("Sincronizar con el controlador %1: %2.\n%3%4\n¿Continuar?")
-                  .arg(controller_name(port_name, controller_identity()), pending_counts(list),
-                       QStringList(lines.mid(0, 10)).join(QLatin1Char('\n')),
-                       lines.size() > 10 ? QStringLiteral("\n… y %1 más").arg(lines.size() - 10)
-                                         : QString());
-        if (!ask(question, lines.join(QLatin1Char('\n')))) {
-            report(QStringLiteral("Sincronización cancelada"));
-            return;
-        }
+    }
+    TreeRecords tree = tree_records();
+    Synchronise sync(core, tree, QList<UserRecord *>(list.begin(), list.end()));
+    const QString other = other_controller();
+    sync.question = (other.isEmpty() ? QString() : other + QLatin1Char('\n'))
+        + QStringLiteral("Sincronizar con el controlador %1: %2.\n%3%4\n¿Continuar?")
+              .arg(controller_name(port_name, controller_identity()), pending_counts(list),
+                   QStringList(lines.mid(0, 10)).join(QLatin1Char('\n')),
+                   lines.size() > 10 ? QStringLiteral("\n… y %1 más").arg(lines.size() - 10)
+                                     : QString());
+    sync.details = lines.join(QLatin1Char('\n'));
+    // Meanwhile no record leaves the tree but those the controller let go.
+    connect(&sync, &Synchronise::accepted, this, [this] {
         bind_directory();
-        const int total = list.size();
-        int failed = 0;
-        int unconfirmed = 0;
-        int waiting = 0;
-        int done = 0;
         syncing = true;
-        for (UserRow *u : qAsConst(list)) {
-            // Between two records: the user stopped, or the line is gone; the
-            // rest stays pending for the next time.
-            if (stopped() || !is_open())
-                break;
-            UserRow *kept = nullptr;
-            // Written with the record of another, under whom it was moved.
-            if (!u->pending) {
-                ++done;
-            } else if (u->baja) {
-                if (delete_held(u, &kept)) {
-                    remove_records(u);
-                    ++done;
-                } else if (kept) {
-                    u->set_failure(
-                        QStringLiteral("el controlador no borró %1").arg(kept->numero_device));
-                    ++failed;
-                }
-            } else if (!u->owner_held()) {
-                // Sent now, it would land under whoever holds that id there.
-                ++waiting;
-            } else if (upload_user(u)) {
-                ++done;
-            } else if (!stopped() && is_open()) {
-                ++failed;
-            } else if (upload_went_out) {
-                ++unconfirmed;
-            }
-        }
-        syncing = false;
-        // The form shows the id the controller gave, as the tree does.
-        UserRow *shown = selected_record(user_tree);
-        if (shown && !edited)
-            user_panel->setUser(shown);
-        const int left = total - done;
-        const QString summary = sync_summary(total, done, failed, unconfirmed, waiting);
-        report(summary);
-        if ((stopped() || !is_open()) && left > 0)
-            console->note(QStringLiteral("Sincronización detenida: ") + summary);
-        if (failed > 0)
-            QMessageBox::critical(
-                this, QStringLiteral("Error"),
-                QStringLiteral("%1 de %2 usuarios no se pudieron grabar").arg(failed).arg(total));
     });
+    run(sync);
+    syncing = false;
+    // The form shows the id the controller gave, as the tree does.
+    UserRow *shown = selected_record(user_tree);
+    if (shown && !edited)
+        user_panel->setUser(shown);
+    show_pending_title();
 }

@@ -41,12 +41,28 @@ void UserRow::set_failure(const QString &why)
     show_mark();
 }
 
-bool UserRow::owner_held() const
+UserRecord *TreeRecords::owner_of(const UserRecord &record) const
 {
-    const auto *owner = static_cast<const UserRow *>(parent());
-    if (!owner || !owner->parent())
-        return true;
-    return !owner->numero_device.isEmpty() && owner->id_device == id_padre;
+    auto *owner = static_cast<UserRow *>(row(record).parent());
+    return owner && owner->parent() ? owner : nullptr;
+}
+
+QList<UserRecord *> TreeRecords::owned_by(const UserRecord &record) const
+{
+    const UserRow &owner = row(record);
+    QList<UserRecord *> owned;
+    for (int i = 0; i < owner.childCount(); ++i)
+        owned << static_cast<UserRow *>(owner.child(i));
+    return owned;
+}
+
+void TreeRecords::changed(UserRecord &record)
+{
+    UserRow &shown = row(record);
+    // A record not shown yet (the generator's) has no columns to follow.
+    if (!shown.text(0).isEmpty())
+        shown.setText(0, QString::number(shown.id_user));
+    shown.show_mark();
 }
 
 void UserRow::show_mark()

@@ -2,9 +2,12 @@
 #define USER_ROW_H
 
 #include "user_record.h"
+#include "user_upload.h"
 
 #include <QString>
 #include <QTreeWidgetItem>
+
+#include <functional>
 
 // One user of the controller's database and, at the same time, its item in
 // the user tree: the tree's parent/child links are the ownership links of
@@ -17,10 +20,6 @@ public:
 
     bool placed = false;
 
-    // Whether the controller holds this record's owner under the id the
-    // record names: only then may the record be written. A record hanging
-    // from the root has no owner to wait for.
-    bool owner_held() const;
     // Marks a record that waits for "Sincronizar" with an icon and a tooltip
     // saying what waits, and a failed one in red.
     void show_mark();
@@ -39,6 +38,31 @@ private:
 
     // What show_mark last showed, so that unchanged records are not touched.
     QString mark_shown;
+};
+
+// The tree as the writes to the controller see it: a record's owner is its
+// parent (none under the root), what it owns its children.
+class TreeRecords : public RecordTree
+{
+public:
+    explicit TreeRecords(std::function<void(UserRow *)> remove_records)
+        : remove_fn(std::move(remove_records))
+    { }
+
+    UserRecord *owner_of(const UserRecord &record) const override;
+    QList<UserRecord *> owned_by(const UserRecord &record) const override;
+    void remove(UserRecord &record) override { remove_fn(&row(record)); }
+    void changed(UserRecord &record) override;
+
+    // Every record of the tree is a row.
+    static UserRow &row(UserRecord &record) { return static_cast<UserRow &>(record); }
+    static const UserRow &row(const UserRecord &record)
+    {
+        return static_cast<const UserRow &>(record);
+    }
+
+private:
+    std::function<void(UserRow *)> remove_fn;
 };
 
 // A new record from a line of the controller's listing (see
