@@ -187,7 +187,8 @@ private:
     void run_operation(Needs line, const std::function<void()> &body);
     void run_operation(const std::function<void()> &body) { run_operation(Needs::any, body); }
     // Runs a core operation and shows how it ended; false when it did not
-    // end done (or the window went away while it ran).
+    // end done, and when the window was deleted while it ran (then nothing
+    // of it may be touched after).
     bool run(Operation &operation);
     void show_result(const OperationResult &result);
     // Whether the user asked the running operation to stop; operations that

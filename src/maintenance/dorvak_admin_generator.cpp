@@ -15,9 +15,13 @@ void DORVAK_Admin::add_5000()
         progress->setFormat(QStringLiteral("Agregando Usuarios : ") + QString::number(percent)
                             + QLatin1Char('%'));
     });
+    gen_count = 0;
+    connect(&generator, &GenerateTestUsers::record_sent, this, [this](int n) { gen_count = n; });
+    const QPointer<DORVAK_Admin> alive(this);
     run(generator);
+    if (!alive)
+        return;
     UserRow::id_siguiente = generator.ids.next();
-    gen_count = generator.sent();
     progress->setValue(0);
     progress->setFormat(QString());
 }

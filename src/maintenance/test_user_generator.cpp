@@ -67,7 +67,7 @@ OperationResult GenerateTestUsers::run()
         // Past the id the controller kept this one under if that is higher,
         // so that no later record is sent with it.
         ids.set(qMax(counter, record.id_user + 1));
-        ++written;
+        emit record_sent(++written);
         if (!session().is_open() || stopped())
             return std::nullopt;
         return record.id_user;
@@ -89,14 +89,14 @@ OperationResult GenerateTestUsers::run()
     }
     session().set_progress_shown(true);
     if (stopped()) {
-        emit session().note(QStringLiteral("Generador detenido tras %1 registros enviados")
-                                .arg(written));
+        emit session().note(
+            QStringLiteral("Generador detenido tras %1 registros enviados").arg(written));
         return OperationResult::make(OperationResult::stopped);
     }
     if (!session().is_open())
         return OperationResult::make(OperationResult::line_lost);
-    OperationResult r = OperationResult::make(written == total ? OperationResult::done
-                                                               : OperationResult::failed);
+    OperationResult r =
+        OperationResult::make(written == total ? OperationResult::done : OperationResult::failed);
     r.got = written;
     r.total = total;
     return r;

@@ -21,6 +21,10 @@ public:
     // How many records went out.
     int sent() const { return written; }
 
+signals:
+    // One more record went out.
+    void record_sent(int count);
+
 protected:
     OperationResult run() override;
 

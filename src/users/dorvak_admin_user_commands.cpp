@@ -477,7 +477,10 @@ void DORVAK_Admin::sync_users()
         bind_directory();
         syncing = true;
     });
+    const QPointer<DORVAK_Admin> alive(this);
     run(sync);
+    if (!alive)
+        return;
     syncing = false;
     // The form shows the id the controller gave, as the tree does.
     UserRow *shown = selected_record(user_tree);

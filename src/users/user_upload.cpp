@@ -50,8 +50,9 @@ bool UserWriter::upload(UserRecord &u)
     const std::optional<UserRecord> stored = stored_record(lookup.lines, u.numero);
     if (!stored || !carries_upload(*stored, u)) {
         qDebug() << "Error confirmando Usuario : " << u.nombre;
-        fail(u, stored ? QStringLiteral("el controlador guarda otros datos")
-                       : QStringLiteral("el controlador no lo guardó"));
+        fail(u,
+             stored ? QStringLiteral("el controlador guarda otros datos")
+                    : QStringLiteral("el controlador no lo guardó"));
         return false;
     }
     const int old_id = u.id_user;
@@ -99,8 +100,9 @@ bool UserWriter::release_old_number(UserRecord &u)
     }
     if (!delete_number(u.numero_device)) {
         if (line_fine())
-            fail(u, QStringLiteral("el numero anterior %1 sigue en el controlador")
-                        .arg(u.numero_device));
+            fail(u,
+                 QStringLiteral("el numero anterior %1 sigue en el controlador")
+                     .arg(u.numero_device));
         return false;
     }
     return true;
@@ -195,13 +197,13 @@ OperationResult Synchronise::run()
         set_percent((i + 1) * 100 / total);
     }
     const QString summary = sync_summary(total, done, failed, unconfirmed, waiting);
-    OperationResult r = OperationResult::make(
-        stopped()                  ? OperationResult::stopped
-            : !session().is_open() ? OperationResult::line_lost
-            : failed > 0           ? OperationResult::failed
-            : done < total         ? OperationResult::incomplete
-                                   : OperationResult::done,
-        summary);
+    OperationResult r =
+        OperationResult::make(stopped()                  ? OperationResult::stopped
+                                  : !session().is_open() ? OperationResult::line_lost
+                                  : failed > 0           ? OperationResult::failed
+                                  : done < total         ? OperationResult::incomplete
+                                                         : OperationResult::done,
+                              summary);
     r.got = done;
     r.total = total;
     if ((stopped() || !session().is_open()) && done < total)
@@ -209,9 +211,9 @@ OperationResult Synchronise::run()
     if (failed > 0) {
         // Reported before the box, which the user reads with the bar behind it.
         asker().report(summary);
-        asker().warn(QStringLiteral("Error"), QStringLiteral("%1 de %2 usuarios no se pudieron grabar")
-                                                  .arg(failed)
-                                                  .arg(total));
+        asker().warn(
+            QStringLiteral("Error"),
+            QStringLiteral("%1 de %2 usuarios no se pudieron grabar").arg(failed).arg(total));
     }
     return r;
 }

@@ -77,7 +77,6 @@ public:
     QString question;
     QString details;
 
-
 signals:
     // The user said yes: the writes begin.
     void accepted();
