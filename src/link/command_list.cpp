@@ -39,7 +39,8 @@ QDialog *make_command_list(QWidget *parent)
     table->setColumnWidth(0, 260);
     table->setColumnWidth(1, 300);
     table->horizontalHeader()->setStretchLastSection(true);
-    table->resizeRowsToContents();
+    // Each row as tall as its wrapped texts, whatever width the window gets.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     auto *buttons = named(new QDialogButtonBox(QDialogButtonBox::Close), "commands_buttons");
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Cerrar"));

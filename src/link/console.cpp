@@ -102,12 +102,12 @@ public:
         // A reader scrolled up keeps the lines he reads in view while the
         // oldest ones go; a follower is taken to the end once the view has
         // its new range.
+        c->layout->held = false;
+        c->settle_soon();
         const int dropped = blocks + c->lines_begun - c->document()->blockCount();
         if (!c->follow && dropped > 0)
             c->verticalScrollBar()->setValue(qMax(0, kept - dropped));
         c->inserting = false;
-        c->layout->held = false;
-        c->settle_soon();
     }
     Change(const Change &) = delete;
     Change &operator=(const Change &) = delete;

@@ -7,8 +7,9 @@ const QVector<ControllerCommand> &controller_commands()
          QStringLiteral("Cuenta los usuarios de la base de datos"),
          QStringLiteral("Una línea con el número de usuarios")},
         {QStringLiteral("LU"), QString(), QStringLiteral("Lista todos los usuarios"),
-         QStringLiteral("Una línea por usuario: ## id,tipo,\"nombre\",número,dueño,horas,0,0,"
-                        "hora inicio,hora fin,días (tipo 1 administrador, 2 usuario, 3 visita)")},
+         QStringLiteral("Una línea por usuario: ## y once campos separados por comas: id, tipo "
+                        "(1 administrador, 2 usuario, 3 visita), \"nombre\", número, dueño, "
+                        "horas, 0, 0, hora inicio, hora fin, días")},
         {QStringLiteral("NEXT"), QString(), QStringLiteral("Da el siguiente id de usuario libre"),
          QStringLiteral("Una línea con el id")},
         {QStringLiteral("UD_NUM "), QStringLiteral("número"),

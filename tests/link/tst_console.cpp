@@ -87,7 +87,7 @@ private slots:
         console.putData("## 1\n## 2");
         console.putData(" fin\n");
         const QStringList lines = console.toPlainText().split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 4);
+        QCOMPARE(int(lines.size()), 4);
         const QRegularExpression stamped(
             QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\] (-- nota|## 1|## 2 fin)$"));
         for (int i = 0; i < 3; ++i)

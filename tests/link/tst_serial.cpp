@@ -147,7 +147,7 @@ private slots:
             button(w, "commands_btn")->click();
         auto *list = w.findChild<QTableWidget *>(QStringLiteral("commands_table"));
         QVERIFY(list && list->window()->isVisible());
-        QCOMPARE(list->rowCount(), controller_commands().size());
+        QCOMPARE(list->rowCount(), int(controller_commands().size()));
         QCOMPARE(list->item(0, 0)->text(), QStringLiteral("TOT_USERS"));
         QTest::keyClicks(console, QStringLiteral("NEXT\r"));
         QTRY_COMPARE(fake.received(), QByteArray("NEXT\r\n"));
