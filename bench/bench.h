@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QStringList>
 #include <QTextStream>
 
 // Each benchmark prints one line per phase: "<phase>: <ms> ms".
@@ -12,6 +13,12 @@ void bench_csv(QTextStream &out);
 void bench_stall(QTextStream &out);
 void bench_history(QTextStream &out);
 void bench_paced(QTextStream &out);
+void bench_console(QTextStream &out);
+void bench_console_paced(QTextStream &out);
+
+// The 10,000 lines of the benchmarks' user database as the controller lists
+// them (100 administrators, 1,900 users, 8,000 visitors), owners first.
+QStringList device_user_lines();
 
 // Milliseconds that `work` takes, printed under `phase`.
 template<typename Work> qint64 timed(QTextStream &out, const char *phase, Work work)

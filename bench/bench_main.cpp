@@ -16,13 +16,25 @@ int main(int argc, char *argv[])
     qSetMessagePattern(QString());
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     QTextStream out(stdout);
-    bench_users(out);
-    bench_log(out);
-    bench_csv(out);
-    bench_history(out);
-    if (!qEnvironmentVariableIsSet("DORVAK_BENCH_NO_LINE")) {
+    // "dorvak-bench console line" runs only the parts named.
+    const QStringList parts = app.arguments().mid(1);
+    const auto wanted = [&](const char *part) {
+        return parts.isEmpty() || parts.contains(QLatin1String(part));
+    };
+    if (wanted("users"))
+        bench_users(out);
+    if (wanted("log"))
+        bench_log(out);
+    if (wanted("csv"))
+        bench_csv(out);
+    if (wanted("history"))
+        bench_history(out);
+    if (wanted("console"))
+        bench_console(out);
+    if (!qEnvironmentVariableIsSet("DORVAK_BENCH_NO_LINE") && wanted("line")) {
         bench_stall(out);
         bench_paced(out);
+        bench_console_paced(out);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 // should tick every 5 ms records the longest gap between two ticks.
 #include "bench.h"
 
+#include "modal_answerer.h"
 #include "probe.h"
 #include "sim_process.h"
 #include "user_row.h"
@@ -17,6 +18,9 @@ void bench_stall(QTextStream &out)
         out << "sync stall: simulator did not start\n";
         return;
     }
+    // "Sincronizar" lists what it will write and waits for a yes.
+    ModalAnswerer answerer;
+    answerer.queue_button(QMessageBox::Yes);
     DORVAK_Admin w;
     TestProbe probe(w);
     w.show();

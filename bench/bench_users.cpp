@@ -11,11 +11,9 @@
 #include <QRandomGenerator>
 #include <QTreeWidget>
 
-namespace {
-
 // The controller lists owners before what they own: each administrator,
 // then each of its users followed by the user's visitors.
-QStringList device_lines()
+QStringList device_user_lines()
 {
     QRandomGenerator rng(11);
     QStringList lines;
@@ -50,11 +48,9 @@ QStringList device_lines()
     return lines;
 }
 
-} // namespace
-
 void bench_users(QTextStream &out)
 {
-    const QStringList lines = device_lines();
+    const QStringList lines = device_user_lines();
     DORVAK_Admin w;
     w.show();
     QApplication::processEvents();

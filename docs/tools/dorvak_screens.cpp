@@ -1,12 +1,14 @@
 // dorvak-screens: drives the real window against the simulator on a real X
 // display and saves what a person would see at each step, for the README
 // and for checking the screens by eye. Run through scripts/screenshots.sh.
+#include "console.h"
 #include "modal_answerer.h"
 #include "probe.h"
 #include "sim_process.h"
 #include "user_row.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -156,5 +158,17 @@ int main(int argc, char *argv[])
                       .arg(QLatin1String(tab_names[t])));
         }
     }
+
+    // The controller's commands, asked for with "?" and Enter in the
+    // console, beside it; Tab has just offered the names that begin "TO".
+    tabs->setCurrentIndex(0);
+    auto *console = w.findChild<Console *>(QStringLiteral("console"));
+    console->setFocus();
+    QTest::keyClicks(console, QStringLiteral("?\rTO"));
+    QTest::keyClick(console, Qt::Key_Tab);
+    auto *commands = w.findChild<QDialog *>(QStringLiteral("commands_dialog"));
+    commands->resize(840, 640);
+    commands->move(w.frameGeometry().topLeft() + QPoint(8, 40));
+    shoot(dir, QStringLiteral("14-console-commands"), true);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "dorvak_admin.h"
 
+#include "command_list.h"
 #include "console.h"
 #include "port_combo.h"
 #include "text_util.h"
@@ -24,6 +25,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -208,11 +210,24 @@ void DORVAK_Admin::build_frame()
     console_time_check->setToolTip(QStringLiteral("Mostrar la hora de cada línea de la consola"));
     save_console_btn = make_button(QStringLiteral("Guardar consola"), "save_console_btn");
     save_console_btn->setToolTip(QStringLiteral("Guardar en un archivo lo que muestra la consola"));
+    commands_btn = make_button(QStringLiteral("Órdenes"), "commands_btn");
+    commands_btn->setToolTip(
+        QStringLiteral("Las órdenes del controlador: qué hace y qué responde cada una (también "
+                       "\"?\" y Enter en la consola; Tab completa el nombre)"));
+    console_lines_spin = named(new QSpinBox, "console_lines_spin");
+    console_lines_spin->setRange(1000, 1000000);
+    console_lines_spin->setSingleStep(1000);
+    console_lines_spin->setValue(Console::default_line_limit);
+    console_lines_spin->setSuffix(QStringLiteral(" líneas"));
+    console_lines_spin->setToolTip(
+        QStringLiteral("Líneas que guarda la consola; las más antiguas se descartan"));
     auto *console_tools = named(new QHBoxLayout, "console_tools");
     console_tools->setContentsMargins(0, 0, 0, 0);
     console_tools->addWidget(clear_btn);
     console_tools->addWidget(console_time_check);
     console_tools->addWidget(save_console_btn);
+    console_tools->addWidget(commands_btn);
+    console_tools->addWidget(console_lines_spin);
     console_tools->addStretch();
     console_layout->addLayout(console_tools);
 
@@ -349,6 +364,11 @@ void DORVAK_Admin::connect_all()
     connect(clear_btn, &QPushButton::clicked, this, &DORVAK_Admin::limpia);
     connect(save_console_btn, &QPushButton::clicked, this, &DORVAK_Admin::guardar_consola);
     connect(console_time_check, &QCheckBox::toggled, console, &Console::set_timestamps);
+    connect(console_lines_spin, qOverload<int>(&QSpinBox::valueChanged), console,
+            &Console::set_line_limit);
+    connect(console, &Console::escaped, this, &DORVAK_Admin::escape_pressed);
+    connect(console, &Console::commands_wanted, this, &DORVAK_Admin::show_commands);
+    connect(commands_btn, &QPushButton::clicked, this, &DORVAK_Admin::show_commands);
     connect_session();
     connect(print_db_btn, &QPushButton::clicked, this, &DORVAK_Admin::printDB);
     connect(silent_btn, &QPushButton::clicked, this, &DORVAK_Admin::silent);
@@ -478,6 +498,14 @@ void DORVAK_Admin::escape_pressed()
         cancel();
 }
 
+void DORVAK_Admin::show_commands()
+{
+    if (!commands_dialog)
+        commands_dialog = make_command_list(this);
+    commands_dialog->show();
+    commands_dialog->raise();
+}
+
 void DORVAK_Admin::read_current_tab()
 {
     switch (tabs->currentIndex()) {
@@ -571,6 +599,8 @@ void DORVAK_Admin::restore_settings()
     splitter->restoreState(settings.value(QStringLiteral("window/splitter")).toByteArray());
     console_btn->setChecked(settings.value(QStringLiteral("window/console"), false).toBool());
     show_consola();
+    console_lines_spin->setValue(
+        settings.value(QStringLiteral("console/lines"), Console::default_line_limit).toInt());
     const QString port = settings.value(QStringLiteral("serial/port")).toString();
     if (!port.isEmpty())
         choose_port(port);
@@ -584,5 +614,6 @@ void DORVAK_Admin::save_settings()
     settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
     settings.setValue(QStringLiteral("window/splitter"), splitter->saveState());
     settings.setValue(QStringLiteral("window/console"), console_btn->isChecked());
+    settings.setValue(QStringLiteral("console/lines"), console_lines_spin->value());
     settings.setValue(QStringLiteral("serial/port"), port_name);
 }

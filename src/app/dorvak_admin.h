@@ -20,6 +20,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QFormLayout;
 class QHBoxLayout;
 class QLineEdit;
@@ -96,6 +97,8 @@ private slots:
     void save_shortcut();
     // Ctrl+F: the finder of the current tab.
     void focus_filter();
+    // The controller's commands, for typing them in the console.
+    void show_commands();
 
     // Serial connection (src/link)
     void writeData(QByteArray data);
@@ -354,6 +357,10 @@ private:
     QPushButton *clear_btn = nullptr;
     QPushButton *save_console_btn = nullptr;
     QCheckBox *console_time_check = nullptr;
+    // How many lines the console keeps.
+    QSpinBox *console_lines_spin = nullptr;
+    QPushButton *commands_btn = nullptr;
+    QDialog *commands_dialog = nullptr;
     QPushButton *print_db_btn = nullptr;
     QPushButton *reset_btn = nullptr;
     QPushButton *print_fat_btn = nullptr;

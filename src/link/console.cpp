@@ -1,28 +1,142 @@
 #include "console.h"
 
+#include "controller_commands.h"
+
 #include <QFile>
+#include <QPlainTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTime>
+#include <QTimer>
 
 namespace {
+// What went out is amber, the tool's notes grey; what the controller sent
+// and what is being typed keep the console's own colour.
 QColor colour_of(int kind)
 {
     switch (kind) {
     case 1:
-        return QColor(255, 176, 0); // what went out: amber
+        return QColor(255, 176, 0);
     case 2:
-        return QColor(150, 150, 150); // the tool's notes: grey
+        return QColor(150, 150, 150);
     default:
-        return QColor(); // what the controller sent: the console's own colour
+        return QColor();
     }
 }
+
+// How long a burst of new lines waits for the view: it is scrolled and
+// painted once per burst, not by one line for every line.
+constexpr int settle_ms = 30;
 } // namespace
+
+// The console's document lays its lines out as the view asks for them.
+// While held, what changed is not told to the view line by line: it learns
+// the new extent and repaints once per burst (settle), so that a line costs
+// the same however much the console holds and only the lines that are seen
+// get laid out.
+class Console::Layout : public QPlainTextDocumentLayout
+{
+public:
+    using QPlainTextDocumentLayout::QPlainTextDocumentLayout;
+
+    bool held = false;
+
+    void settle()
+    {
+        if (!changed)
+            return;
+        changed = false;
+        emit documentSizeChanged(documentSize());
+        emit update();
+    }
+
+    // Lines the document drops beyond the limit are not laid out on their
+    // way out (the cursor that drops them asks for their place).
+    QRectF blockBoundingRect(const QTextBlock &block) const override
+    {
+        return held ? QRectF() : QPlainTextDocumentLayout::blockBoundingRect(block);
+    }
+
+protected:
+    void documentChanged(int from, int removed, int added) override
+    {
+        if (!held) {
+            QPlainTextDocumentLayout::documentChanged(from, removed, added);
+            return;
+        }
+        const QSignalBlocker quiet(this);
+        QPlainTextDocumentLayout::documentChanged(from, removed, added);
+        changed = true;
+    }
+
+private:
+    bool changed = false;
+};
+
+// One change of the text, however many pieces it adds: the document lays
+// itself out and the view settles once, when the outermost change ends.
+class Console::Change
+{
+public:
+    explicit Change(Console *console)
+        : c(console), cursor(console->document()), quiet(console->document())
+    {
+        if (c->changing++ == 0) {
+            kept = c->verticalScrollBar()->value();
+            blocks = c->document()->blockCount();
+            c->lines_begun = 0;
+            // While the text grows, the view's own adjustments are not the
+            // user's scrolling.
+            c->inserting = true;
+            c->layout->held = true;
+        }
+        cursor.beginEditBlock();
+    }
+    ~Change()
+    {
+        // Here the document drops its oldest lines beyond the limit.
+        cursor.endEditBlock();
+        if (--c->changing > 0)
+            return;
+        // A reader scrolled up keeps the lines he reads in view while the
+        // oldest ones go; a follower is taken to the end once the view has
+        // its new range.
+        c->layout->held = false;
+        c->settle_soon();
+        const int dropped = blocks + c->lines_begun - c->document()->blockCount();
+        if (!c->follow && dropped > 0)
+            c->verticalScrollBar()->setValue(qMax(0, kept - dropped));
+        c->inserting = false;
+    }
+    Change(const Change &) = delete;
+    Change &operator=(const Change &) = delete;
+
+private:
+    Console *c;
+    QTextCursor cursor;
+    // The document's own signals (the edit's cursor moved, the text
+    // changed) serve typing into an editor; in a log they would only cost
+    // a look at the input method for every line.
+    const QSignalBlocker quiet;
+    int kept = 0;
+    int blocks = 0;
+};
 
 Console::Console(QWidget *parent) : QPlainTextEdit(parent)
 {
-    document()->setMaximumBlockCount(-1);
+    auto *text = new QTextDocument(this);
+    layout = new Layout(text);
+    text->setDocumentLayout(layout);
+    setDocument(text);
+    settle_timer = new QTimer(this);
+    settle_timer->setSingleShot(true);
+    settle_timer->setInterval(settle_ms);
+    connect(settle_timer, &QTimer::timeout, this, &Console::settle);
+    // Nothing is ever undone, and a day of traffic must not pile up in an
+    // undo history.
+    document()->setUndoRedoEnabled(false);
+    set_line_limit(default_line_limit);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
     QPalette p = palette();
@@ -48,8 +162,13 @@ Console::Console(QWidget *parent) : QPlainTextEdit(parent)
 
 void Console::putData(const QByteArray &data)
 {
+    const Change change(this);
+    // The line being typed stays the last one, apart from what arrives.
+    const QString keep = typed;
+    unshow_typed();
     append_at_end(QString::fromUtf8(data.constData(),
                                     static_cast<int>(qstrnlen(data.constData(), data.size()))));
+    append_at_end(keep, typing);
 }
 
 void Console::show_sent(const QString &line)
@@ -67,8 +186,35 @@ void Console::note(const QString &text)
     append_line(QStringLiteral("-- ") + text, remark);
 }
 
+void Console::set_line_limit(int lines)
+{
+    limit = qMax(1, lines);
+    const Change change(this);
+    // The line being written is a block of its own besides the whole lines.
+    document()->setMaximumBlockCount(limit + 1);
+}
+
+void Console::settle_soon()
+{
+    if (settle_timer->isActive())
+        return;
+    // Until then the view is neither scrolled nor painted.
+    if (isVisible())
+        viewport()->setUpdatesEnabled(false);
+    settle_timer->start();
+}
+
+void Console::settle()
+{
+    inserting = true;
+    layout->settle();
+    inserting = false;
+    viewport()->setUpdatesEnabled(true);
+}
+
 void Console::append_line(const QString &text, Kind kind)
 {
+    const Change change(this);
     // The line being typed stays the last one.
     const QString keep = typed;
     unshow_typed();
@@ -78,34 +224,31 @@ void Console::append_line(const QString &text, Kind kind)
     if (!document()->lastBlock().text().isEmpty())
         append_at_end(QStringLiteral("\n"));
     append_at_end(line + QLatin1Char('\n'), kind);
-    append_at_end(keep);
+    append_at_end(keep, typing);
 }
 
 void Console::append_at_end(const QString &text, Kind kind)
 {
-    // While the text grows, the view's own adjustments are not the user's
-    // scrolling.
-    QScrollBar *bar = verticalScrollBar();
-    const int kept = bar->value();
-    inserting = true;
+    const Change change(this);
     QTextCharFormat format;
     if (colour_of(kind).isValid())
         format.setForeground(colour_of(kind));
     QTextCursor end(document());
-    end.movePosition(QTextCursor::End);
+    // Placed, not moved there: moving lays out the line it starts from.
+    end.setPosition(document()->characterCount() - 1);
     const QStringList pieces = text.split(QLatin1Char('\n'));
+    lines_begun += int(pieces.size()) - 1;
     for (int i = 0; i < pieces.size(); ++i) {
         if (i > 0)
             end.insertText(QStringLiteral("\n"), format);
         if (pieces.at(i).isEmpty())
             continue;
-        if (timestamps && end.atBlockStart())
+        // The line being typed gets its time once it is shown as sent.
+        if (timestamps && kind != typing && end.atBlockStart())
             end.insertText(QTime::currentTime().toString(QStringLiteral("[HH:mm:ss.zzz] ")),
                            format);
         end.insertText(pieces.at(i), format);
     }
-    bar->setValue(follow ? bar->maximum() : kept);
-    inserting = false;
 }
 
 bool Console::save_to(const QString &file_name) const
@@ -126,20 +269,27 @@ void Console::unshow_typed()
 {
     // The typed characters are on screen only while nothing arrived after
     // them.
-    if (typed.isEmpty() || !toPlainText().endsWith(typed))
+    if (typed.isEmpty())
         return;
-    QTextCursor end(document());
-    end.movePosition(QTextCursor::End);
-    end.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, typed.size());
-    end.removeSelectedText();
+    const int at_end = document()->characterCount() - 1;
+    if (!document()->lastBlock().text().endsWith(typed))
+        return;
+    const Change change(this);
+    QTextCursor shown(document());
+    shown.setPosition(at_end - int(typed.size()));
+    shown.setPosition(at_end, QTextCursor::KeepAnchor);
+    shown.removeSelectedText();
 }
 
 void Console::retype(const QString &text)
 {
     QByteArray bytes(typed.size(), '\b');
-    unshow_typed();
-    typed = text;
-    append_at_end(text);
+    {
+        const Change change(this);
+        unshow_typed();
+        typed = text;
+        append_at_end(text, typing);
+    }
     bytes += text.toLocal8Bit();
     if (!bytes.isEmpty())
         emit getData(bytes);
@@ -154,6 +304,21 @@ void Console::recall(int step)
     retype(recalled < history.size() ? history.at(recalled) : QString());
 }
 
+void Console::complete()
+{
+    const CommandCompletion done = complete_command(typed);
+    if (done.line != typed)
+        retype(done.line);
+    if (done.candidates.size() > 1)
+        note(done.candidates.join(QStringLiteral("  ")));
+}
+
+bool Console::focusNextPrevChild(bool next)
+{
+    // Shift+Tab still leaves the console.
+    return next ? false : QPlainTextEdit::focusNextPrevChild(next);
+}
+
 void Console::keyPressEvent(QKeyEvent *e)
 {
     switch (e->key()) {
@@ -161,8 +326,12 @@ void Console::keyPressEvent(QKeyEvent *e)
     case Qt::Key_Right:
         return;
     case Qt::Key_Escape:
-        // Stops the running operation, as everywhere in the window.
-        e->ignore();
+        // The window's own Escape does not reach a key press that the
+        // console received.
+        emit escaped();
+        return;
+    case Qt::Key_Tab:
+        complete();
         return;
     case Qt::Key_Backspace:
         if (!typed.isEmpty())
@@ -176,6 +345,17 @@ void Console::keyPressEvent(QKeyEvent *e)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (asks_for_commands(typed)) {
+            // Taken back from whoever collects the bytes: it is not for the
+            // controller.
+            const QByteArray back(typed.size(), '\b');
+            unshow_typed();
+            typed.clear();
+            recalled = history.size();
+            emit getData(back);
+            emit commands_wanted();
+            return;
+        }
         if (!typed.isEmpty() && (history.isEmpty() || history.last() != typed))
             history << typed;
         recalled = history.size();
@@ -191,7 +371,7 @@ void Console::keyPressEvent(QKeyEvent *e)
         const QString text = e->text();
         if (!text.isEmpty() && text.at(0).isPrint()) {
             typed += text;
-            append_at_end(text);
+            append_at_end(text, typing);
         }
         emit getData(text.toLocal8Bit());
     }

@@ -6,7 +6,9 @@
 #include "modal_answerer.h"
 #include "probe.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -61,6 +63,7 @@ private slots:
         // clang-format off
         QTest::newRow("Detener") << "stop_btn" << true;
         QTest::newRow("Escape") << "" << true;
+        QTest::newRow("Escape in the console") << "console" << true;
         QTest::newRow("Desconectar") << "disconnect_btn" << false;
         // clang-format on
     }
@@ -83,14 +86,20 @@ private slots:
         QVERIFY(!stop->isEnabled());
         connect(&fake, &FakeController::received_line, [&] {
             QVERIFY(stop->isEnabled());
-            if (!how.isEmpty()) {
+            if (how.endsWith(QLatin1String("_btn"))) {
                 w.findChild<QPushButton *>(how)->click();
                 return;
             }
             // The question box took the focus while it was up.
             w.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&w));
-            QTest::keyClick(&w, Qt::Key_Escape);
+            if (how.isEmpty()) {
+                QTest::keyClick(&w, Qt::Key_Escape);
+                return;
+            }
+            // Typed in the console: the key press reaches the console itself.
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(w.findChild<QWidget *>(how), &escape);
         });
         QElapsedTimer clock;
         clock.start();

@@ -1,6 +1,7 @@
 // The serial connection over a pseudo-terminal: opening, typed lines, and a
 // line whose far end goes away.
 #include "console.h"
+#include "controller_commands.h"
 #include "fake_controller.h"
 #include "log_capture.h"
 #include "modal_answerer.h"
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,8 +83,8 @@ private slots:
 
     void typed_line_data()
     {
-        // In "keys", '<' is Backspace, '^' Up, '~' Down and '\r' Enter; a
-        // final Enter follows them all.
+        // In "keys", '<' is Backspace, '^' Up, '~' Down, '>' Tab and '\r'
+        // Enter; a final Enter follows them all.
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown"); // the end of the console before the final Enter
         QTest::addColumn<QByteArray>("wire");
@@ -91,6 +93,9 @@ private slots:
         QTest::newRow("backspace on nothing") << "<<A" << "A" << QByteArray("A\r\n");
         QTest::newRow("up twice then down") << "A\rB\r^^~" << "\nB" << QByteArray("A\r\nB\r\nB\r\n");
         QTest::newRow("recalled line edited") << "NEXT\r^<<<<TOT" << "\nTOT" << QByteArray("NEXT\r\nTOT\r\n");
+        QTest::newRow("tab completes the name") << "tot_u>" << "TOT_USERS" << QByteArray("TOT_USERS\r\n");
+        QTest::newRow("tab, then the arguments") << "ud>+569" << "UD_NUM +569" << QByteArray("UD_NUM +569\r\n");
+        QTest::newRow("question mark not sent") << "?\rNEXT" << "NEXT" << QByteArray("NEXT\r\n");
         // clang-format on
     }
     void typed_line()
@@ -105,6 +110,7 @@ private slots:
         const QHash<QChar, Qt::Key> special{{'<', Qt::Key_Backspace},
                                             {'^', Qt::Key_Up},
                                             {'~', Qt::Key_Down},
+                                            {'>', Qt::Key_Tab},
                                             {'\r', Qt::Key_Return}};
         for (const QChar c : keys) {
             if (special.contains(c))
@@ -120,6 +126,31 @@ private slots:
         QTest::keyClick(console, Qt::Key_Return);
         QTRY_COMPARE(fake.received(), wire);
         QCOMPARE(TestProbe(w).line_buffer(), QString());
+    }
+
+    void command_list_data()
+    {
+        QTest::addColumn<bool>("typed");
+        QTest::newRow("button") << false;
+        QTest::newRow("? and Enter") << true;
+    }
+    void command_list()
+    {
+        QFETCH(bool, typed);
+        FakeController fake;
+        DORVAK_Admin w;
+        connect_window(w, fake.port());
+        auto *console = w.findChild<Console *>(QStringLiteral("console"));
+        if (typed)
+            QTest::keyClicks(console, QStringLiteral("?\r"));
+        else
+            button(w, "commands_btn")->click();
+        auto *list = w.findChild<QTableWidget *>(QStringLiteral("commands_table"));
+        QVERIFY(list && list->window()->isVisible());
+        QCOMPARE(list->rowCount(), int(controller_commands().size()));
+        QCOMPARE(list->item(0, 0)->text(), QStringLiteral("TOT_USERS"));
+        QTest::keyClicks(console, QStringLiteral("NEXT\r"));
+        QTRY_COMPARE(fake.received(), QByteArray("NEXT\r\n"));
     }
 
     void console_follows_data()

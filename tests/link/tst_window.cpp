@@ -1,5 +1,6 @@
 // The window as it starts: frame, console panel, finders, remembered
 // settings; and the program's own command line.
+#include "console.h"
 #include "log_capture.h"
 #include "port_combo.h"
 #include "probe.h"
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -105,6 +107,7 @@ private slots:
             QVERIFY(!w.findChild<QWidget *>(QStringLiteral("console_panel"))->isVisible());
             w.choose_port(QStringLiteral("/dev/pts/77"));
             w.findChild<QPushButton *>(QStringLiteral("console_btn"))->click();
+            w.findChild<QSpinBox *>(QStringLiteral("console_lines_spin"))->setValue(5000);
             w.resize(1200, 850);
             QVERIFY(w.QWidget::close());
         }
@@ -114,6 +117,7 @@ private slots:
         QCOMPARE(TestProbe(again).port_name(), QStringLiteral("/dev/pts/77"));
         QVERIFY(again.findChild<QWidget *>(QStringLiteral("console_panel"))->isVisible());
         QVERIFY(again.findChild<QPushButton *>(QStringLiteral("console_btn"))->isChecked());
+        QCOMPARE(again.findChild<Console *>(QStringLiteral("console"))->line_limit(), 5000);
         // Remembered on a larger screen, the size comes back within this one
         // (800x600 offscreen).
         QVERIFY(again.width() <= again.screen()->availableGeometry().width());
