@@ -4,11 +4,19 @@
 #include "port_combo.h"
 #include "probe.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLayoutItem>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -70,6 +78,70 @@ private slots:
         QCOMPARE(panel->isVisible(), !ctrl_o);
         button->click();
         QCOMPARE(panel->isVisible(), bool(ctrl_o));
+    }
+
+    // The window with the console and the developers' row, at the sizes it
+    // is used at: 1000x800, and a 1366x768 laptop screen less a 32 px panel
+    // and a 30 px title bar; in the font of an X desktop without a theme of
+    // its own, as in the screenshots, and in a larger one. Its minimum fits
+    // the laptop; on every tab each label, button and field gets the room
+    // it asks for and lies within what its window shows, or within a
+    // scroll area.
+    void fits_the_screen_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("tab");
+        const char *const tabs[] = {"Usuarios", "Registro", "Configuración", "Historial"};
+        for (const auto &at : {qMakePair(9, QSize(1000, 800)), qMakePair(9, QSize(1366, 700)),
+                               qMakePair(12, QSize(1366, 700))})
+            for (int t = 0; t < 4; ++t)
+                QTest::addRow("%s %d pt %dx%d", tabs[t], at.first, at.second.width(),
+                              at.second.height())
+                    << at.first << at.second << t;
+    }
+    void fits_the_screen()
+    {
+        QFETCH(int, points);
+        QFETCH(QSize, size);
+        QFETCH(int, tab);
+        Q_INIT_RESOURCE(resources);
+        QFile style(QStringLiteral(":/darkorange_stylesheet.css"));
+        QVERIFY(style.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+        QApplication::setFont(QFont(QStringLiteral("Sans Serif"), points));
+        DORVAK_Admin w;
+        QMetaObject::invokeMethod(&w, "show_debug");
+        w.findChild<QTabWidget *>(QStringLiteral("tabs"))->setCurrentIndex(tab);
+        w.show();
+        w.resize(size);
+        const QSize least = w.minimumSize().expandedTo(w.minimumSizeHint());
+        QVERIFY2(least.width() <= 1366 && least.height() <= 700,
+                 qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
+        QTRY_COMPARE(w.size(), size);
+        QCoreApplication::sendPostedEvents();
+        QStringList clipped;
+        for (QWidget *c : w.findChildren<QWidget *>()) {
+            const auto shown = [](const QWidget *x) {
+                return qobject_cast<const QAbstractButton *>(x) || qobject_cast<const QLabel *>(x)
+                    || qobject_cast<const QLineEdit *>(x) || qobject_cast<const QComboBox *>(x)
+                    || qobject_cast<const QAbstractSpinBox *>(x);
+            };
+            // The parts of a spin box or a combo box are its own business.
+            if (!c->isVisible() || !shown(c) || shown(c->parentWidget()))
+                continue;
+            // As small as a layout may make it.
+            const QSize least_c = QWidgetItem(c).minimumSize();
+            bool cut = c->width() < least_c.width() || c->height() < least_c.height();
+            for (QWidget *a = c->parentWidget(); a && !cut; a = a->parentWidget()) {
+                if (qobject_cast<QScrollArea *>(a->parentWidget()))
+                    break;
+                cut = !QRect(QPoint(), a->size()).contains(QRect(c->mapTo(a, QPoint()), c->size()));
+            }
+            if (cut)
+                clipped << c->objectName() + '/' + c->property("text").toString();
+        }
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(", ")));
     }
 
     void finder_of_the_tab()
