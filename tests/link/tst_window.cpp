@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
@@ -190,6 +191,44 @@ private slots:
         // (800x600 offscreen).
         QVERIFY(again.width() <= again.screen()->availableGeometry().width());
         QVERIFY(again.height() < 850);
+    }
+
+    // The program's command line with no display: its help and the mistakes
+    // it reports, all in Spanish ("|" between the pieces said, blanks
+    // folded).
+    void command_line_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("help") << "--help" << 0
+                              << " [opciones] [PUERTO] Administración del controlador DORVAK|"
+                                 "Opciones: -h, --help Muestra esta ayuda|--historial <ARCHIVO>|"
+                                 "Argumentos: PUERTO Puerto serie del controlador";
+        QTest::newRow("unknown option")
+            << "--nada" << 1 << "dorvak-admin: Opción desconocida: «nada».";
+        QTest::newRow("missing value")
+            << "--historial" << 1 << "dorvak-admin: Falta el valor después de «--historial».";
+    }
+    void command_line()
+    {
+        QFETCH(QString, argument);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(DORVAK_ADMIN_PATH), {argument});
+        QVERIFY(program.waitForFinished(10000));
+        QTEST(program.exitCode(), "code");
+        const QString out =
+            QString::fromUtf8(program.readAll() + program.readAllStandardError()).simplified();
+        QFETCH(QString, said);
+        for (const QString &piece : said.split('|'))
+            QVERIFY2(out.contains(piece), qPrintable(out));
+        QVERIFY2(!out.contains(QRegularExpression(
+                     "\\b(Usage|options|Options|Arguments|Displays|Unknown|Missing|PORT)\\b")),
+                 qPrintable(out));
     }
 
     void program_takes_port_and_verbose()
