@@ -111,7 +111,7 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     splitter->setStretchFactor(1, 2);
     setCentralWidget(splitter);
     console_panel->hide();
-    status_bar = named(new QStatusBar, "status_bar");
+    status_bar = named(new StatusBar, "status_bar");
     status_port = named(new QLabel(QStringLiteral("Desconectado")), "status_port");
     status_bar->addPermanentWidget(status_port);
     setStatusBar(status_bar);

@@ -18,7 +18,9 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSet>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,6 +145,27 @@ private slots:
                 clipped << c->objectName() + '/' + c->property("text").toString();
         }
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(", ")));
+    }
+
+    void outcome_beside_connection()
+    {
+        // An outcome too long for the status bar stops short of the
+        // connection on its right, with a blank gap between them, and is
+        // whole in the bar's tooltip.
+        DORVAK_Admin w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString outcome = QStringLiteral("4 nuevos, 0 modificados, ").repeated(20);
+        w.statusBar()->showMessage(outcome);
+        const auto *port = w.findChild<QLabel *>(QStringLiteral("status_port"));
+        const QImage bar = w.statusBar()->grab().toImage();
+        const int gap = w.statusBar()->fontMetrics().horizontalAdvance(QStringLiteral("M"));
+        QSet<QRgb> seen;
+        for (int x = port->x() - gap; x < port->x(); ++x)
+            for (int y = 0; y < bar.height(); ++y)
+                seen.insert(bar.pixel(x, y));
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(w.statusBar()->toolTip(), outcome);
     }
 
     void finder_of_the_tab()
