@@ -1,6 +1,7 @@
 // The history file: what is recorded, the comparison between two visits,
 // the schema's migration, a file that cannot be used, and a recording cut
 // off by a killed process.
+#include "chart_axis.h"
 #include "history_changes.h"
 #include "history_db.h"
 #include "user_row.h"
@@ -31,6 +32,28 @@ class TstHistory : public QObject
     Q_OBJECT
 
 private slots:
+    // The chart's marks for the largest count: whole steps of 1, 2 or 5
+    // times a power of ten, at most six of them.
+    void axis_steps_data()
+    {
+        QTest::addColumn<int>("largest");
+        QTest::addColumn<qint64>("top");
+        QTest::addColumn<qint64>("step");
+        const qint64 rows[][3] = {
+            {0, 1, 1},       {1, 1, 1},         {6, 6, 1},
+            {7, 8, 2},       {13, 15, 5},       {31, 40, 10},
+            {521, 600, 100}, {2336, 2500, 500}, {INT_MAX, 2500000000, 500000000}};
+        for (const auto &row : rows)
+            QTest::addRow("%lld", row[0]) << int(row[0]) << row[1] << row[2];
+    }
+    void axis_steps()
+    {
+        QFETCH(int, largest);
+        const AxisSteps steps = ::axis_steps(largest);
+        QTEST(steps.top, "top");
+        QTEST(steps.step, "step");
+    }
+
     void directory_changes_data()
     {
         QTest::addColumn<QStringList>("before");
