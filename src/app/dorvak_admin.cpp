@@ -530,8 +530,11 @@ int DORVAK_Admin::ask(const QString &question, const QList<QPair<int, QString>> 
                     QMessageBox::NoButton, this);
     for (const auto &choice : choices) {
         QPushButton *button = box.addButton(QMessageBox::StandardButton(choice.first));
-        if (!choice.second.isEmpty())
+        // A button that says what it does needs no yes or no icon.
+        if (!choice.second.isEmpty()) {
             button->setText(choice.second);
+            button->setIcon(QIcon());
+        }
     }
     box.setDefaultButton(QMessageBox::StandardButton(fallback));
     box.setEscapeButton(box.button(QMessageBox::StandardButton(fallback)));

@@ -68,12 +68,17 @@ void DORVAK_Admin::build_log_page()
     log_to_edit->setToolTip(QStringLiteral("Último día a mostrar: 06/03/2024 o 2024-03-06"));
     log_count = named(new QLabel, "log_count");
     // Three short lines rather than one long one, so that nothing is cut
-    // in a tab narrowed by the console: the finder and the count; the event
-    // and the days; the usual days one click away and the one button that
-    // shows the whole log again.
+    // in a tab narrowed by the console: the finder, the count and the days
+    // the log holds; the event and the days; the usual days one click away
+    // and the one button that shows the whole log again.
     auto *filter_row = named(new QHBoxLayout, "log_filter_row");
     filter_row->addWidget(log_filter_edit, 1);
     filter_row->addWidget(log_count);
+    // The days the log holds beside how many events: a controller whose
+    // clock is wrong keeps days far from the computer's.
+    log_days = named(new QLabel, "log_days");
+    log_days->setToolTip(QStringLiteral("El primer y el último día que guarda el registro"));
+    filter_row->addWidget(log_days);
     auto *choice_row = named(new QHBoxLayout, "log_choice_row");
     choice_row->addWidget(log_event_combo, 1);
     choice_row->addWidget(log_from_edit);
@@ -113,12 +118,7 @@ void DORVAK_Admin::build_log_page()
     log_clear_filter_btn = make_button(QStringLiteral("Quitar filtros"), "log_clear_filter_btn");
     log_clear_filter_btn->setToolTip(
         QStringLiteral("Mostrar todo el registro: sin texto, evento ni días"));
-    // What the log holds, beside the days that narrow it: a controller
-    // whose clock is wrong keeps days far from the computer's.
-    log_days = named(new QLabel, "log_days");
-    log_days->setToolTip(QStringLiteral("El primer y el último día que guarda el registro"));
     days_row->addStretch();
-    days_row->addWidget(log_days);
     days_row->addWidget(log_clear_filter_btn);
     connect(log_filter_edit, &QLineEdit::textChanged, this, &DORVAK_Admin::filter_log);
     connect(log_event_combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,

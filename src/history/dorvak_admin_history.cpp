@@ -501,8 +501,10 @@ void DORVAK_Admin::update_log_chart()
     const QDate first = per_day.isEmpty() ? QDate::currentDate() : per_day.firstKey();
     const QDate last = per_day.isEmpty() ? first : per_day.lastKey();
     const AxisSteps day_steps = axis_steps(int(first.daysTo(last)));
+    // The year once, in the title, when all the days share it.
+    const bool one_year = first.year() == first.addDays(day_steps.top).year();
     auto *days = new QDateTimeAxis;
-    days->setFormat(QStringLiteral("dd/MM/yyyy"));
+    days->setFormat(one_year ? QStringLiteral("dd/MM") : QStringLiteral("dd/MM/yy"));
     days->setRange(noon(first), noon(first.addDays(day_steps.top)));
     days->setTickCount(day_steps.count() + 1);
     const AxisSteps count_steps = axis_steps(most);
@@ -517,5 +519,6 @@ void DORVAK_Admin::update_log_chart()
     chart->addAxis(counts, Qt::AlignLeft);
     series->attachAxis(days);
     series->attachAxis(counts);
-    chart->setTitle(QStringLiteral("Eventos por día"));
+    chart->setTitle(one_year ? QStringLiteral("Eventos por día, %1").arg(first.year())
+                             : QStringLiteral("Eventos por día"));
 }

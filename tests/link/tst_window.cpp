@@ -114,6 +114,10 @@ private slots:
         qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
         QApplication::setFont(QFont(QStringLiteral("Sans Serif"), points));
         DORVAK_Admin w;
+        // A log, so that its count and its days are shown.
+        TestProbe(w).load_log_lines(
+            {"XX 1 0 0 2024-03-01 08:00:00\n", "XX 1 0 0 2024-03-07 08:00\n"});
+        QMetaObject::invokeMethod(&w, "filter_log");
         QMetaObject::invokeMethod(&w, "show_debug");
         w.findChild<QTabWidget *>(QStringLiteral("tabs"))->setCurrentIndex(tab);
         w.show();
