@@ -57,9 +57,9 @@ QStringList shown(TestProbe &probe)
     return out;
 }
 
-// "Nuevo" under `owner` (what it owns, where Nuevo asks), the number typed,
-// "Grabar": the new record, or null when Nuevo did not open the edit
-// (Grabar and Cancelar on, Editar off).
+// "Nuevo" under `owner` (asked where it may), the number typed, "Grabar": the
+// new record, or null when Nuevo did not open the edit (Grabar and Cancelar
+// on, Editar off).
 UserRow *create(TestProbe &probe, ModalAnswerer &answerer, QTreeWidgetItem *owner,
                 const QString &numero)
 {
@@ -163,8 +163,7 @@ void TstE2eUsers::directory()
     QCOMPARE(after.size(), before.size() + 3);
     QCOMPARE(after.filter(" +56911122233 Editado").size(), 1);
     QCOMPARE(after.filter(" " + old_number + " ").size(), 0);
-    // Beside Nuevo's questions: Borrar, two previews, the refusal, and
-    // Obtener dropping the refused.
+    // Nuevo's questions; Borrar, two previews, the refusal, Obtener's question.
     QStringList said = answerer.texts();
     QCOMPARE(said.removeAll("¿Qué registro nuevo?"), 3);
     QCOMPARE(said.size(), 5);

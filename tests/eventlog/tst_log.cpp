@@ -88,7 +88,6 @@ private slots:
             fields.replace(QString("-%1").arg(back),
                            QDate::currentDate().addDays(-back).toString("dd/MM/yyyy"));
         QCOMPARE(w.findChild<DayEdit *>("log_from_edit")->text() + '|' + to->text(), fields);
-        // Whatever the days shown, those the log holds.
         QCOMPARE(w.findChild<QLabel *>("log_days")->text(), "Del 04/03/2024 al 07/03/2024");
         // The calendar opens at the day shown, or else at the log's last day.
         QTest::keyClick(to, Qt::Key_Down, Qt::AltModifier);
