@@ -1,9 +1,10 @@
 #!/bin/sh
 # Screenshots of DORVAK Admin against the controller simulator, on a virtual
 # X display: start, connected with "Print DB", the downloaded users, the event
-# log and the parameters, then every tab at 1000x800 and 1366x768 with the
-# console and the developers' row. Usage: scripts/screenshots.sh [DIR]
-# (default docs/).
+# log and the parameters, an import's verdict and Nuevo's question, the
+# history and the chart, then every tab at 1000x800 and on a 1366x768 screen
+# (1366x700 beside a panel and a title bar) with the console and the
+# developers' row. Usage: scripts/screenshots.sh [DIR] (default docs/).
 set -e
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$top/build}"

@@ -5,18 +5,25 @@
 #include "modal_answerer.h"
 #include "probe.h"
 #include "sim_process.h"
+#include "user_index.h"
 #include "user_row.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
+
+#include <functional>
 
 namespace {
 
@@ -41,11 +48,46 @@ void click(DORVAK_Admin &w, const char *button)
     w.findChild<QPushButton *>(QLatin1String(button))->click();
 }
 
+// Runs `open`, which opens a message box, and shoots the box as `name`
+// before `answer` is pressed; with `details`, once more with its details
+// shown, as `name`-detalles. The answerer stays away meanwhile.
+void shoot_box(ModalAnswerer &answerer, const QString &dir, const QString &name,
+               QMessageBox::StandardButton answer, bool details, const std::function<void()> &open)
+{
+    QTimer *poll = answerer.findChild<QTimer *>();
+    poll->stop();
+    QTimer::singleShot(200, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shoot(dir, name, true);
+        for (QAbstractButton *b : box->buttons()) {
+            if (details && box->buttonRole(b) == QMessageBox::ActionRole) {
+                b->click();
+                shoot(dir, name + QLatin1String("-detalles"), true);
+            }
+        }
+        box->button(answer)->click();
+    });
+    open();
+    poll->start();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Qt's own buttons in Spanish, as the program shows them.
+    QTranslator qt_spanish;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#else
+    const QString translations = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#endif
+    if (qt_spanish.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        translations))
+        QApplication::installTranslator(&qt_spanish);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QFile style(QStringLiteral(":/darkorange_stylesheet.css"));
     if (style.open(QIODevice::ReadOnly))
@@ -83,8 +125,10 @@ int main(int argc, char *argv[])
 
     // A synchronisation of every record, caught half-way with "Detener"
     // ready, then stopped.
-    for (UserRow *record : TestProbe(w).users())
+    for (UserRow *record : TestProbe(w).users()) {
         record->pending = true;
+        record->show_mark();
+    }
     QTimer::singleShot(1500, [&] {
         shoot(dir, QStringLiteral("06-sync-detener"));
         click(w, "stop_btn");
@@ -101,6 +145,47 @@ int main(int argc, char *argv[])
     w.findChild<QLineEdit *>(QStringLiteral("user_filter_edit"))->setText(QStringLiteral("569 4"));
     shoot(dir, QStringLiteral("10-finder"));
     w.findChild<QLineEdit *>(QStringLiteral("user_filter_edit"))->clear();
+
+    // The directory through a spreadsheet: the numbers lost their "+", a
+    // name got an accent and another one changed, a person was deleted, a
+    // visitor was added and two rows the controller cannot hold. The
+    // verdict, then the tree with the imported records waiting.
+    QTemporaryDir files;
+    const QString csv = files.filePath(QStringLiteral("usuarios.csv"));
+    TestProbe(w).export_users_to(csv);
+    QFile file(csv);
+    file.open(QIODevice::ReadOnly);
+    QStringList lines = QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'));
+    file.close();
+    lines.removeAt(7);
+    lines[2].replace(QStringLiteral("Casa 471"), QStringLiteral("Casa 471 Peña"));
+    lines[3].replace(QStringLiteral("Visita 272"), QStringLiteral("Visita 273"));
+    lines.insert(
+        lines.size() - 1,
+        QStringLiteral(
+            "0 ; 6 ; guest ; \"Visita de Cumpleanos\" ; \"+56900000123\" ; 0 ; 0 ; 24 ; 127"));
+    lines.insert(
+        lines.size() - 1,
+        QStringLiteral("0 ; 6 ; guest ; \"Jardinero\" ; \"+5690000 12\" ; 0 ; 0 ; 24 ; 127"));
+    lines.insert(
+        lines.size() - 1,
+        QStringLiteral("0 ; 6 ; guest ; \"Jardinero\" ; \"+56900000124\" ; 0 ; 8 ; 18 ; 31"));
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write("\xEF\xBB\xBF"
+               + lines.join(QLatin1Char('\n'))
+                     .replace(QStringLiteral("\"+569"), QStringLiteral("\"569"))
+                     .toUtf8());
+    file.close();
+    shoot_box(answerer, dir, QStringLiteral("14-import"), QMessageBox::Ok, true,
+              [&] { TestProbe(w).import_users_from(csv); });
+    for (UserRow *record : records_below(TestProbe(w).root()))
+        record->show_mark();
+    shoot(dir, QStringLiteral("15-imported-pending"));
+    // Nuevo with a user selected: one of its visitors, or another user of
+    // its administrator.
+    TestProbe(w).user_tree()->setCurrentItem(TestProbe(w).root()->child(0)->child(0));
+    shoot_box(answerer, dir, QStringLiteral("16-nuevo"), QMessageBox::Cancel, false,
+              [&] { click(w, "nuevo_btn"); });
 
     auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabs"));
     tabs->setCurrentIndex(1);
@@ -145,17 +230,18 @@ int main(int argc, char *argv[])
     {
         const char *prefix;
         QSize size;
-    } sizes[] = {{"07", QSize(1000, 800)}, {"08", QSize(1366, 768)}};
+        const char *screen;
+    } sizes[] = {{"07", QSize(1000, 800), "1000x800"},
+                 // A 1366x768 screen less a 32 px panel and a 30 px title bar.
+                 {"08", QSize(1366, 700), "1366x768"}};
     for (const auto &s : sizes) {
         w.resize(s.size);
         for (int t = 0; t < tabs->count(); ++t) {
             tabs->setCurrentIndex(t);
             shoot(dir,
-                  QStringLiteral("%1-%2x%3-%4")
-                      .arg(QLatin1String(s.prefix))
-                      .arg(s.size.width())
-                      .arg(s.size.height())
-                      .arg(QLatin1String(tab_names[t])));
+                  QStringLiteral("%1-%2-%3")
+                      .arg(QLatin1String(s.prefix), QLatin1String(s.screen),
+                           QLatin1String(tab_names[t])));
         }
     }
 

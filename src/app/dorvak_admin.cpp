@@ -82,7 +82,11 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     // name, an international number, the category); the user can still
     // drag them.
     const QFontMetrics metrics(user_tree->font());
-    user_tree->setColumnWidth(0, 120);
+    // The ids stand indented by their level: a visitor's is three steps in.
+    user_tree->setColumnWidth(
+        0,
+        qMax(120,
+             4 * user_tree->indentation() + metrics.horizontalAdvance(QStringLiteral("00000__"))));
     user_tree->setColumnWidth(1, metrics.horizontalAdvance(QStringLiteral("Nombre de un usuario")));
     user_tree->setColumnWidth(2, metrics.horizontalAdvance(QStringLiteral("+54911234567890__")));
     user_tree->setColumnWidth(3, metrics.horizontalAdvance(QStringLiteral("USUARIO___")));
@@ -118,7 +122,7 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     splitter->setStretchFactor(1, 2);
     setCentralWidget(splitter);
     console_panel->hide();
-    status_bar = named(new QStatusBar, "status_bar");
+    status_bar = named(new StatusBar, "status_bar");
     status_port = named(new QLabel(QStringLiteral("Desconectado")), "status_port");
     status_bar->addPermanentWidget(status_port);
     setStatusBar(status_bar);
@@ -316,7 +320,8 @@ void DORVAK_Admin::build_users_page()
     sync_btn = make_button(QStringLiteral("Sincronizar"), "sync_btn");
     get_users_btn->setToolTip(
         QStringLiteral("Descargar los usuarios del controlador (F5); reemplaza la lista"));
-    nuevo_btn->setToolTip(QStringLiteral("Crear un registro bajo el elemento seleccionado"));
+    nuevo_btn->setToolTip(QStringLiteral(
+        "Crear un registro junto al seleccionado o bajo él; pregunta cuál cuando caben dos"));
     borrar_btn->setToolTip(
         QStringLiteral("Borrar del controlador el registro seleccionado y lo que posee (Supr)"));
     edit_btn->setToolTip(QStringLiteral("Editar el registro seleccionado"));
@@ -547,8 +552,11 @@ int DORVAK_Admin::choose(const QString &question, const Choices &choices, int fa
                     QMessageBox::NoButton, this);
     for (const auto &choice : choices) {
         QPushButton *button = box.addButton(QMessageBox::StandardButton(choice.first));
-        if (!choice.second.isEmpty())
+        // A button that says what it does needs no yes or no icon.
+        if (!choice.second.isEmpty()) {
             button->setText(choice.second);
+            button->setIcon(QIcon());
+        }
     }
     box.setDefaultButton(QMessageBox::StandardButton(fallback));
     box.setEscapeButton(box.button(QMessageBox::StandardButton(fallback)));

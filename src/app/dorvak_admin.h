@@ -419,6 +419,7 @@ private:
     DayEdit *log_to_edit = nullptr;
     QPushButton *log_clear_filter_btn = nullptr;
     QLabel *log_count = nullptr;
+    QLabel *log_days = nullptr;
 
     // Configuración tab
     QWidget *config_page = nullptr;

@@ -1,4 +1,5 @@
 #include "backup_command.h"
+#include "command_line.h"
 #include "dorvak_admin.h"
 
 #include <QApplication>
@@ -45,12 +46,11 @@ bool asks_for_backup(int argc, char *argv[])
 int main(int argc, char *argv[])
 {
     // A backup runs from cron or a timer: no display and no window, only the
-    // core; reading how to set it up needs no display either.
+    // core; reading how to set it up, or what was mistyped, needs no display
+    // either.
     const bool backup = asks_for_backup(argc, argv);
-    bool help = false;
-    for (int i = 1; i < argc; ++i)
-        help = help || qstrcmp(argv[i], "-h") == 0 || qstrcmp(argv[i], "--help") == 0;
-    if (help && !backup)
+    const bool help = !backup && command_line_wants_text(argc, argv);
+    if (help)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app(backup ? new QCoreApplication(argc, argv)
                                                  : new QApplication(argc, argv));
@@ -65,31 +65,9 @@ int main(int argc, char *argv[])
         QCoreApplication::installTranslator(&qt_spanish);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Administración del controlador DORVAK\n\n"
-        "dorvak-admin backup PUERTO CARPETA\n"
-        "  Respaldo sin ventana ni pantalla (para cron o un temporizador de systemd): lee\n"
-        "  los parámetros, los usuarios y el registro del controlador en PUERTO (115200 8N1)\n"
-        "  y los escribe en CARPETA/<instalación>-<AAAAmmdd-HHMMSS>/ como usuarios.csv,\n"
-        "  registro.csv y parametros.csv; registra la visita en el historial. El avance va\n"
-        "  a stderr, el resumen a stdout. Salida: 0 respaldo completo; 1 puerto que no\n"
-        "  abre, controlador que no responde, lectura incompleta o línea caída (no queda\n"
-        "  carpeta con aspecto de completa); 2 uso incorrecto."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(
-        QStringLiteral("PORT"),
-        QStringLiteral("Puerto serie del controlador, por ejemplo /dev/ttyUSB0"),
-        QStringLiteral("[PORT]"));
-    const QCommandLineOption verbose(
-        QStringList{QStringLiteral("verbose")},
-        QStringLiteral("Escribe en la terminal cada línea que pasa por el puerto"));
-    parser.addOption(verbose);
-    const QCommandLineOption history(
-        QStringList{QStringLiteral("historial")},
-        QStringLiteral("Archivo del historial de visitas (\"off\": sin historial); también "
-                       "DORVAK_HISTORY"),
-        QStringLiteral("ARCHIVO"));
-    parser.addOption(history);
+    SpanishCommandLine spanish_command_line;
+    QCoreApplication::installTranslator(&spanish_command_line);
+    describe_command_line(parser);
     if (backup) {
         // A usage error is the backup's own exit code, not the parser's.
         if (!parser.parse(app->arguments()) || parser.isSet(QStringLiteral("help"))) {
@@ -98,14 +76,16 @@ int main(int argc, char *argv[])
         }
     } else {
         parser.process(*app);
+        if (parser.isSet(QStringLiteral("help")))
+            parser.showHelp();
     }
-    if (parser.isSet(history))
-        qputenv("DORVAK_HISTORY", parser.value(history).toLocal8Bit());
+    if (parser.isSet(QStringLiteral("historial")))
+        qputenv("DORVAK_HISTORY", parser.value(QStringLiteral("historial")).toLocal8Bit());
 
     // The trace of every line on the wire is for developers: quiet unless
     // asked for with --verbose or the usual QT_LOGGING_RULES, which take
     // precedence over this default.
-    if (!parser.isSet(verbose))
+    if (!parser.isSet(QStringLiteral("verbose")))
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     if (backup) {

@@ -2,7 +2,10 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOption>
 
 QPushButton *make_button(const QString &text, const char *name)
 {
@@ -38,4 +41,32 @@ QHBoxLayout *button_bar(QWidget *row)
     bar->addWidget(row);
     bar->addStretch();
     return bar;
+}
+
+StatusBar::StatusBar(QWidget *parent) : QStatusBar(parent)
+{
+    connect(this, &QStatusBar::messageChanged, this, &QWidget::setToolTip);
+}
+
+void StatusBar::paintEvent(QPaintEvent *)
+{
+    // The outcome and the permanent widgets only: the bar holds no widget
+    // that the outcome would hide.
+    QPainter painter(this);
+    QStyleOption option;
+    option.initFrom(this);
+    style()->drawPrimitive(QStyle::PE_PanelStatusBar, &option, &painter, this);
+    const QString message = currentMessage();
+    if (message.isEmpty())
+        return;
+    const int gap = fontMetrics().horizontalAdvance(QStringLiteral("MM"));
+    int right = width();
+    for (const QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible())
+            right = qMin(right, child->x());
+    }
+    const QRect room(6, 0, qMax(0, right - gap - 6), height());
+    painter.setPen(palette().windowText().color());
+    painter.drawText(room, Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine,
+                     fontMetrics().elidedText(message, Qt::ElideRight, room.width()));
 }

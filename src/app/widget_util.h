@@ -1,6 +1,7 @@
 #ifndef WIDGET_UTIL_H
 #define WIDGET_UTIL_H
 
+#include <QStatusBar>
 #include <QString>
 
 #include <initializer_list>
@@ -32,5 +33,20 @@ QWidget *make_ops_grid(const char *name, std::initializer_list<QPushButton *> bu
 // A row of buttons as it stands at the foot of a page: the row, then a
 // stretch that keeps the buttons to the left.
 QHBoxLayout *button_bar(QWidget *row);
+
+// The status bar of the window: an operation's outcome on the left, the
+// connection on the right. An outcome too long for the room between them
+// is cut with "…" short of the connection, never run into it, and shown
+// whole in the bar's tooltip.
+class StatusBar : public QStatusBar
+{
+    Q_OBJECT
+
+public:
+    explicit StatusBar(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
 
 #endif

@@ -69,12 +69,17 @@ void DORVAK_Admin::build_log_page()
     log_to_edit->setToolTip(QStringLiteral("Último día a mostrar: 06/03/2024 o 2024-03-06"));
     log_count = named(new QLabel, "log_count");
     // Three short lines rather than one long one, so that nothing is cut
-    // in a tab narrowed by the console: the finder and the count; the event
-    // and the days; the usual days one click away and the one button that
-    // shows the whole log again.
+    // in a tab narrowed by the console: the finder, the count and the days
+    // the log holds; the event and the days; the usual days one click away
+    // and the one button that shows the whole log again.
     auto *filter_row = named(new QHBoxLayout, "log_filter_row");
     filter_row->addWidget(log_filter_edit, 1);
     filter_row->addWidget(log_count);
+    // The days the log holds beside how many events: a controller whose
+    // clock is wrong keeps days far from the computer's.
+    log_days = named(new QLabel, "log_days");
+    log_days->setToolTip(QStringLiteral("El primer y el último día que guarda el registro"));
+    filter_row->addWidget(log_days);
     auto *choice_row = named(new QHBoxLayout, "log_choice_row");
     choice_row->addWidget(log_event_combo, 1);
     choice_row->addWidget(log_from_edit);
@@ -85,16 +90,25 @@ void DORVAK_Admin::build_log_page()
         const char *text;
         const char *name;
         QuickRange range;
-    } quick[] = {{"Hoy", "log_today_btn", QuickRange::hoy},
-                 {"Ayer", "log_yesterday_btn", QuickRange::ayer},
-                 {"7 días", "log_week_btn", QuickRange::siete_dias},
-                 {"Todo", "log_all_days_btn", QuickRange::todo}};
+        const char *tip;
+    } quick[] = {
+        {"Hoy", "log_today_btn", QuickRange::hoy,
+         "Los eventos de hoy, según la fecha del computador"},
+        {"Último día", "log_last_day_btn", QuickRange::ultimo_dia,
+         "Los eventos del último día que guarda el registro, según el reloj del controlador"},
+        {"Ayer", "log_yesterday_btn", QuickRange::ayer,
+         "Los eventos de ayer, según la fecha del computador"},
+        {"7 días", "log_week_btn", QuickRange::siete_dias,
+         "Los eventos de los últimos 7 días con hoy, según la fecha del computador"},
+        {"Todo", "log_all_days_btn", QuickRange::todo, "Los eventos de todos los días"}};
     for (const auto &q : quick) {
         QPushButton *button = make_button(QString::fromUtf8(q.text), q.name);
+        button->setToolTip(QString::fromUtf8(q.tip));
         days_row->addWidget(button);
         const QuickRange range = q.range;
         connect(button, &QPushButton::clicked, this, [this, range] {
-            const DayRange days = quick_range(range, QDate::currentDate());
+            const DayRange days =
+                quick_range(range, QDate::currentDate(), read_day(log_model->latest_day()));
             const QSignalBlocker from_quiet(log_from_edit);
             const QSignalBlocker to_quiet(log_to_edit);
             log_from_edit->setDate(days.from);
@@ -243,6 +257,7 @@ void DORVAK_Admin::show_log_count()
     // A day is looked for in the log at hand: the calendars open at its
     // last day rather than at today's month.
     const QDate last_day = read_day(latest);
+    log_days->setText(log_days_text(read_day(log_model->earliest_day()), last_day));
     log_from_edit->setCalendarStart(last_day);
     log_to_edit->setCalendarStart(last_day);
 }

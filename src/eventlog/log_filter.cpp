@@ -46,11 +46,13 @@ QDate read_day(const QString &text)
     return QDate(year, month, first.toInt());
 }
 
-DayRange quick_range(QuickRange range, const QDate &today)
+DayRange quick_range(QuickRange range, const QDate &today, const QDate &last_day)
 {
     switch (range) {
     case QuickRange::hoy:
         return {today, today};
+    case QuickRange::ultimo_dia:
+        return {last_day, last_day};
     case QuickRange::ayer:
         return {today.addDays(-1), today.addDays(-1)};
     case QuickRange::siete_dias:
@@ -59,4 +61,14 @@ DayRange quick_range(QuickRange range, const QDate &today)
         break;
     }
     return {};
+}
+
+QString log_days_text(const QDate &first, const QDate &last)
+{
+    const QString form = QStringLiteral("dd/MM/yyyy");
+    if (!first.isValid() || !last.isValid())
+        return QString();
+    if (first == last)
+        return QStringLiteral("Solo el %1").arg(last.toString(form));
+    return QStringLiteral("Del %1 al %2").arg(first.toString(form), last.toString(form));
 }

@@ -37,14 +37,20 @@ bool log_row_matches(const QString &fecha, const QString &accion, const QString 
 // a null date.
 QDate read_day(const QString &text);
 
-// The days the quick choices of the log show, counted back from `today`:
-// today, yesterday, the last seven days (today included) and every day.
-enum class QuickRange { hoy, ayer, siete_dias, todo };
+// The days the quick choices of the log show: today, yesterday and the last
+// seven days (today included) counted back from `today`, the computer's
+// date; the last day the log holds (`last_day`, which a controller whose
+// clock is wrong puts far from today); every day.
+enum class QuickRange { hoy, ultimo_dia, ayer, siete_dias, todo };
 struct DayRange
 {
     QDate from; // null: no first day
     QDate to;   // null: no last day
 };
-DayRange quick_range(QuickRange range, const QDate &today);
+DayRange quick_range(QuickRange range, const QDate &today, const QDate &last_day);
+
+// The days a log holds, as its filters show them: "Del 01/03/2024 al
+// 07/03/2024", "Solo el 07/03/2024", or empty for a log without days.
+QString log_days_text(const QDate &first, const QDate &last);
 
 #endif

@@ -56,10 +56,12 @@ void LogModel::append(std::vector<Row> more)
     rows.reserve(rows.size() + more.size());
     for (Row &row : more) {
         // Days are written year first: the latest is the greatest text that
-        // is a day at all.
+        // is a day at all, the earliest the least.
         const QString day = row.cells[0].left(10);
-        if (day > latest && read_day(day).isValid())
-            latest = day;
+        if ((day > latest || (day < earliest && !day.isEmpty())) && read_day(day).isValid()) {
+            latest = qMax(latest, day);
+            earliest = earliest.isEmpty() ? day : qMin(earliest, day);
+        }
         order.push_back(int(rows.size()));
         passes.push_back(log_row_matches(row.cells[0], row.cells[3], row.find, filter));
         rows.push_back(std::move(row));
@@ -77,6 +79,7 @@ void LogModel::clear()
     passes.clear();
     shown.clear();
     latest.clear();
+    earliest.clear();
     endResetModel();
 }
 

@@ -41,9 +41,11 @@ public:
     // A cell of the n-th row shown, and all of its cells.
     const QString &text(int row, int column) const;
     QStringList cells(int row) const;
-    // The greatest text of the first ten characters of a date and time that
-    // is a day at all, over every event held; empty when there is none.
+    // The greatest and the least text of the first ten characters of a date
+    // and time that is a day at all, over every event held; empty when there
+    // is none.
     QString latest_day() const { return latest; }
+    QString earliest_day() const { return earliest; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -66,6 +68,7 @@ private:
     Qt::SortOrder sort_direction = Qt::AscendingOrder;
     LogFilter filter;
     QString latest;
+    QString earliest;
 };
 
 // log_row_text for row after row. comparable() goes a character at a time

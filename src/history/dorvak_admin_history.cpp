@@ -3,6 +3,7 @@
 // putting a recorded controller back onto a replacement.
 #include "dorvak_admin.h"
 
+#include "chart_axis.h"
 #include "console.h"
 #include "history_changes.h"
 #include "history_db.h"
@@ -37,6 +38,35 @@ QT_CHARTS_USE_NAMESPACE
 #endif
 
 namespace {
+
+// The colours of the style sheet, for what it does not reach.
+enum class ChartColour { window, field, text, line, grid, series };
+QColor chart_colour(ChartColour role)
+{
+    switch (role) {
+    case ChartColour::window:
+        return QColor(0x32, 0x32, 0x32);
+    case ChartColour::field:
+        return QColor(0x24, 0x24, 0x24);
+    case ChartColour::text:
+        return QColor(0xb1, 0xb1, 0xb1);
+    case ChartColour::line:
+        return QColor(0x6e, 0x6e, 0x6e);
+    case ChartColour::grid:
+        return QColor(0x4a, 0x4a, 0x4a);
+    case ChartColour::series:
+        break;
+    }
+    return QColor(0xff, 0xa0, 0x2f);
+}
+
+// An axis's labels, line and grid in those colours.
+void style_axis(QAbstractAxis *axis)
+{
+    axis->setLabelsBrush(chart_colour(ChartColour::text));
+    axis->setLinePenColor(chart_colour(ChartColour::line));
+    axis->setGridLineColor(chart_colour(ChartColour::grid));
+}
 
 QString when(const QDateTime &at)
 {
@@ -130,6 +160,14 @@ void DORVAK_Admin::build_history_page()
     chart_view->setObjectName(QStringLiteral("log_chart"));
     chart_view->setMinimumHeight(200);
     chart_view->chart()->legend()->hide();
+    // The window's colours (darkorange_stylesheet.css): the chart is drawn
+    // by itself, not by the style sheet.
+    QChart *chart = chart_view->chart();
+    chart->setBackgroundBrush(chart_colour(ChartColour::window));
+    chart->setBackgroundRoundness(0);
+    chart->setPlotAreaBackgroundBrush(chart_colour(ChartColour::field));
+    chart->setPlotAreaBackgroundVisible(true);
+    chart->setTitleBrush(chart_colour(ChartColour::text));
     chart_view->hide();
     log_chart = chart_view;
     if (auto *page_layout = qobject_cast<QBoxLayout *>(log_page->layout()))
@@ -384,20 +422,38 @@ void DORVAK_Admin::update_log_chart()
         delete axis;
     }
     auto *series = new QLineSeries;
+    series->setPen(QPen(chart_colour(ChartColour::series), 2));
     int most = 0;
+    // Each day's count stands at its noon, so that an hour's change of the
+    // clock never moves a mark into the day before.
+    const auto noon = [](const QDate &day) { return QDateTime(day, QTime(12, 0)); };
     for (auto it = per_day.cbegin(); it != per_day.cend(); ++it) {
-        series->append(double(QDateTime(it.key(), QTime(12, 0)).toMSecsSinceEpoch()), it.value());
+        series->append(double(noon(it.key()).toMSecsSinceEpoch()), it.value());
         most = qMax(most, it.value());
     }
     chart->addSeries(series);
+    // Whole days and whole counts, in steps of 1, 2, 5, 10 and so on.
+    const QDate first = per_day.isEmpty() ? QDate::currentDate() : per_day.firstKey();
+    const QDate last = per_day.isEmpty() ? first : per_day.lastKey();
+    const AxisSteps day_steps = axis_steps(int(first.daysTo(last)));
+    // The year once, in the title, when all the days share it.
+    const bool one_year = first.year() == first.addDays(day_steps.top).year();
     auto *days = new QDateTimeAxis;
-    days->setFormat(QStringLiteral("yyyy-MM-dd"));
+    days->setFormat(one_year ? QStringLiteral("dd/MM") : QStringLiteral("dd/MM/yy"));
+    days->setRange(noon(first), noon(first.addDays(day_steps.top)));
+    days->setTickCount(day_steps.count() + 1);
+    const AxisSteps count_steps = axis_steps(most);
     auto *counts = new QValueAxis;
-    counts->setRange(0, qMax(1, most));
+    counts->setRange(0, double(count_steps.top));
+    counts->setTickCount(count_steps.count() + 1);
     counts->setLabelFormat(QStringLiteral("%d"));
+    for (QAbstractAxis *axis :
+         {static_cast<QAbstractAxis *>(days), static_cast<QAbstractAxis *>(counts)})
+        style_axis(axis);
     chart->addAxis(days, Qt::AlignBottom);
     chart->addAxis(counts, Qt::AlignLeft);
     series->attachAxis(days);
     series->attachAxis(counts);
-    chart->setTitle(QStringLiteral("Eventos por día"));
+    chart->setTitle(one_year ? QStringLiteral("Eventos por día, %1").arg(first.year())
+                             : QStringLiteral("Eventos por día"));
 }

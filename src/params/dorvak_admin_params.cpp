@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -150,9 +151,16 @@ void DORVAK_Admin::build_config_page()
                        "lectura completa antes"));
     param_ops = make_ops_row("param_ops", {get_params_btn, send_params_btn});
 
+    // Sixteen rows are taller than a laptop screen leaves the tab: the form
+    // scrolls, and the buttons below it stay in reach.
+    auto *form_widget = named(new QWidget, "param_form_widget");
+    form_widget->setLayout(param_form);
+    auto *form_scroll = named(new QScrollArea, "param_scroll");
+    form_scroll->setWidget(form_widget);
+    form_scroll->setWidgetResizable(true);
+    form_scroll->setFrameShape(QFrame::NoFrame);
     auto *layout = new QVBoxLayout(config_page);
-    layout->addLayout(param_form);
-    layout->addStretch();
+    layout->addWidget(form_scroll, 1);
     layout->addLayout(button_bar(param_ops));
 
     // A read counts for the controller it came from: once the line closes,

@@ -206,14 +206,30 @@ void DORVAK_Admin::nuevo()
     if (!leave_edit())
         return;
     run_users_operation(Needs::any, [this] {
-        UserRow *owner = selected_or_refuse(user_tree, this);
-        if (!owner)
+        UserRow *selected = selected_or_refuse(user_tree, this);
+        if (!selected)
             return;
-        if (owner != root && owner->categoria == UserRow::Visita) {
+        const QList<NewRecord> choices = new_record_choices(selected);
+        if (choices.isEmpty()) {
             report(QStringLiteral("Una visita no puede tener registros propios"));
             QMessageBox::critical(this, QStringLiteral("Error"),
                                   QStringLiteral("Una Visita no puede tener usuarios usuarios"));
             return;
+        }
+        // What the record is decides where it hangs: the user says which,
+        // each choice naming its owner.
+        NewRecord choice = choices.first();
+        if (choices.size() > 1) {
+            const int answer = choose(QStringLiteral("¿Qué registro nuevo?"),
+                                      {{QMessageBox::Yes, new_record_text(choices.at(0))},
+                                       {QMessageBox::No, new_record_text(choices.at(1))},
+                                       {QMessageBox::Cancel, QString()}},
+                                      QMessageBox::Cancel);
+            if (answer == QMessageBox::Cancel) {
+                report(QStringLiteral("Ningún registro nuevo"));
+                return;
+            }
+            choice = choices.at(answer == QMessageBox::Yes ? 0 : 1);
         }
         if (is_open())
             ask_next_id();
@@ -221,24 +237,18 @@ void DORVAK_Admin::nuevo()
         // controller's answer may be missing, and records made offline or
         // imported take ids the controller does not know of.
         const int id = unused_id(user_tree, UserRow::id_siguiente);
-        auto *record = new UserRow(owner);
+        auto *record = new UserRow(choice.owner);
         record->id_user = id;
         UserRow::id_siguiente = id + 1;
         record->unsaved = true;
-        record->id_padre = owner->id_user;
-        // What the record is follows from where it hangs: under the root an
-        // administrator, under an administrator a user, under a user a
-        // visitor.
-        record->categoria = owner == root        ? int(UserRow::Admin)
-            : owner->categoria == UserRow::Admin ? int(UserRow::Usuario)
-                                                 : int(UserRow::Visita);
+        record->id_padre = choice.owner->id_user;
+        record->categoria = choice.categoria;
         user_tree->setCurrentItem(record);
         user_tree->scrollToItem(record);
         user_panel->setUser(record);
         user_panel->setMode(false);
         reset_edit_buttons(true);
-        report(QStringLiteral("Nuevo %1: complete los datos y presione Grabar")
-                   .arg(UserRow::category_text(record->categoria).toLower()));
+        report(new_record_text(choice) + QStringLiteral(": complete los datos y presione Grabar"));
     });
 }
 

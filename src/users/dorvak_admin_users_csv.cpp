@@ -97,30 +97,19 @@ void take_data(UserRow *held, const UserRow &row)
 // the user confirms it.
 bool confirm_import(QWidget *parent, const QString &file, const ImportCounts &counts)
 {
-    // A long list would make the box taller than the screen: its head is
-    // shown, the whole of it under "Mostrar detalles".
-    const int shown = 15;
-    QString text = QStringLiteral("%1: %2").arg(file, counts.summary());
-    if (counts.overwritten > 0)
-        text += counts.overwritten == 1
-            ? QStringLiteral("\nSe reemplazará 1 cambio sin sincronizar.")
-            : QStringLiteral("\nSe reemplazarán %1 cambios sin sincronizar.")
-                  .arg(counts.overwritten);
-    if (!counts.notes.isEmpty())
-        text += QStringLiteral("\n\n") + counts.notes.mid(0, shown).join(QLatin1Char('\n'));
-    if (counts.notes.size() > shown)
-        text += QStringLiteral("\n… y %1 más").arg(counts.notes.size() - shown);
+    const ImportVerdict verdict = import_verdict(file, counts);
     // A file that changes nothing is only reported: there is nothing to
     // confirm.
     const bool nothing = counts.added + counts.changed == 0;
-    text += nothing ? QStringLiteral("\n\nNada que importar.") : QStringLiteral("\n\n¿Importar?");
+    const QString text = verdict.text
+        + (nothing ? QStringLiteral("\n\nNada que importar.") : QStringLiteral("\n\n¿Importar?"));
     QMessageBox box(nothing ? QMessageBox::Information : QMessageBox::Question,
                     QStringLiteral("Importar usuarios"), text,
                     nothing ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel, parent);
     if (!nothing)
         box.button(QMessageBox::Ok)->setText(QStringLiteral("Importar"));
-    if (counts.notes.size() > shown)
-        box.setDetailedText(counts.notes.join(QLatin1Char('\n')));
+    if (!verdict.details.isEmpty())
+        box.setDetailedText(verdict.details);
     return box.exec() == QMessageBox::Ok && !nothing;
 }
 
@@ -172,6 +161,16 @@ void DORVAK_Admin::import_users_from(const QString &name)
         const bool changed = held && differs(*held, *row.record);
         ++(held ? (changed ? counts.changed : counts.same) : counts.added);
         counts.overwritten += changed && held->pending ? 1 : 0;
+    }
+    // An import adds and changes; whom the file does not name stays.
+    QSet<QString> in_file;
+    for (const CsvRow &row : read.rows)
+        in_file.insert(fold(row.record->numero));
+    for (const UserRow *u : records_below(root)) {
+        if (!u->unsaved && !u->baja && !in_file.contains(fold(u->numero))) {
+            ++counts.kept;
+            counts.kept_people << QStringLiteral("%1 (%2)").arg(u->nombre, u->numero);
+        }
     }
     if (!confirm_import(this, QFileInfo(name).fileName(), counts))
         return;

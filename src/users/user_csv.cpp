@@ -187,36 +187,85 @@ void ImportCounts::note(const CsvRow &row)
     const QString line = QStringLiteral("Línea %1: ").arg(row.line);
     if (!row.refused.isEmpty()) {
         ++refused;
-        notes << line + QStringLiteral("rechazada, ") + row.refused;
+        refusals << line + row.refused;
         return;
     }
     if (!row.number_written.isEmpty()) {
         ++mended;
-        notes << line
-                + QStringLiteral("número %1 → %2").arg(row.number_written, row.record->numero);
+        mended_numbers << line
+                + QStringLiteral("%1 → %2").arg(row.number_written, row.record->numero);
     }
     if (!row.name_written.isEmpty()) {
         ++folded;
-        notes << line + QStringLiteral("nombre %1 → %2").arg(row.name_written, row.record->nombre);
+        folded_names << line + QStringLiteral("%1 → %2").arg(row.name_written, row.record->nombre);
     }
 }
 
+namespace {
+
+// "2 nuevos, 1 modificado, 40 sin cambios"
+QString change_counts(const ImportCounts &counts)
+{
+    return counted(counts.added, QStringLiteral("nuevo"), QStringLiteral("nuevos"))
+        + QStringLiteral(", ")
+        + counted(counts.changed, QStringLiteral("modificado"), QStringLiteral("modificados"))
+        + QStringLiteral(", %1 sin cambios").arg(counts.same);
+}
+
+} // namespace
+
 QString ImportCounts::summary() const
 {
-    QString text = counted(added, QStringLiteral("nuevo"), QStringLiteral("nuevos"))
-        + QStringLiteral(", ")
-        + counted(changed, QStringLiteral("modificado"), QStringLiteral("modificados"))
-        + QStringLiteral(", %1 sin cambios, ").arg(same)
+    return change_counts(*this) + QStringLiteral(", ")
         + counted(refused, QStringLiteral("rechazado"), QStringLiteral("rechazados"));
-    if (mended > 0)
-        text += QStringLiteral("; ")
-            + counted(mended, QStringLiteral("número con su \"+\" repuesto"),
-                      QStringLiteral("números con su \"+\" repuesto"));
-    if (folded > 0)
-        text += QStringLiteral("; ")
-            + counted(folded, QStringLiteral("nombre sin acentos"),
-                      QStringLiteral("nombres sin acentos"));
-    return text;
+}
+
+ImportVerdict import_verdict(const QString &file, const ImportCounts &counts)
+{
+    // More lines would make the box taller than a laptop's screen.
+    const int shown = 10;
+    QStringList text{file};
+    if (counts.refused > 0) {
+        QString refused = counts.refused == 1
+            ? QStringLiteral("1 fila rechazada, que no se importará:")
+            : QStringLiteral("%1 filas rechazadas, que no se importarán:").arg(counts.refused);
+        refused += QLatin1Char('\n') + counts.refusals.mid(0, shown).join(QLatin1Char('\n'));
+        if (counts.refused > shown)
+            refused += QStringLiteral("\n… y %1 más (en los detalles)").arg(counts.refused - shown);
+        text << refused;
+    }
+    QString changes = change_counts(counts) + QLatin1Char('.');
+    if (counts.overwritten > 0)
+        changes += counts.overwritten == 1
+            ? QStringLiteral("\nSe reemplazará 1 cambio sin sincronizar.")
+            : QStringLiteral("\nSe reemplazarán %1 cambios sin sincronizar.")
+                  .arg(counts.overwritten);
+    if (counts.kept > 0)
+        changes += counts.kept == 1
+            ? QStringLiteral("\n1 persona de la lista no está en el archivo: se conserva.")
+            : QStringLiteral("\n%1 personas de la lista no están en el archivo: se conservan.")
+                  .arg(counts.kept);
+    text << changes;
+    QStringList mends;
+    if (counts.mended > 0)
+        mends << counted(counts.mended, QStringLiteral("número recuperó su \"+\""),
+                         QStringLiteral("números recuperaron su \"+\""));
+    if (counts.folded > 0)
+        mends << counted(counts.folded, QStringLiteral("nombre quedó sin acentos"),
+                         QStringLiteral("nombres quedaron sin acentos"));
+    if (!mends.isEmpty())
+        text << mends.join(QStringLiteral(", ")) + QStringLiteral(" (en los detalles).");
+
+    QStringList details;
+    const auto list = [&details](const QString &heading, const QStringList &lines) {
+        if (!lines.isEmpty())
+            details << heading + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
+    };
+    list(QStringLiteral("Filas rechazadas:"), counts.refusals);
+    list(QStringLiteral("Números con su \"+\" repuesto:"), counts.mended_numbers);
+    list(QStringLiteral("Nombres sin acentos:"), counts.folded_names);
+    list(QStringLiteral("En la lista y no en el archivo (se conservan):"), counts.kept_people);
+    return {text.join(QStringLiteral("\n\n")), details.join(QStringLiteral("\n\n"))};
 }
 
 bool UsersCsvReader::next(QString *line)

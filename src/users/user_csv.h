@@ -69,16 +69,36 @@ struct ImportCounts
     int mended = 0;
     int folded = 0;
     int overwritten = 0; // changes not yet synchronised that the file replaces
-    // A line for each refused row, mended number and folded name.
-    QStringList notes;
+    // The people of the directory whom the file does not name: an import
+    // adds and changes, it never deletes.
+    int kept = 0;
+    // "Línea 45: el nombre «…» tiene más de 15 caracteres", a line a row.
+    QStringList refusals;
+    // "Línea 3: 56933333333 → +56933333333", "Línea 3: Peña → Pena".
+    QStringList mended_numbers;
+    QStringList folded_names;
+    // "Casa 5 (+56911111111)", a line a person kept.
+    QStringList kept_people;
 
     // Counts the row as refused, mended or folded; the caller counts it as
     // new, changed or the same.
     void note(const CsvRow &row);
-    // The counts in one line: new, changed, the same, refused, then the
-    // numbers mended and the names folded when there are any.
+    // The outcome in one short line, for the status bar: new, changed, the
+    // same, refused.
     QString summary() const;
 };
+
+// The verdict an import shows before anything changes, what needs the user
+// first: the refused rows with their lines and reasons (the first few; all
+// of them in the details), then what changes and whom the file leaves as
+// they are, then how many numbers and names were mended, listed in the
+// details.
+struct ImportVerdict
+{
+    QString text;
+    QString details;
+};
+ImportVerdict import_verdict(const QString &file, const ImportCounts &counts);
 
 // The lines of a users file, each without its terminator (LF or CR LF).
 // Bytes are the local 8-bit encoding, or UTF-8 when the file starts with a

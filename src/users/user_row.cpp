@@ -77,8 +77,10 @@ void UserRow::show_mark()
     if (mark == mark_shown)
         return;
     mark_shown = mark;
-    // An icon as well as the colour: the mark must read on any screen.
-    setIcon(0, kind.isEmpty() ? QIcon() : QApplication::style()->standardIcon(QStyle::SP_ArrowUp));
+    // An icon as well as the colour: the mark must read on any screen. It
+    // stands before the name: in the first column the tree's indentation
+    // leaves a visitor's id little room.
+    setIcon(1, kind.isEmpty() ? QIcon() : QApplication::style()->standardIcon(QStyle::SP_ArrowUp));
     for (int c = 0; c < 4; ++c) {
         setToolTip(c, mark);
         QFont struck = font(c);
@@ -183,6 +185,42 @@ QString ownership_refusal(UserRow *record, int categoria, int id_padre, UserRow 
     return categoria == UserRow::Usuario
         ? QStringLiteral("Un usuario debe pertenecer a un administrador")
         : QStringLiteral("Una visita debe pertenecer a un usuario");
+}
+
+QList<NewRecord> new_record_choices(UserRow *selected)
+{
+    if (!selected->parent())
+        return {{UserRow::Admin, selected}};
+    QList<NewRecord> choices;
+    const int own = selected->categoria;
+    if ((own == UserRow::Admin || own == UserRow::Usuario) && !selected->unsaved)
+        choices.append({own - 1, selected});
+    // Another of its kind hangs under the nearest record above it that
+    // owns that kind: the root for an administrator.
+    QTreeWidgetItem *owner = selected->parent();
+    if (own == UserRow::Admin) {
+        while (owner->parent())
+            owner = owner->parent();
+    } else {
+        while (owner->parent() && static_cast<UserRow *>(owner)->categoria != own + 1)
+            owner = owner->parent();
+    }
+    if (own >= UserRow::Visita && own <= UserRow::Admin
+        && (own == UserRow::Admin || owner->parent()))
+        choices.append({own, static_cast<UserRow *>(owner)});
+    return choices;
+}
+
+QString new_record_text(const NewRecord &choice)
+{
+    switch (choice.categoria) {
+    case UserRow::Admin:
+        return QStringLiteral("Nuevo administrador");
+    case UserRow::Usuario:
+        return QStringLiteral("Nuevo usuario de ") + choice.owner->nombre;
+    default:
+        return QStringLiteral("Nueva visita de ") + choice.owner->nombre;
+    }
 }
 
 QString pending_counts(const QList<UserRow *> &records)

@@ -20,8 +20,8 @@ public:
 
     bool placed = false;
 
-    // Marks a record that waits for "Sincronizar" with an icon and a tooltip
-    // saying what waits, and a failed one in red.
+    // Marks a record that waits for "Sincronizar" with an icon before its
+    // name and a tooltip saying what waits, and a failed one in red.
     void show_mark();
 
     // The id that the next default-constructed record takes.
@@ -80,6 +80,23 @@ void delete_subtree(UserRow *record);
 // hangs from the root, a user from an administrator, a visitor from a
 // user; what a record owns must keep an owner of its kind.
 QString ownership_refusal(UserRow *record, int categoria, int id_padre, UserRow **owner);
+
+// What "Nuevo" can make with `selected` chosen: each category with the owner
+// it needs, the record that `selected` would own first. With the root, an
+// administrator; with an administrator, one of its users or another
+// administrator; with a user, one of its visitors or another user of its
+// administrator; with a visitor, another visitor of its user. A record not
+// saved yet owns nothing.
+struct NewRecord
+{
+    int categoria = UserRow::Visita;
+    UserRow *owner = nullptr;
+};
+QList<NewRecord> new_record_choices(UserRow *selected);
+
+// "Nuevo administrador", "Nuevo usuario de Conserje 242", "Nueva visita de
+// Casa 471".
+QString new_record_text(const NewRecord &choice);
 
 // "2 altas, 1 cambio, 1 número nuevo, 1 baja": what waits in `records`.
 QString pending_counts(const QList<UserRow *> &records);

@@ -34,10 +34,10 @@ private slots:
         QTEST(read_day(typed).toString(Qt::ISODate), "day");
     }
 
-    // Events of codes 1 to 4 on 4 to 7 March 2024. `steps`: a field's text
-    // typed with Enter ("name=text"), the event of code 3, or a button; then
-    // the days of the rows shown and the two day fields ("-N": N days before
-    // today).
+    // Events of codes 1 to 4 on 4 to 7 March 2024, come in another order.
+    // `steps`: a field's text typed with Enter ("name=text"), the event of
+    // code 3, or a button; then the days of the rows shown and the two day
+    // fields ("-N": N days before today).
     void days_data()
     {
         QTest::addColumn<QString>("steps");
@@ -50,6 +50,7 @@ private slots:
         QTest::newRow("to, year first") << "log_to_edit=2024-3-5" << "04 05" << "|05/03/2024";
         QTest::newRow("not a day") << "log_from_edit=05/03/2024;log_from_edit=31/02/2024" << "05 06 07" << "05/03/2024|";
         QTest::newRow("Hoy") << "log_today_btn" << "" << "-0|-0";
+        QTest::newRow("Último día") << "log_last_day_btn" << "07" << "07/03/2024|07/03/2024";
         QTest::newRow("Ayer") << "log_yesterday_btn" << "" << "-1|-1";
         QTest::newRow("7 días") << "log_week_btn" << "" << "-6|-0";
         QTest::newRow("Todo") << "log_from_edit=05/03/2024;log_all_days_btn" << "04 05 06 07" << "|";
@@ -61,7 +62,7 @@ private slots:
         QFETCH(QString, fields);
         DORVAK_Admin w;
         QAbstractItemModel *table = w.findChild<QTableView *>("log_table")->model();
-        for (int day = 4; day <= 7; ++day)
+        for (const int day : {7, 5, 4, 6})
             TestProbe(w).load_log_lines(
                 {QString("XX %1 0 0 2024-03-0%2 8:00\n").arg(day - 3).arg(day)});
         QMetaObject::invokeMethod(&w, "filter_log");
@@ -87,6 +88,7 @@ private slots:
             fields.replace(QString("-%1").arg(back),
                            QDate::currentDate().addDays(-back).toString("dd/MM/yyyy"));
         QCOMPARE(w.findChild<DayEdit *>("log_from_edit")->text() + '|' + to->text(), fields);
+        QCOMPARE(w.findChild<QLabel *>("log_days")->text(), "Del 04/03/2024 al 07/03/2024");
         // The calendar opens at the day shown, or else at the log's last day.
         QTest::keyClick(to, Qt::Key_Down, Qt::AltModifier);
         QCOMPARE(to->findChild<QCalendarWidget *>()->selectedDate(),

@@ -1,6 +1,7 @@
 // The history file: what is recorded, the comparison between two visits,
 // the schema's migration, a file that cannot be used, and a recording cut
 // off by a killed process.
+#include "chart_axis.h"
 #include "history_changes.h"
 #include "history_db.h"
 #include "user_row.h"
@@ -31,6 +32,24 @@ class TstHistory : public QObject
     Q_OBJECT
 
 private slots:
+    // The chart's marks for the largest count, "top/step": whole steps of 1,
+    // 2 or 5 times a power of ten, at most six of them.
+    void axis_steps_data()
+    {
+        QTest::addColumn<int>("largest");
+        QTest::addColumn<QString>("marks");
+        for (const char *row : {"0 1/1", "1 1/1", "6 6/1", "7 8/2", "13 15/5", "31 40/10",
+                                "521 600/100", "2336 2500/500", "2147483647 2500000000/500000000"})
+            QTest::newRow(row) << QString(row).section(' ', 0, 0).toInt()
+                               << QString(row).section(' ', 1);
+    }
+    void axis_steps()
+    {
+        QFETCH(int, largest);
+        const AxisSteps steps = ::axis_steps(largest);
+        QTEST(QString("%1/%2").arg(steps.top).arg(steps.step), "marks");
+    }
+
     void directory_changes_data()
     {
         QTest::addColumn<QStringList>("before");

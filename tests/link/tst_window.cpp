@@ -5,13 +5,23 @@
 #include "port_combo.h"
 #include "probe.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLayoutItem>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,6 +84,73 @@ private slots:
         QCOMPARE(panel->isVisible(), bool(ctrl_o));
     }
 
+    // With the console and the developers' row, at 1000x800 and on a 1366x768
+    // laptop less a 32 px panel and a 30 px title bar, in the screenshots'
+    // font and a larger one: the minimum fits the laptop, every tab's labels,
+    // buttons and fields get their room (or scroll), and the status bar's
+    // outcome stops short of the connection, whole in its tooltip.
+    void fits_the_screen_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("tab");
+        const char *const tabs[] = {"Usuarios", "Registro", "Configuración", "Historial"};
+        for (const auto &at : {qMakePair(9, QSize(1000, 800)), qMakePair(9, QSize(1366, 700)),
+                               qMakePair(12, QSize(1366, 700))})
+            for (int t = 0; t < 4; ++t)
+                QTest::addRow("%s %d pt %d", tabs[t], at.first, at.second.width())
+                    << at.first << at.second << t;
+    }
+    void fits_the_screen()
+    {
+        QFETCH(int, points);
+        QFETCH(QSize, size);
+        QFETCH(int, tab);
+        Q_INIT_RESOURCE(resources);
+        QFile style(QStringLiteral(":/darkorange_stylesheet.css"));
+        QVERIFY(style.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+        QApplication::setFont(QFont(QStringLiteral("Sans Serif"), points));
+        DORVAK_Admin w;
+        TestProbe(w).load_log_lines({"XX 1 0 0 2024-03-01 8:00\n", "XX 1 0 0 2024-03-07 8:00\n"});
+        QMetaObject::invokeMethod(&w, "filter_log");
+        QMetaObject::invokeMethod(&w, "show_debug");
+        w.findChild<QTabWidget *>(QStringLiteral("tabs"))->setCurrentIndex(tab);
+        w.show();
+        w.resize(size);
+        QCOMPARE(w.size(), size);
+        const QSize least = w.minimumSize().expandedTo(w.minimumSizeHint());
+        QVERIFY(least.width() <= 1366 && least.height() <= 700);
+        QStringList clipped;
+        for (QWidget *c : w.findChildren<QWidget *>()) {
+            const auto shown = [](const QWidget *x) {
+                return qobject_cast<const QAbstractButton *>(x) || qobject_cast<const QLabel *>(x)
+                    || qobject_cast<const QLineEdit *>(x) || qobject_cast<const QComboBox *>(x)
+                    || qobject_cast<const QAbstractSpinBox *>(x);
+            };
+            if (!c->isVisible() || !shown(c) || shown(c->parentWidget())) // a spin box's parts
+                continue;
+            const QSize least_c = QWidgetItem(c).minimumSize(); // as a layout may make it
+            bool cut = c->width() < least_c.width() || c->height() < least_c.height();
+            for (QWidget *a = c->parentWidget(); a && !cut; a = a->parentWidget()) {
+                if (qobject_cast<QScrollArea *>(a->parentWidget()))
+                    break;
+                cut = !QRect(QPoint(), a->size()).contains(QRect(c->mapTo(a, QPoint()), c->size()));
+            }
+            if (cut)
+                clipped << c->objectName() + '/' + c->property("text").toString();
+        }
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(", ")));
+        const QString outcome = QStringLiteral("4 nuevos, 0 modificados, ").repeated(30);
+        w.statusBar()->showMessage(outcome);
+        const int gap = w.statusBar()->fontMetrics().horizontalAdvance('M');
+        const QImage bar = w.statusBar()->grab().toImage().copy(
+            w.findChild<QLabel *>(QStringLiteral("status_port"))->x() - gap, 0, gap, 20);
+        QImage blank = bar;
+        blank.fill(bar.pixel(0, 0));
+        QVERIFY(bar == blank && w.statusBar()->toolTip() == outcome);
+    }
+
     void finder_of_the_tab()
     {
         // Ctrl+F selects what the current tab's finder holds; the parameters
@@ -122,6 +199,41 @@ private slots:
         // (800x600 offscreen).
         QVERIFY(again.width() <= again.screen()->availableGeometry().width());
         QVERIFY(again.height() < 850);
+    }
+
+    // The command line with no display: the help and the mistakes reported,
+    // in Spanish ("|" between the pieces said, blanks folded).
+    void command_line_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("help") << "--help" << 0
+                              << " [opciones] [PUERTO] Administración del controlador DORVAK|"
+                                 "Opciones: -h, --help Muestra esta ayuda|--historial <ARCHIVO>|"
+                                 "Argumentos: PUERTO Puerto serie del controlador";
+        QTest::newRow("unknown option") << "--nada" << 1 << "Opción desconocida: «nada».";
+        QTest::newRow("missing value") << "--historial" << 1 << "Falta el valor después de";
+    }
+    void command_line()
+    {
+        QFETCH(QString, argument);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(DORVAK_ADMIN_PATH), {argument});
+        QVERIFY(program.waitForFinished(10000));
+        QTEST(program.exitCode(), "code");
+        const QString out =
+            QString::fromUtf8(program.readAll() + program.readAllStandardError()).simplified();
+        QFETCH(QString, said);
+        for (const QString &piece : said.split('|'))
+            QVERIFY2(out.contains(piece), qPrintable(out));
+        QVERIFY2(!out.contains(QRegularExpression(
+                     "\\b(Usage|options|Options|Arguments|Displays|Unknown|Missing|PORT)\\b")),
+                 qPrintable(out));
     }
 
     void program_takes_port_and_verbose()

@@ -28,7 +28,7 @@ void ModalAnswerer::poll()
     if (!modal)
         return;
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-        log << Seen{QStringLiteral("box"), box->windowTitle(), box->text()};
+        log << Seen{QStringLiteral("box"), box->windowTitle(), box->text(), box->detailedText()};
         QAbstractButton *chosen = buttons.isEmpty() ? nullptr : box->button(buttons.takeFirst());
         // The first answer: the details toggle is none.
         for (QAbstractButton *b : box->buttons())

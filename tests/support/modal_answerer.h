@@ -21,6 +21,7 @@ public:
         QString kind; // "box" or "file"
         QString title;
         QString text;
+        QString details; // a message box's detailed text
     };
 
     explicit ModalAnswerer(QObject *parent = nullptr);

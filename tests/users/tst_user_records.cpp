@@ -217,11 +217,10 @@ void TstUserRecords::tree_data()
     QTest::newRow("Borrar Todos") << tree << "limpia_usuarios_btn" << "" << 14 << "";
     // The id is the first one from the controller's that no record has.
     QTest::newRow("nuevo under the root") << tree << "@-1;nuevo_btn" << kept + " 5+2" << 6 << "NEXT\n";
-    QTest::newRow("nuevo under an administrator") << tree << "@0;nuevo_btn" << "1(2(3) 5+1) 4(12)" << 6 << "NEXT\n";
-    QTest::newRow("nuevo under a user") << tree << "@1;nuevo_btn" << "1(2(3 5+0)) 4(12)" << 6 << "NEXT\n";
-    QTest::newRow("nuevo under a visitor") << tree << "@2;nuevo_btn" << kept << 13 << "Una Visita no puede tener usuarios usuarios";
-    QTest::newRow("nuevo then Cancelar leaves nothing") << tree << "@0;nuevo_btn;cancel_btn" << kept << 6 << "NEXT\n";
-    QTest::newRow("nuevo then another record leaves nothing") << tree << "@0;nuevo_btn;@3" << kept << 6 << "NEXT\n";
+    QTest::newRow("nuevo beside a visitor without a user") << "1,1,1 3,3,1" << "@1;nuevo_btn" << "1 3" << 4 << "Una Visita no puede tener usuarios usuarios";
+    QTest::newRow("nuevo beside a visitor") << tree << "@2;nuevo_btn" << "1(2(3 5+0)) 4(12)" << 6 << "NEXT\n";
+    QTest::newRow("nuevo then Cancelar leaves nothing") << tree << "@2;nuevo_btn;cancel_btn" << kept << 6 << "NEXT\n";
+    QTest::newRow("nuevo then another record leaves nothing") << tree << "@2;nuevo_btn;@3" << kept << 6 << "NEXT\n";
     QTest::newRow("Editar, still editing") << tree << "@3;edit_btn" << kept << 13 << "";
     QTest::newRow("Editar then Cancelar") << tree << "@3;edit_btn;cancel_btn" << kept << 13 << "";
     QTest::newRow("Editar then another record") << tree << "@3;edit_btn;@0" << kept << 13 << "";
