@@ -62,14 +62,6 @@ void set_limit(Console &console, int lines)
     console.set_line_limit(lines);
 }
 
-double cpu_seconds()
-{
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
-        + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
-}
-
 void open_with_console(DORVAK_Admin &w, const QString &port)
 {
     w.show();

@@ -31,6 +31,8 @@ int main(int argc, char *argv[])
         bench_history(out);
     if (wanted("console"))
         bench_console(out);
+    if (wanted("waiting"))
+        bench_waiting(out);
     if (!qEnvironmentVariableIsSet("DORVAK_BENCH_NO_LINE") && wanted("line")) {
         bench_stall(out);
         bench_paced(out);

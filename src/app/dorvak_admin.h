@@ -7,28 +7,23 @@
 #include "port_watch.h"
 #include "reply.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <memory>
 
 class QCheckBox;
 class QComboBox;
 class QDialog;
-class QFormLayout;
 class QHBoxLayout;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QRegularExpressionValidator;
 class QSpinBox;
 class QLabel;
 class LogModel;
@@ -36,24 +31,19 @@ class QSplitter;
 class QStatusBar;
 class QTabWidget;
 class QTableView;
-class QTextStream;
 class QTimer;
 class QTreeWidget;
-class QTreeWidgetItem;
 class QVBoxLayout;
 
 class Console;
 class DayEdit;
-class HistoryDb;
-class OwnerIndex;
+class ParamForm;
 class PortCombo;
-class UserIndex;
 class UserPanel;
 class UserRow;
 class TreeRecords;
 
 class Operation;
-struct OperationResult;
 
 // The main window over the program's core: the console, the user tree, the
 // event log table and the parameter form. Every device operation is one of
@@ -69,12 +59,10 @@ public:
     explicit DORVAK_Admin(QWidget *parent = nullptr);
     ~DORVAK_Admin() override;
 
-    // The device path given on the command line: put first in the port box
-    // and selected.
+    // The device path given on the command line, chosen in the port box.
     void choose_port(const QString &path);
 
-    // The session's exchange (see Session::exchange), for the operations
-    // that still walk the tree.
+    // The session's exchange (see Session::exchange).
     Reply exchange(const QString &command, int expected, int timeout_s, const QString &label,
                    const Counted &counted = Counted());
 
@@ -86,8 +74,7 @@ private slots:
     // Shell (src/app)
     void show_consola();
     void show_debug();
-    // Stops the running operation: its exchange ends at once and the
-    // operation ends between two records.
+    // Stops the running operation (see OperationRunner::stop).
     void detener();
     // Escape: stops the running operation, or else abandons the edit.
     void escape_pressed();
@@ -108,8 +95,7 @@ private slots:
     void limpia();
     // Writes what the console holds to a text file of the user's choice.
     void guardar_consola();
-    // After a lost line: whether the adapter came back at its path, and then
-    // the offer to reconnect (or the reconnection, if the user chose that).
+    // After a lost line: the offer to reconnect once the adapter is back.
     void check_port_back();
 
     // Maintenance commands (src/maintenance)
@@ -157,8 +143,7 @@ private slots:
     void show_history();
     // "Cambios desde la visita anterior" for the visit chosen.
     void show_visit();
-    // The chosen visit's directory into the tree (every record pending) and
-    // its parameters into the form, for a replacement controller.
+    // The chosen visit's directory and parameters, for a replacement.
     void restore_users();
     void restore_params();
     // The Registro tab shows the controller's archive or the last download.
@@ -171,9 +156,8 @@ private slots:
 private:
     friend struct TestProbe;
 
-    // Whether an operation needs the line open from its start: on a closed
-    // port it is then refused with the closed-port message once, instead of
-    // one message per exchange.
+    // Whether an operation needs the line open from its start (refused once
+    // on a closed port, rather than once per exchange).
     enum class Needs { any, line };
 
     // Construction of the frame and of each tab page.
@@ -183,19 +167,13 @@ private:
     void build_config_page();
     void connect_all();
 
-    // Runs an operation slot's body under the one-operation rule; the body
-    // is not run when another operation runs. A window deleted while the
-    // body waits on the controller unwinds it here, touching nothing of the
-    // window on the way.
+    // Runs a slot's body under the one-operation rule; a window deleted while
+    // the body waits on the controller unwinds it here, touching nothing.
     void run_operation(Needs line, const std::function<void()> &body);
     void run_operation(const std::function<void()> &body) { run_operation(Needs::any, body); }
-    // Runs a core operation and shows how it ended; false when it did not
-    // end done, and when the window was deleted while it ran (then nothing
-    // of it may be touched after).
+    // Runs a core operation and reports how it ended; false unless done, and
+    // when the window was deleted meanwhile (then nothing may be touched).
     bool run(Operation &operation);
-    void show_result(const OperationResult &result);
-    // Whether the user asked the running operation to stop; operations that
-    // loop over records look at it between two records.
     bool stopped() const { return core.session.stopped(); }
     bool is_open() const { return core.session.is_open(); }
     // The rows that start operations follow the runner.
@@ -206,9 +184,8 @@ private:
     bool maintenance(const QString &command, int expected, int timeout_s, const QString &label,
                      const QString &question = QString());
 
-    // The core's questions as message boxes: standard buttons (which give
-    // each its role) with the texts they show; `fallback` is also the
-    // default, and the answer when the box was closed.
+    // The core's questions as message boxes; `fallback` is the default, and
+    // the answer when the box was closed.
     int choose(const QString &question, const Choices &choices, int fallback,
                const QString &details = QString()) override;
     void warn(const QString &title, const QString &text) override;
@@ -217,8 +194,7 @@ private:
     // The title names the port and, once its parameters were read, the
     // installation the data comes from.
     void update_title();
-    // What the window remembers between runs: the port, its size, the
-    // splitter and whether the console is shown. Only a program that named
+    // What the window remembers between runs; only a program that named
     // itself (QCoreApplication::organizationName) keeps settings.
     void restore_settings();
     void save_settings();
@@ -228,10 +204,6 @@ private:
     void set_connected(bool connected);
     void show_port_closed();
     void lose_line(const QString &why);
-    std::optional<int> count_in(const Reply &reply, const QString &command)
-    {
-        return core.session.count_in(reply, command);
-    }
     // One turn of the event loop from inside a long local operation, so
     // that the window repaints and "Detener" is seen.
     void turn_event_loop();
@@ -239,9 +211,6 @@ private:
     // User directory
     void load_user_lines(QStringList lines);
     void build_user_tree();
-    void attach_users(UserRow *admin, const OwnerIndex &owned);
-    void attach_visitors(UserRow *user, const OwnerIndex &owned);
-    QTreeWidgetItem *find_user_item(int id);
     void install_root(const QString &caption);
     // Runs a users-page operation and then shows in the title whether
     // records wait for upload.
@@ -250,40 +219,30 @@ private:
     bool upload_user(UserRow *u);
     // The tree as the writes to the controller see it.
     TreeRecords tree_records();
-    // Records waiting for upload, and the question before discarding them
-    // (true: go ahead; no question when there are none).
+    // Records waiting for upload, and the question before discarding them.
     int pending_count() const;
     static QString discard_question(int count);
     bool discard_pending_ok(int count);
     void show_pending_title();
-    // Takes a record and what it owns out of the tree and the list, and
-    // frees them.
+    // Takes a record and what it owns out of the tree and the list, freed.
     void remove_records(UserRow *record);
     // Drops the records created by "Nuevo" and never saved, but `keep`.
     void drop_unsaved(UserRow *keep);
-    // Asks the controller for its next free id and takes it as the next
-    // record's id; false when the line did not go out.
-    bool ask_next_id();
     // The body of "Grabar"; true when the record was saved into the tree.
     bool save_record();
-    // Before the edit is left: asks what becomes of changes typed and not
-    // saved. True when the edit is over; false leaves the edited record
-    // selected, still in edit.
+    // Asks what becomes of changes typed and not saved; false leaves the
+    // edited record selected, still in edit.
     bool leave_edit();
     void select_quietly(UserRow *record);
     // Hangs a saved record under the owner it now names.
     void move_record(UserRow *record, UserRow *owner);
-    // Whether the open line is the controller the directory was read from;
-    // if it may not be, the user is asked, naming both. On a yes, or when it
-    // is, the directory belongs to the open line's controller from then on.
+    // Whether the directory may be written to the open line's controller
+    // (the user is asked when it may be another); it then belongs to it.
     bool write_here_ok(const QString &question_end);
     QString other_controller() const;
     void bind_directory();
-    // Hangs imported records into the tree: each under the record that the
-    // file names as its owner (new or already in the tree), administrators
-    // and records without an owner under the root.
+    // Hangs imported records under the owners the file names.
     void place_imported(const QHash<int, UserRow *> &by_file_id);
-    void write_user_branch(QTextStream &out, UserRow *record);
     // The file side of "Exportar" and "Importar", once the file is chosen.
     void export_users_to(const QString &name);
     void import_users_from(const QString &name);
@@ -296,25 +255,10 @@ private:
     // The file side of "Exportar Registro", once the file is chosen.
     void export_log_to(const QString &name);
 
-    // Parameters: one value as the controller sent it into the form; the
-    // value the form holds for a parameter as it goes out (a text folded
-    // and without its quotes, empty for a choice with no item); whether the
-    // field accepts what it holds; the field and the label that name it.
-    void apply_param(int numero, const QString &valor);
-    QString param_value(int numero) const;
-    bool param_acceptable(int numero) const;
-    QLineEdit *param_edit(int numero) const;
-    QWidget *param_field(int numero) const;
-    QString param_label(int numero) const;
-    // The connected controller's own identity: its equipment number
-    // (parameter 01) as the last complete parameter read on this line gave
-    // it, folded; empty while no read was made on this line.
-    QString controller_identity() const { return core.identity(); }
     // A complete read of the open line into the form.
     void show_params(const QVector<QString> &values);
 
-    // History: the page, the chart and the archive switch; then the file is
-    // opened (it says once why when it cannot be).
+    // History: the page, the chart and the archive switch, and the file.
     void build_history_page();
     void history_failed(const QString &why);
 
@@ -346,32 +290,21 @@ private:
     int pending_changes = 0;
     QWidget *conn_bar = nullptr;
     PortCombo *port_combo = nullptr;
-    QPushButton *connect_btn = nullptr;
-    QPushButton *disconnect_btn = nullptr;
+    QPushButton *connect_btn = nullptr, *disconnect_btn = nullptr;
     QWidget *console_panel = nullptr;
     QVBoxLayout *console_layout = nullptr;
-    QHBoxLayout *maint_row = nullptr;
-    QHBoxLayout *debug_row = nullptr;
-    QWidget *maint_ops = nullptr;
-    QWidget *debug_ops = nullptr;
-    QPushButton *clear_btn = nullptr;
-    QPushButton *save_console_btn = nullptr;
+    QHBoxLayout *maint_row = nullptr, *debug_row = nullptr;
+    QWidget *maint_ops = nullptr, *debug_ops = nullptr;
+    QPushButton *clear_btn = nullptr, *save_console_btn = nullptr;
     QCheckBox *console_time_check = nullptr;
     // How many lines the console keeps.
     QSpinBox *console_lines_spin = nullptr;
     QPushButton *commands_btn = nullptr;
     QDialog *commands_dialog = nullptr;
-    QPushButton *print_db_btn = nullptr;
-    QPushButton *reset_btn = nullptr;
-    QPushButton *print_fat_btn = nullptr;
-    QPushButton *default_db_btn = nullptr;
-    QPushButton *silent_btn = nullptr;
-    QPushButton *verbose_btn = nullptr;
-    QPushButton *test_btn = nullptr;
-    QPushButton *add_500_btn = nullptr;
-    QPushButton *add_5000_btn = nullptr;
-    QPushButton *add_500_logs_btn = nullptr;
-    QPushButton *make_5000_btn = nullptr;
+    QPushButton *print_db_btn = nullptr, *reset_btn = nullptr, *print_fat_btn = nullptr,
+                *default_db_btn = nullptr, *silent_btn = nullptr, *verbose_btn = nullptr,
+                *test_btn = nullptr, *add_500_btn = nullptr, *add_5000_btn = nullptr,
+                *add_500_logs_btn = nullptr, *make_5000_btn = nullptr;
     QTabWidget *tabs = nullptr;
     QSplitter *splitter = nullptr;
 
@@ -388,21 +321,13 @@ private:
     // The controller the directory was read from (or last written to after
     // the user's yes): its port and its identity where it was known; no port
     // when the directory comes from no controller.
-    QString directory_port;
-    QString directory_identity;
+    QString directory_port, directory_identity;
     QHBoxLayout *user_buttons = nullptr;
     QWidget *user_ops = nullptr;
-    QPushButton *get_users_btn = nullptr;
-    QPushButton *nuevo_btn = nullptr;
-    QPushButton *borrar_btn = nullptr;
-    QPushButton *edit_btn = nullptr;
-    QPushButton *save_btn = nullptr;
-    QPushButton *cancel_btn = nullptr;
-    QPushButton *export_users_btn = nullptr;
-    QPushButton *import_users_btn = nullptr;
-    QPushButton *limpia_usuarios_btn = nullptr;
-    QPushButton *sync_btn = nullptr;
-    QPushButton *console_btn = nullptr;
+    QPushButton *get_users_btn = nullptr, *nuevo_btn = nullptr, *borrar_btn = nullptr,
+                *edit_btn = nullptr, *save_btn = nullptr, *cancel_btn = nullptr,
+                *export_users_btn = nullptr, *import_users_btn = nullptr,
+                *limpia_usuarios_btn = nullptr, *sync_btn = nullptr, *console_btn = nullptr;
     QLineEdit *user_filter_edit = nullptr;
     QLabel *user_filter_count = nullptr;
 
@@ -411,42 +336,17 @@ private:
     QTableView *log_table = nullptr;
     LogModel *log_model = nullptr;
     QWidget *log_ops = nullptr;
-    QPushButton *get_log_btn = nullptr;
-    QPushButton *export_log_btn = nullptr;
+    QPushButton *get_log_btn = nullptr, *export_log_btn = nullptr;
     QLineEdit *log_filter_edit = nullptr;
     QComboBox *log_event_combo = nullptr;
-    DayEdit *log_from_edit = nullptr;
-    DayEdit *log_to_edit = nullptr;
+    DayEdit *log_from_edit = nullptr, *log_to_edit = nullptr;
     QPushButton *log_clear_filter_btn = nullptr;
-    QLabel *log_count = nullptr;
-    QLabel *log_days = nullptr;
+    QLabel *log_count = nullptr, *log_days = nullptr;
 
     // Configuración tab
-    QWidget *config_page = nullptr;
-    QFormLayout *param_form = nullptr;
-    QWidget *param_ops = nullptr;
-    QLineEdit *nombre_inst_edit = nullptr;
-    QLineEdit *num_equipo_edit = nullptr;
-    QLineEdit *version_edit = nullptr;
-    QLineEdit *num_registro_edit = nullptr;
-    QLineEdit *limite_usuarios_edit = nullptr;
-    QSpinBox *max_visitas_spin = nullptr;
-    QComboBox *modo_operacion_combo = nullptr;
-    QComboBox *modo_entrada1_combo = nullptr;
-    QComboBox *modo_entrada2_combo = nullptr;
-    QLineEdit *num_base_edit = nullptr;
-    QSpinBox *min_digitos_spin = nullptr;
-    QWidget *notif_widget = nullptr;
-    QPushButton *notif_acceso_btn = nullptr;
-    QPushButton *notif_config_btn = nullptr;
-    QPushButton *notif_usuarios_btn = nullptr;
-    QPushButton *notif_sms_btn = nullptr;
-    QLineEdit *msg_apertura1_edit = nullptr;
-    QLineEdit *msg_apertura2_edit = nullptr;
-    QLineEdit *msg_cierre1_edit = nullptr;
-    QLineEdit *msg_cierre2_edit = nullptr;
-    QPushButton *get_params_btn = nullptr;
-    QPushButton *send_params_btn = nullptr;
+    QWidget *config_page = nullptr, *param_ops = nullptr;
+    ParamForm *param_form_widget = nullptr;
+    QPushButton *get_params_btn = nullptr, *send_params_btn = nullptr;
     // The parameters as the last complete read from the open line left
     // them in the form, by number; empty when there was none, and then the
     // form is not written.
@@ -467,10 +367,8 @@ private:
     QComboBox *history_controller_combo = nullptr;
     QListWidget *history_visits = nullptr;
     QPlainTextEdit *history_changes = nullptr;
-    QPushButton *history_users_btn = nullptr;
-    QPushButton *history_params_btn = nullptr;
-    QPushButton *log_archive_btn = nullptr;
-    QPushButton *log_chart_btn = nullptr;
+    QPushButton *history_users_btn = nullptr, *history_params_btn = nullptr,
+                *log_archive_btn = nullptr, *log_chart_btn = nullptr;
     QWidget *log_chart = nullptr;
 
     // Bulk test-user generator

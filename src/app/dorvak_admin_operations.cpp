@@ -59,15 +59,10 @@ bool DORVAK_Admin::run(Operation &operation)
 {
     try {
         const OperationResult result = operation.exec();
-        show_result(result);
+        if (!result.summary.isEmpty())
+            report(result.summary);
         return result.ok();
     } catch (const SessionGone &) {
         return false;
     }
-}
-
-void DORVAK_Admin::show_result(const OperationResult &result)
-{
-    if (!result.summary.isEmpty())
-        report(result.summary);
 }

@@ -8,6 +8,7 @@
 #include "history_changes.h"
 #include "history_db.h"
 #include "log_model.h"
+#include "param_form.h"
 #include "param_lines.h"
 #include "user_row.h"
 #include "widget_util.h"
@@ -201,9 +202,9 @@ void DORVAK_Admin::show_history()
     if (!core.history())
         return;
     // The connected controller first chosen; otherwise the one chosen stays.
-    const QString wanted = controller_identity().isEmpty()
+    const QString wanted = core.identity().isEmpty()
         ? history_controller_combo->currentData().toString()
-        : controller_identity();
+        : core.identity();
     const QList<ControllerInfo> seen = core.history()->controllers();
     {
         const QSignalBlocker quiet(history_controller_combo);
@@ -270,7 +271,7 @@ void DORVAK_Admin::show_visit()
     } else if (params_before) {
         QStringList labels;
         for (int n = 0; n < param_count; ++n)
-            labels << param_label(n).remove(QLatin1Char(':'));
+            labels << param_form_widget->label(n).remove(QLatin1Char(':'));
         const QStringList p = compare_params(core.history()->params_of(params_before->id),
                                              core.history()->params_of(visit.id), labels);
         if (p.isEmpty())
@@ -319,7 +320,7 @@ void DORVAK_Admin::restore_params()
         // itself: they stay as the connected one has them.
         for (const int n : writable_params()) {
             if (n < values.size())
-                apply_param(n, values.at(n));
+                param_form_widget->apply(n, values.at(n));
         }
         tabs->setCurrentWidget(config_page);
         report(params_read.isEmpty()
@@ -342,9 +343,9 @@ void DORVAK_Admin::show_archive()
         progress->setFormat(QString());
         return;
     }
-    const QString identity = controller_identity().isEmpty()
+    const QString identity = core.identity().isEmpty()
         ? history_controller_combo->currentData().toString()
-        : controller_identity();
+        : core.identity();
     if (!core.history() || identity.isEmpty()) {
         const QSignalBlocker quiet(log_archive_btn);
         log_archive_btn->setChecked(false);

@@ -37,10 +37,16 @@ bool Session::open(const QString &port)
         port_name = port;
         line = make_line(port);
         connect(line->device(), &QIODevice::readyRead, this, [this] {
-            if (exchanging)
-                wake();
-            else
+            if (!exchanging) {
                 read_unasked();
+                return;
+            }
+            // Bytes of a line still on its way are traffic, but only a whole
+            // line is news for the exchange: at the line's pace they come a
+            // few at a time, and waking for each would cost a core's share.
+            last_rx.start();
+            if (line->device()->canReadLine())
+                wake();
         });
         connect(line.get(), &Line::lost, this, &Session::lose);
     }

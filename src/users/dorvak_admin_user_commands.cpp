@@ -3,6 +3,7 @@
 #include "dorvak_admin.h"
 
 #include "console.h"
+#include "test_user_generator.h"
 #include "text_util.h"
 #include "user_index.h"
 #include "user_lines.h"
@@ -231,8 +232,12 @@ void DORVAK_Admin::nuevo()
             }
             choice = choices.at(answer == QMessageBox::Yes ? 0 : 1);
         }
-        if (is_open())
-            ask_next_id();
+        if (is_open()) {
+            IdCounter ids;
+            ids.set(UserRow::id_siguiente);
+            ask_next_id(core, ids);
+            UserRow::id_siguiente = ids.next();
+        }
         // Whatever the counter says, the id is one that no record has: the
         // controller's answer may be missing, and records made offline or
         // imported take ids the controller does not know of.
@@ -252,15 +257,6 @@ void DORVAK_Admin::nuevo()
     });
 }
 
-bool DORVAK_Admin::ask_next_id()
-{
-    const Reply reply = exchange(QStringLiteral("NEXT"), 1, 1, QString(), Counted::numbers());
-    // Without a number in the answer the local count goes on.
-    if (const std::optional<int> next = count_in(reply, QStringLiteral("NEXT")))
-        UserRow::id_siguiente = *next;
-    return reply.sent;
-}
-
 namespace {
 
 QString controller_name(const QString &port, const QString &identity)
@@ -276,7 +272,7 @@ QString DORVAK_Admin::other_controller() const
     if (directory_port.isEmpty())
         return QString();
     // Where both know their identity it decides; else the port does.
-    const QString identity = controller_identity();
+    const QString identity = core.identity();
     const bool same = !identity.isEmpty() && !directory_identity.isEmpty()
         ? identity == directory_identity
         : port_name == directory_port;
@@ -291,7 +287,7 @@ QString DORVAK_Admin::other_controller() const
 void DORVAK_Admin::bind_directory()
 {
     directory_port = port_name;
-    directory_identity = controller_identity();
+    directory_identity = core.identity();
 }
 
 bool DORVAK_Admin::write_here_ok(const QString &question_end)
@@ -477,7 +473,7 @@ void DORVAK_Admin::sync_users()
     const QString other = other_controller();
     sync.question = (other.isEmpty() ? QString() : other + QLatin1Char('\n'))
         + QStringLiteral("Sincronizar con el controlador %1: %2.\n%3%4\n¿Continuar?")
-              .arg(controller_name(port_name, controller_identity()), pending_counts(list),
+              .arg(controller_name(port_name, core.identity()), pending_counts(list),
                    QStringList(lines.mid(0, 10)).join(QLatin1Char('\n')),
                    lines.size() > 10 ? QStringLiteral("\n… y %1 más").arg(lines.size() - 10)
                                      : QString());

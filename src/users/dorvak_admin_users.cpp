@@ -115,6 +115,31 @@ void DORVAK_Admin::load_user_lines(QStringList lines)
     user_tree->expandAll();
 }
 
+namespace {
+
+void attach_visitors(UserRow *user, const OwnerIndex &owned)
+{
+    for (UserRow *record : owned.visitors_of(user->id_user)) {
+        qDebug() << "Rec : " << record->nombre;
+        user->addChild(record);
+        record->placed = true;
+    }
+}
+
+void attach_users(UserRow *admin, const OwnerIndex &owned)
+{
+    for (UserRow *record : owned.users_of(admin->id_user)) {
+        qDebug() << "Rec : " << record->nombre;
+        // Refused when the record already has an owner (a duplicate id
+        // found it first); it is placed all the same.
+        admin->addChild(record);
+        record->placed = true;
+        attach_visitors(record, owned);
+    }
+}
+
+} // namespace
+
 void DORVAK_Admin::build_user_tree()
 {
     // Administrators first, in the order of the list, then whatever found
@@ -142,30 +167,4 @@ void DORVAK_Admin::build_user_tree()
     // A record that already hangs somewhere stays there.
     root->addChildren(top);
     qDebug() << "Tot users " << admins;
-}
-
-void DORVAK_Admin::attach_users(UserRow *admin, const OwnerIndex &owned)
-{
-    for (UserRow *record : owned.users_of(admin->id_user)) {
-        qDebug() << "Rec : " << record->nombre;
-        // Refused when the record already has an owner (a duplicate id
-        // found it first); it is placed all the same.
-        admin->addChild(record);
-        record->placed = true;
-        attach_visitors(record, owned);
-    }
-}
-
-void DORVAK_Admin::attach_visitors(UserRow *user, const OwnerIndex &owned)
-{
-    for (UserRow *record : owned.visitors_of(user->id_user)) {
-        qDebug() << "Rec : " << record->nombre;
-        user->addChild(record);
-        record->placed = true;
-    }
-}
-
-QTreeWidgetItem *DORVAK_Admin::find_user_item(int id)
-{
-    return first_showing(user_tree, id);
 }

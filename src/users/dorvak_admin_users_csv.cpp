@@ -32,6 +32,18 @@ void DORVAK_Admin::export_users()
     });
 }
 
+namespace {
+
+void write_user_branch(QTextStream &out, UserRow *record)
+{
+    // Owners before what they own, as the tree holds them.
+    out << csv_user_line(*record) << '\n';
+    for (int i = 0; i < record->childCount(); ++i)
+        write_user_branch(out, static_cast<UserRow *>(record->child(i)));
+}
+
+} // namespace
+
 void DORVAK_Admin::export_users_to(const QString &name)
 {
     QFile file(name);
@@ -51,14 +63,6 @@ void DORVAK_Admin::export_users_to(const QString &name)
         report(counted(records_below(root).size(), QStringLiteral("usuario exportado"),
                        QStringLiteral("usuarios exportados"))
                + QStringLiteral(" a ") + QFileInfo(name).fileName());
-}
-
-void DORVAK_Admin::write_user_branch(QTextStream &out, UserRow *record)
-{
-    // Owners before what they own, as the tree holds them.
-    out << csv_user_line(*record) << '\n';
-    for (int i = 0; i < record->childCount(); ++i)
-        write_user_branch(out, static_cast<UserRow *>(record->child(i)));
 }
 
 void DORVAK_Admin::import_users()

@@ -3,6 +3,7 @@
 
 #include "dorvak_admin.h"
 #include "fast_timings.h"
+#include "param_form.h"
 
 #include <QMetaObject>
 #include <QPushButton>
@@ -39,7 +40,7 @@ struct TestProbe
 
     // Event log and parameters
     void load_log_lines(const QStringList &lines) { w.load_log_lines(lines); }
-    QString param_value(int numero) const { return w.param_value(numero); }
+    QString param_value(int numero) const { return w.param_form_widget->value(numero); }
 
     // User directory
     QTreeWidget *user_tree() { return w.user_tree; }
@@ -51,7 +52,10 @@ struct TestProbe
     void export_log_to(const QString &name) { w.export_log_to(name); }
 
     // Event log and parameters (lp)
-    void apply_param(int numero, const QString &valor) { w.apply_param(numero, valor); }
+    void apply_param(int numero, const QString &valor)
+    {
+        w.param_form_widget->apply(numero, valor);
+    }
 
     DORVAK_Admin &w;
 };
