@@ -31,12 +31,20 @@ int main(int argc, char *argv[])
         bench_history(out);
     if (wanted("console"))
         bench_console(out);
-    if (wanted("waiting"))
-        bench_waiting(out);
-    if (!qEnvironmentVariableIsSet("DORVAK_BENCH_NO_LINE") && wanted("line")) {
-        bench_stall(out);
-        bench_paced(out);
-        bench_console_paced(out);
+    // The parts on a line to the simulator at its real rate; "line" runs them
+    // all.
+    if (!qEnvironmentVariableIsSet("DORVAK_BENCH_NO_LINE")) {
+        const auto on_line = [&](const char *part) {
+            return wanted("line") || parts.contains(QLatin1String(part));
+        };
+        if (on_line("stall"))
+            bench_stall(out);
+        if (on_line("paced"))
+            bench_paced(out);
+        if (on_line("waiting"))
+            bench_waiting(out);
+        if (on_line("console-line"))
+            bench_console_paced(out);
     }
     return 0;
 }

@@ -136,31 +136,6 @@ private slots:
         QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS   (en espera)")));
         QTRY_COMPARE(fake.received(), QByteArray("NEXT\nTOT_USERS\r\n"));
     }
-
-    void count_answer_data()
-    {
-        // The answer to the count; LU then lists two users.
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QString>("status");
-        const QString odd = QStringLiteral("Respuesta inesperada del controlador a TOT_USERS");
-        // clang-format off
-        QTest::newRow("count, then a status line") << QByteArray("2\nDBG gsm ok\n") << "2 usuarios descargados";
-        QTest::newRow("two different counts") << QByteArray("2\n3\n") << odd;
-        // clang-format on
-    }
-    void count_answer()
-    {
-        QFETCH(QByteArray, answer);
-        FakeController fake;
-        fake.on("TOT_USERS", answer);
-        fake.on("LU", listing(2));
-        DORVAK_Admin w;
-        TestProbe(w).fast();
-        QVERIFY(connect_window(w, fake.port()));
-        QVERIFY(TestProbe(w).invoke("getUsers"));
-        QTEST(w.findChild<QStatusBar *>(QStringLiteral("status_bar"))->currentMessage(), "status");
-        QCOMPARE(TestProbe(w).users().size(), 2 * fake.count("LU"));
-    }
 };
 
 QTEST_MAIN(TstExchange)
