@@ -14,18 +14,6 @@
 #include <QTimer>
 
 namespace {
-// Records of a user listing, with a status line after every `noise_every`.
-QByteArray listing(int records, int noise_every = 0)
-{
-    QByteArray out;
-    for (int i = 0; i < records; ++i) {
-        out += "## " + QByteArray::number(i) + ",2,\"Casa\",+56912345678,1,0,0,0,0,24,127\n";
-        if (noise_every && i % noise_every == 0)
-            out += "DBG gsm ok\n";
-    }
-    return out;
-}
-
 // The texts the progress bar showed, each once, in the order they came.
 struct ProgressSeen
 {
