@@ -1,17 +1,13 @@
 // The device operations in the core, without a window, against a scripted
 // controller with shortened timings: every way each of them can end, with
 // what it said and what went out on the line.
-#include "backup_operation.h"
 #include "command_operation.h"
 #include "core_fixture.h"
 #include "log_download.h"
 #include "param_operations.h"
-#include "sim_process.h"
 #include "user_download.h"
 
-#include <QDir>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -249,63 +245,6 @@ private slots:
         QCOMPARE(closed.size(), int(!open));
         QFETCH(QByteArray, sent);
         QTRY_COMPARE(on.fake.received(), sent);
-    }
-
-    void one_at_a_time()
-    {
-        // While one operation waits on the controller, another is refused
-        // without a word and without a byte on the line.
-        CoreOnLine on;
-        on.fake.on("PRINTDB", "a\n", 100);
-        CommandOperation first(on.core, QStringLiteral("PRINTDB"), 1, 1, QString());
-        CommandOperation second(on.core, QStringLiteral("RESET"), 1, 1, QString());
-        OperationResult refused;
-        connect(&on.fake, &FakeController::received_line, [&] { refused = second.exec(); });
-        QSignalSpy running(&on.core.runner, &OperationRunner::running_changed);
-        QVERIFY(first.exec().ok());
-        QCOMPARE(int(refused.outcome), int(OperationResult::refused));
-        QVERIFY(refused.summary.isEmpty());
-        QCOMPARE(on.fake.received(), QByteArray("PRINTDB\n"));
-        QCOMPARE(running.size(), 2);
-    }
-
-    void backup_data()
-    {
-        QTest::addColumn<bool>("killed"); // the simulator goes during the log
-        QTest::newRow("whole") << false;
-        QTest::newRow("simulator gone during the log") << true;
-    }
-
-    void backup()
-    {
-        // The whole backup on the core alone, against the simulator: this
-        // program links no widgets.
-        QFETCH(bool, killed);
-        SimProcess sim({"--baud", killed ? "115200" : "0", "--logs", killed ? "3000" : "100"});
-        QTemporaryDir dir;
-        ScriptedAsker asker;
-        AdminCore core(asker);
-        QVERIFY(core.session.open(sim.port()));
-        Backup backup(core, dir.path());
-        QStringList phases;
-        connect(&backup, &Backup::phase, [&](const QString &text) {
-            phases << text;
-            if (killed && text.startsWith("Usuarios:"))
-                sim.kill();
-        });
-        const OperationResult result = backup.exec();
-        const QStringList made = QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        if (killed) {
-            QCOMPARE(result.summary, QStringLiteral("la descarga del registro"));
-            QVERIFY(made.isEmpty());
-            return;
-        }
-        QVERIFY(result.ok());
-        QCOMPARE(made.size(), 1);
-        QCOMPARE(QDir(dir.filePath(made.first())).entryList(QDir::Files),
-                 QStringList({"parametros.csv", "registro.csv", "usuarios.csv"}));
-        QCOMPARE(phases.size(), 4);
-        QVERIFY(result.summary.endsWith(": 30 usuarios, 100 eventos, 16 parámetros"));
     }
 };
 

@@ -104,26 +104,6 @@ private slots:
         w.exchange(QStringLiteral("CMD"), 4, 0, QStringLiteral("L"));
         QCOMPARE(seen.texts, QStringList{"L : 25%"});
     }
-
-    void typed_in_the_console()
-    {
-        // A line typed while a command waits shows as held, and goes out once
-        // the answer is over.
-        FakeController fake;
-        fake.on("NEXT", "7\n", 100);
-        fake.on("TOT_USERS", "42\n");
-        DORVAK_Admin w;
-        TestProbe(w).fast();
-        QVERIFY(connect_window(w, fake.port()));
-        auto *console = w.findChild<Console *>(QStringLiteral("console"));
-        connect(&fake, &FakeController::received_line, [&](const QByteArray &command) {
-            if (command == "NEXT")
-                QTest::keyClicks(console, QStringLiteral("TOT_USERS\r"));
-        });
-        QVERIFY(w.exchange("NEXT", 1, 1, QString()).ok());
-        QVERIFY(console->toPlainText().contains(QStringLiteral("--> TOT_USERS   (en espera)")));
-        QTRY_COMPARE(fake.received(), QByteArray("NEXT\nTOT_USERS\r\n"));
-    }
 };
 
 QTEST_MAIN(TstExchange)
