@@ -186,6 +186,26 @@ private slots:
         QTEST(bar->value() == bar->maximum(), "at_end");
     }
 
+    void port_caption_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("maker");
+        QTest::addColumn<QString>("caption");
+        // clang-format off
+        QTest::newRow("description and maker") << "FT232R USB UART" << "FTDI" << "ttyUSB0 — FT232R USB UART (FTDI)";
+        QTest::newRow("maker already in the description") << "FTDI FT232R" << " ftdi " << "ttyUSB0 — FTDI FT232R";
+        QTest::newRow("nothing known") << " " << "" << "ttyUSB0";
+        QTest::newRow("maker alone") << "" << "Prolific" << "ttyUSB0 (Prolific)";
+        // clang-format on
+    }
+
+    void port_caption()
+    {
+        QFETCH(QString, description);
+        QFETCH(QString, maker);
+        QTEST(::port_caption(QStringLiteral("ttyUSB0"), description, maker), "caption");
+    }
+
     void port_names()
     {
         // Two adapters with stable names; then the lost one's path is watched:
