@@ -64,6 +64,16 @@ void AdminCore::take_params(const QVector<QString> &read)
         emit session.note(QStringLiteral("Historial: no se pudo registrar los parámetros"));
 }
 
+bool AdminCore::held_here() const
+{
+    return held.known && !held.identity.isEmpty() && held.identity == identity();
+}
+
+bool AdminCore::know_identity()
+{
+    return !identity().isEmpty() || (read_params(*this).ok() && !identity().isEmpty());
+}
+
 bool AdminCore::learn_identity()
 {
     if (!identity().isEmpty())

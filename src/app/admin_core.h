@@ -1,6 +1,7 @@
 #ifndef ADMIN_CORE_H
 #define ADMIN_CORE_H
 
+#include "directory_plan.h"
 #include "operation.h"
 #include "session.h"
 
@@ -47,6 +48,15 @@ public:
     QString installation() const;
     // A complete parameter read: kept for the open line and recorded.
     void take_params(const QVector<QString> &read);
+
+    // What the controller the directory was last read from holds.
+    HeldDirectory held;
+    // Whether `held` is the connected controller's: both identities known
+    // and the same.
+    bool held_here() const;
+    // Reads the parameters when the connected controller's identity is not
+    // known yet; false when it stays unknown.
+    bool know_identity();
 
     // Each complete read recorded in the history for the connected
     // controller; its parameters are read first when its identity is not

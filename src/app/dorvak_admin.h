@@ -6,6 +6,7 @@
 #include "param_lines.h"
 #include "port_watch.h"
 #include "reply.h"
+#include "user_upload.h"
 
 #include <QHash>
 #include <QList>
@@ -215,8 +216,6 @@ private:
     // Runs a users-page operation and then shows in the title whether
     // records wait for upload.
     void run_users_operation(Needs line, const std::function<void()> &body);
-    // Writes one record and confirms it (see UserWriter::upload).
-    bool upload_user(UserRow *u);
     // The tree as the writes to the controller see it.
     TreeRecords tree_records();
     // Records waiting for upload, and the question before discarding them.
@@ -236,11 +235,15 @@ private:
     void select_quietly(UserRow *record);
     // Hangs a saved record under the owner it now names.
     void move_record(UserRow *record, UserRow *owner);
-    // Whether the directory may be written to the open line's controller
-    // (the user is asked when it may be another); it then belongs to it.
-    bool write_here_ok(const QString &question_end);
-    QString other_controller() const;
-    void bind_directory();
+    // The tree as the plan sees it: owners first, what is deleted (and
+    // what it owns) gone, records never saved left out.
+    QVector<WantedRecord> wanted_records() const;
+    // Writes to the connected controller what the plan (narrowed by
+    // `scope`) says.
+    OperationResult write_directory(bool preview, const QString &question_end,
+                         const WriteDirectory::Scope &scope);
+    // "Borrar" of a record the controller holds, or holds some of.
+    bool delete_on_controller(UserRow *record, const QList<UserRow *> &branch);
     // Hangs imported records under the owners the file names.
     void place_imported(const QHash<int, UserRow *> &by_file_id);
     // The file side of "Exportar" and "Importar", once the file is chosen.
@@ -318,10 +321,7 @@ private:
     // "Sincronizar" walks a list decided before it started: meanwhile no
     // record leaves the tree.
     bool syncing = false;
-    // The controller the directory was read from (or last written to after
-    // the user's yes): its port and its identity where it was known; no port
-    // when the directory comes from no controller.
-    QString directory_port, directory_identity;
+    DirectoryOrigin directory;
     QHBoxLayout *user_buttons = nullptr;
     QWidget *user_ops = nullptr;
     QPushButton *get_users_btn = nullptr, *nuevo_btn = nullptr, *borrar_btn = nullptr,
@@ -373,8 +373,6 @@ private:
 
     // Bulk test-user generator
     int gen_count = 0;
-    // Whether the last upload's line went out to the controller.
-    bool upload_went_out = false;
 };
 
 #endif

@@ -77,6 +77,15 @@ OperationResult Operation::exec()
     return outcome;
 }
 
+OperationResult Operation::exec_within()
+{
+    const QPointer<Operation> alive(this);
+    const OperationResult result = run();
+    if (alive)
+        outcome = result;
+    return result;
+}
+
 void Operation::start()
 {
     QTimer::singleShot(0, this, [this] { exec(); });

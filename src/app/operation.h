@@ -58,6 +58,9 @@ public:
     // Runs it to its end through the core's runner: refused while another
     // operation runs, or when it needs the line and the line is closed.
     OperationResult exec();
+    // The same as a step of an operation already running, whose runner it
+    // uses.
+    OperationResult exec_within();
     // The same, starting from the event loop; `finished` gives the result.
     void start();
     // Asks it to stop: the command awaited is abandoned at once, and it ends

@@ -9,21 +9,6 @@
 
 #include <vector>
 
-namespace {
-
-// The generator's records hang nowhere: each owns nothing, and the
-// controller keeps it under the owner id it names.
-class Loose : public RecordTree
-{
-public:
-    UserRecord *owner_of(const UserRecord &) const override { return nullptr; }
-    QList<UserRecord *> owned_by(const UserRecord &) const override { return {}; }
-    void remove(UserRecord &) override { }
-    void changed(UserRecord &) override { }
-};
-
-} // namespace
-
 bool ask_next_id(AdminCore &core, IdCounter &ids)
 {
     const Reply reply =
@@ -47,8 +32,7 @@ OperationResult GenerateTestUsers::run()
     // after every record.
     session().set_progress_shown(false);
     written = 0;
-    Loose nowhere;
-    UserWriter writer(core, nowhere);
+    UserWriter writer(core);
     // Builds and uploads one record. Gives the id under which the controller
     // keeps it, or nothing once the line is gone or the user stopped.
     const auto write = [&](int categoria, int owner) -> std::optional<int> {
@@ -63,7 +47,8 @@ OperationResult GenerateTestUsers::run()
         record.numero = test_user_number(categoria, record.id_user);
         qDebug() << "Grabando " << record.nombre << " num " << record.numero;
         const int counter = ids.next();
-        writer.upload(record);
+        if (const std::optional<UserRecord> stored = writer.write(record))
+            record.id_user = stored->id_user;
         // Past the id the controller kept this one under if that is higher,
         // so that no later record is sent with it.
         ids.set(qMax(counter, record.id_user + 1));

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
+#include <QPointer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -257,46 +258,51 @@ void DORVAK_Admin::nuevo()
     });
 }
 
-namespace {
-
-QString controller_name(const QString &port, const QString &identity)
+QVector<WantedRecord> DORVAK_Admin::wanted_records() const
 {
-    return identity.isEmpty() ? QStringLiteral("en %1").arg(port)
-                              : QStringLiteral("en %1 (equipo %2)").arg(port, identity);
+    QVector<WantedRecord> out;
+    QHash<const QTreeWidgetItem *, int> place;
+    for (UserRow *u : records_below(root)) {
+        if (u->unsaved)
+            continue;
+        WantedRecord w;
+        w.record = u;
+        const auto owner = place.constFind(u->parent());
+        if (owner != place.constEnd()) {
+            w.owner = *owner;
+            w.gone = out.at(w.owner).gone;
+        }
+        w.gone = w.gone || u->baja;
+        place.insert(u, int(out.size()));
+        out << w;
+    }
+    return out;
 }
 
-} // namespace
-
-QString DORVAK_Admin::other_controller() const
+OperationResult DORVAK_Admin::write_directory(bool preview, const QString &question_end,
+                                              const WriteDirectory::Scope &scope)
 {
-    if (directory_port.isEmpty())
-        return QString();
-    // Where both know their identity it decides; else the port does.
-    const QString identity = core.identity();
-    const bool same = !identity.isEmpty() && !directory_identity.isEmpty()
-        ? identity == directory_identity
-        : port_name == directory_port;
-    if (same)
-        return QString();
-    return QStringLiteral("La lista de usuarios es del controlador %1, y el conectado es el "
-                          "controlador %2.")
-        .arg(controller_name(directory_port, directory_identity),
-             controller_name(port_name, identity));
-}
-
-void DORVAK_Admin::bind_directory()
-{
-    directory_port = port_name;
-    directory_identity = core.identity();
-}
-
-bool DORVAK_Admin::write_here_ok(const QString &question_end)
-{
-    const QString other = other_controller();
-    if (!other.isEmpty() && !ask(other + QLatin1Char(' ') + question_end))
-        return false;
-    bind_directory();
-    return true;
+    TreeRecords tree = tree_records();
+    WriteDirectory write(core, tree, directory, [this] { return wanted_records(); });
+    write.preview = preview;
+    write.question_end = question_end;
+    write.scope = scope;
+    // Meanwhile no record leaves the tree but those the controller let go.
+    connect(&write, &WriteDirectory::accepted, this, [this] { syncing = true; });
+    const QPointer<DORVAK_Admin> alive(this);
+    OperationResult result = OperationResult::make(OperationResult::line_lost);
+    try {
+        // Grabar and Borrar run it inside their own operation.
+        result = core.runner.running() ? write.exec_within() : write.exec();
+    } catch (const SessionGone &) {
+        return result;
+    }
+    if (alive) {
+        syncing = false;
+        if (preview && !result.summary.isEmpty())
+            report(result.summary);
+    }
+    return result;
 }
 
 void DORVAK_Admin::borrar()
@@ -310,16 +316,19 @@ void DORVAK_Admin::borrar()
         // while the window shows it gone. The controller knows it by the
         // number it holds, whatever the record was renamed to since; a
         // record it never held only leaves the list.
+        const QString gone = QStringLiteral("Borrado: %1 (%2)").arg(record->nombre, record->numero);
         if (!record->unsaved) {
-            TreeRecords tree = tree_records();
-            UserWriter writer(core, tree);
-            const QList<UserRecord *> heads = writer.held_heads(*record);
-            const int owned = records_below(record).size();
+            QList<UserRow *> branch = records_below(record);
+            const int owned = branch.size();
+            branch.prepend(record);
+            const bool held = std::any_of(branch.begin(), branch.end(), [](const UserRow *u) {
+                return !u->numero_device.isEmpty();
+            });
             const QString and_owned = owned == 1 ? QStringLiteral(" y su registro")
                 : owned > 1                      ? QStringLiteral(" y sus %1 registros").arg(owned)
                                                  : QString();
             // With the port closed it is deleted there by "Sincronizar".
-            if (!is_open() && !heads.isEmpty()) {
+            if (!is_open() && held) {
                 if (ask(QStringLiteral("¿Borrar a %1 (%2)%3 del controlador al sincronizar?")
                             .arg(record->nombre, record->numero, and_owned))) {
                     record->baja = record->pending = true;
@@ -334,27 +343,66 @@ void DORVAK_Admin::borrar()
                 report(QStringLiteral("Borrado cancelado"));
                 return;
             }
-            if (!heads.isEmpty()
-                && !write_here_ok(QStringLiteral("¿Borrar en el controlador conectado?"))) {
-                report(QStringLiteral("Borrado cancelado"));
+            if (held && !delete_on_controller(record, branch))
                 return;
-            }
-            UserRecord *kept = nullptr;
-            if (!writer.delete_branch(*record, &kept)) {
-                if (kept)
-                    QMessageBox::critical(
-                        this, QStringLiteral("Error"),
-                        QStringLiteral("El controlador no borró el usuario %1 (%2)")
-                            .arg(kept->nombre, kept->numero_device));
-                return;
-            }
         }
-        report(QStringLiteral("Borrado: %1 (%2)").arg(record->nombre, record->numero));
-        remove_records(record);
+        report(gone);
+        // The controller's delete may have taken it from the tree already.
+        if (records_below(root).contains(record))
+            remove_records(record);
         user_panel->setMode(true);
         if (UserRow *now = selected_record(user_tree))
             user_panel->setUser(now);
     });
+}
+
+bool DORVAK_Admin::delete_on_controller(UserRow *record, const QList<UserRow *> &branch)
+{
+    const QString nombre = record->nombre, numero = record->numero;
+    const bool was_pending = record->pending;
+    record->baja = record->pending = true;
+    // The deletes of the branch, and before them the writes that take
+    // records held under it elsewhere: the controller deletes what a record
+    // owns with it.
+    QStringList numbers;
+    for (const UserRow *u : branch) {
+        if (!u->numero_device.isEmpty())
+            numbers << u->numero_device;
+    }
+    const auto scope = [this, numbers](const QVector<PlanStep> &plan,
+                                       const QVector<WantedRecord> &wanted) {
+        QSet<QString> doomed;
+        for (const QString &n : numbers) {
+            for (const QString &taken : core.held.takes(n))
+                doomed.insert(taken);
+        }
+        QVector<PlanStep> out;
+        for (const PlanStep &step : plan) {
+            const QString held = step.is_delete()
+                ? step.numero
+                : fold(wanted.at(step.record).record->numero_device);
+            if (doomed.contains(held))
+                out << step;
+        }
+        return out;
+    };
+    const OperationResult result = write_directory(
+        false, QStringLiteral("¿Borrar en el controlador conectado?"), scope);
+    if (result.ok() || !records_below(root).contains(record))
+        return result.ok();
+    record->baja = false;
+    record->pending = was_pending;
+    record->failure.clear();
+    record->show_mark();
+    if (result.outcome == OperationResult::refused) {
+        report(QStringLiteral("Borrado cancelado"));
+    } else if (result.outcome == OperationResult::failed) {
+        const QString why =
+            QStringLiteral("El controlador no borró el usuario %1 (%2)").arg(nombre, numero);
+        report(why);
+        QMessageBox::critical(this, QStringLiteral("Error"), why);
+    }
+    return false;
 }
 
 void DORVAK_Admin::save()
@@ -419,18 +467,38 @@ bool DORVAK_Admin::save_record()
     // With the port closed the record waits, pending, for "Sincronizar".
     if (!is_open()) {
         report(QStringLiteral("Guardado sin conexión: %1 queda pendiente").arg(record->nombre));
-    } else if (!owner_held(tree_records(), *record)) {
-        report(QStringLiteral("No se grabó: %1 espera a su administrador").arg(record->nombre));
-    } else if (!write_here_ok(QStringLiteral("¿Grabar en el controlador conectado?"))) {
-        report(QStringLiteral("No se grabó: %1 queda pendiente").arg(record->nombre));
-    } else if (upload_user(record)) {
-        report(QStringLiteral("Grabado: %1 (%2)").arg(record->nombre, record->numero));
     } else {
-        report(QStringLiteral("No se grabó: %1 queda pendiente").arg(record->nombre));
-        if (!record->failure.isEmpty())
+        // The record's own writes: its owners' where the controller lacks
+        // them, its own, and what it owns when its id or number changes.
+        QSet<const UserRecord *> scope_records{record};
+        for (const UserRow *u : records_below(record))
+            scope_records.insert(u);
+        for (auto *up = static_cast<UserRow *>(record->parent()); up && up != root;
+             up = static_cast<UserRow *>(up->parent()))
+            scope_records.insert(up);
+        const auto scope = [scope_records](const QVector<PlanStep> &plan,
+                                           const QVector<WantedRecord> &wanted) {
+            QVector<PlanStep> out;
+            for (const PlanStep &step : plan) {
+                if ((!step.is_delete() || step.kind == PlanStep::numero_anterior)
+                    && step.record >= 0 && scope_records.contains(wanted.at(step.record).record))
+                    out << step;
+            }
+            return out;
+        };
+        write_directory(false, QStringLiteral("¿Grabar en el controlador conectado?"), scope);
+        if (!record->pending) {
+            report(QStringLiteral("Grabado: %1 (%2)").arg(record->nombre, record->numero));
+        } else if (!record->failure.isEmpty()) {
+            report(QStringLiteral("No se grabó: %1 queda pendiente").arg(record->nombre));
             QMessageBox::critical(this, QStringLiteral("Error"),
                                   QStringLiteral("No se pudo grabar el usuario %1: %2")
                                       .arg(record->nombre, record->failure));
+        } else if (is_open() && !core.session.stopped() && directory.identity == core.identity()) {
+            report(QStringLiteral("No se grabó: %1 espera a su administrador").arg(record->nombre));
+        } else {
+            report(QStringLiteral("No se grabó: %1 queda pendiente").arg(record->nombre));
+        }
     }
     // The form shows the id the controller gave, as the tree does.
     if (selected_record(user_tree) == record)
@@ -443,51 +511,16 @@ TreeRecords DORVAK_Admin::tree_records()
     return TreeRecords([this](UserRow *record) { remove_records(record); });
 }
 
-bool DORVAK_Admin::upload_user(UserRow *u)
-{
-    TreeRecords tree = tree_records();
-    UserWriter writer(core, tree);
-    const bool confirmed = writer.upload(*u);
-    upload_went_out = writer.went_out();
-    return confirmed;
-}
-
 void DORVAK_Admin::sync_users()
 {
-    // What is written is decided before the first write, owners before what
-    // they own, and asked for.
-    QList<UserRow *> list;
-    QStringList lines;
-    for (UserRow *u : records_below(root)) {
-        const QString kind = u->pending_kind();
-        // What hangs from a record to delete goes with it.
-        const UserRow *above = u;
-        while ((above = static_cast<const UserRow *>(above->parent())) && !above->baja) { }
-        if (!kind.isEmpty() && !above) {
-            list << u;
-            lines << QStringLiteral("%1: %2 (%3)").arg(kind, u->nombre, u->numero);
-        }
+    if (!is_open()) {
+        show_port_closed();
+        return;
     }
-    TreeRecords tree = tree_records();
-    Synchronise sync(core, tree, QList<UserRecord *>(list.begin(), list.end()));
-    const QString other = other_controller();
-    sync.question = (other.isEmpty() ? QString() : other + QLatin1Char('\n'))
-        + QStringLiteral("Sincronizar con el controlador %1: %2.\n%3%4\n¿Continuar?")
-              .arg(controller_name(port_name, core.identity()), pending_counts(list),
-                   QStringList(lines.mid(0, 10)).join(QLatin1Char('\n')),
-                   lines.size() > 10 ? QStringLiteral("\n… y %1 más").arg(lines.size() - 10)
-                                     : QString());
-    sync.details = lines.join(QLatin1Char('\n'));
-    // Meanwhile no record leaves the tree but those the controller let go.
-    connect(&sync, &Synchronise::accepted, this, [this] {
-        bind_directory();
-        syncing = true;
-    });
     const QPointer<DORVAK_Admin> alive(this);
-    run(sync);
+    write_directory(true, QStringLiteral("¿Sincronizar con el controlador conectado?"), nullptr);
     if (!alive)
         return;
-    syncing = false;
     // The form shows the id the controller gave, as the tree does.
     UserRow *shown = selected_record(user_tree);
     if (shown && !edited)

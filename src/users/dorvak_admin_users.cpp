@@ -51,8 +51,7 @@ void DORVAK_Admin::install_root(const QString &caption)
     UserRow *old_root = root;
     edited = nullptr;
     // Until it is read again, or written, the list is no controller's.
-    directory_port.clear();
-    directory_identity.clear();
+    directory = {};
     root = new UserRow;
     root->id_user = 0;
     root->id_padre = 0;
@@ -78,7 +77,7 @@ void DORVAK_Admin::getUsers()
         return;
     install_root(QStringLiteral("Raíz"));
     load_user_lines(download.lines);
-    bind_directory();
+    directory = {port_name, core.identity(), {}};
     report(counted(users.size(), QStringLiteral("usuario descargado"),
                    QStringLiteral("usuarios descargados")));
     show_pending_title();

@@ -2,6 +2,7 @@
 
 #include "admin_core.h"
 #include "asker.h"
+#include "user_upload.h"
 
 #include <QDebug>
 
@@ -12,7 +13,11 @@ OperationResult DownloadUsers::run()
     if (!question.isEmpty() && !asker().ask(question))
         return OperationResult::make(OperationResult::refused,
                                      QStringLiteral("Descarga cancelada"));
-    return download_users(core, lines);
+    const OperationResult r = download_users(core, lines);
+    // What the directory plans its writes from.
+    if (r.ok())
+        hold_listing(core, lines);
+    return r;
 }
 
 OperationResult download_users(AdminCore &core, QStringList &lines)

@@ -41,27 +41,18 @@ void UserRow::set_failure(const QString &why)
     show_mark();
 }
 
-UserRecord *TreeRecords::owner_of(const UserRecord &record) const
-{
-    auto *owner = static_cast<UserRow *>(row(record).parent());
-    return owner && owner->parent() ? owner : nullptr;
-}
-
-QList<UserRecord *> TreeRecords::owned_by(const UserRecord &record) const
-{
-    const UserRow &owner = row(record);
-    QList<UserRecord *> owned;
-    for (int i = 0; i < owner.childCount(); ++i)
-        owned << static_cast<UserRow *>(owner.child(i));
-    return owned;
-}
-
 void TreeRecords::changed(UserRecord &record)
 {
     UserRow &shown = row(record);
-    // A record not shown yet (the generator's) has no columns to follow.
+    // A record not shown yet has no columns to follow.
     if (!shown.text(0).isEmpty())
-        shown.setText(0, QString::number(shown.id_user));
+        shown.show_columns();
+    // What it owns names its id.
+    for (int i = 0; i < shown.childCount(); ++i) {
+        auto *owned = static_cast<UserRow *>(shown.child(i));
+        if (owned->categoria != UserRecord::Admin)
+            owned->id_padre = shown.id_user;
+    }
     shown.show_mark();
 }
 

@@ -40,8 +40,7 @@ private:
     QString mark_shown;
 };
 
-// The tree as the writes to the controller see it: a record's owner is its
-// parent (none under the root), what it owns its children.
+// The tree as the writes to the controller see it.
 class TreeRecords : public RecordTree
 {
 public:
@@ -49,8 +48,6 @@ public:
         : remove_fn(std::move(remove_records))
     { }
 
-    UserRecord *owner_of(const UserRecord &record) const override;
-    QList<UserRecord *> owned_by(const UserRecord &record) const override;
     void remove(UserRecord &record) override { remove_fn(&row(record)); }
     void changed(UserRecord &record) override;
 

@@ -1,81 +1,97 @@
 #ifndef USER_UPLOAD_H
 #define USER_UPLOAD_H
 
+#include "directory_plan.h"
 #include "operation.h"
 #include "user_record.h"
 
 #include <QList>
+#include <QSet>
+#include <QVector>
 
-// What the writes to the controller need of the directory: who owns a
-// record, what it owns, and what becomes of a record the controller let go
-// of. The controller deletes what a record owns together with it.
+#include <functional>
+#include <optional>
+
+// What the writes to the controller need of the directory the user sees:
+// a record the controller let go leaves it, and a record whose state
+// changed (its id, its failure, what waits) is shown again.
 class RecordTree
 {
 public:
     virtual ~RecordTree() = default;
-    // Null for a record that hangs from the root.
-    virtual UserRecord *owner_of(const UserRecord &record) const = 0;
-    virtual QList<UserRecord *> owned_by(const UserRecord &record) const = 0;
     // Takes the record and what it owns out of the directory, and frees
     // them.
     virtual void remove(UserRecord &record) = 0;
-    // The record's state changed (its id, its failure, what waits): its
-    // view follows.
     virtual void changed(UserRecord &record) = 0;
 };
 
-// Whether the controller holds the record's owner under the id the record
-// names: only then may the record be written. A record hanging from the
-// root has no owner to wait for.
-bool owner_held(const RecordTree &tree, const UserRecord &record);
-
-// The writes themselves, inside a running operation.
+// The writes themselves, inside a running operation. What the controller
+// confirms is what it holds from then on (AdminCore::held).
 class UserWriter
 {
 public:
-    UserWriter(AdminCore &core, RecordTree &tree) : core(core), tree(tree) { }
+    explicit UserWriter(AdminCore &core) : core(core) { }
 
-    // Writes one record and confirms it: true only when the controller's
-    // record of the number carries what was sent. A record whose number
-    // changed leaves nothing under the old number. A failed upload leaves
-    // the record pending and marked with the reason.
-    bool upload(UserRecord &u);
-    // Whether the last upload's line went out to the controller.
+    // Writes one record and confirms it: the controller's own record of the
+    // number, when it carries what was sent; nothing when it does not, with
+    // why() saying it unless the line went or the user stopped.
+    std::optional<UserRecord> write(const UserRecord &sent);
+    // Whether the last write's line went out to the controller.
     bool went_out() const { return upload_sent; }
     // "BU" of the number, then true only when a lookup of it finds nothing.
     bool delete_number(const QString &numero);
-    // Deletes on the controller what it holds of a record's branch, and
-    // from the directory what it let go but the record; false, with the
-    // record the controller kept in `kept` (null when stopped or the line
-    // went), when it did not let go of all.
-    bool delete_branch(UserRecord &record, UserRecord **kept);
-    // The records of a branch that the controller holds and that no other
-    // record of the branch owns there: deleting them deletes the branch.
-    QList<UserRecord *> held_heads(UserRecord &record) const;
-
-private:
-    bool release_old_number(UserRecord &u);
-    void fail(UserRecord &u, const QString &why);
+    QString why() const { return reason; }
     // Neither stopped nor cut: the controller refused.
     bool line_fine() const;
 
+private:
     AdminCore &core;
-    RecordTree &tree;
     bool upload_sent = false;
+    QString reason;
 };
 
-// "Sincronizar" once asked for: the records decided before the first write,
-// owners before what they own, written whatever is clicked meanwhile.
-class Synchronise : public Operation
+// The controller a directory was read from, or last written to after the
+// user's yes: its port and identity; no port when it comes from no
+// controller. `kept`: numbers that controller holds and the directory
+// lacks, which the user chose to keep there.
+struct DirectoryOrigin
+{
+    QString port;
+    QString identity;
+    QSet<QString> kept;
+};
+
+// Makes the connected controller hold the directory the user wants: its
+// identity read first when not known; when the directory is another
+// controller's, or no controller's, the user is asked, what the controller
+// holds is read when not known, the records are matched to its holdings by
+// number, and whom it holds that the directory lacks is deleted only after
+// a question that names how many. Then the plan (see plan_writes), maybe
+// narrowed by `scope`, shown in `question` when `preview`, and written in
+// its order, each record with the id its owner holds on the controller by
+// then. A delete that would take a wanted record with it is not sent. A
+// stop or a lost line leaves the controller as the confirmed steps made
+// it: the next plan starts there.
+class WriteDirectory : public Operation
 {
     Q_OBJECT
 
 public:
-    Synchronise(AdminCore &core, RecordTree &tree, const QList<UserRecord *> &list);
+    using Wanted = std::function<QVector<WantedRecord>()>;
+    using Scope = std::function<QVector<PlanStep>(const QVector<PlanStep> &,
+                                                  const QVector<WantedRecord> &)>;
+    WriteDirectory(AdminCore &core, RecordTree &tree, DirectoryOrigin &origin, Wanted wanted);
 
-    // Asked before the first write, with the whole list as its details.
-    QString question;
-    QString details;
+    Scope scope;
+    // Ends the question asked when the directory is another controller's.
+    QString question_end = QStringLiteral("¿Sincronizar con el controlador conectado?");
+    // Whether the plan is shown and asked for before the first write, and
+    // a failure warned of.
+    bool preview = true;
+    // What a no to either question ends with.
+    QString refusal = QStringLiteral("Sincronización cancelada");
+    // The plan as it was decided, and the records it was decided on.
+    const QVector<PlanStep> &steps() const { return plan; }
 
 signals:
     // The user said yes: the writes begin.
@@ -85,10 +101,27 @@ protected:
     OperationResult run() override;
 
 private:
+    OperationResult take_controller();
+    bool write_step(const PlanStep &step, UserWriter &writer, int *waiting);
+    bool delete_step(const PlanStep &step, UserWriter &writer);
+    UserRecord *record_of(const PlanStep &step) const;
+    QString step_line(const PlanStep &step) const;
+
     RecordTree &tree;
-    QList<UserRecord *> list;
+    DirectoryOrigin &origin;
+    Wanted wanted_fn;
+    QVector<WantedRecord> wanted;
+    QVector<PlanStep> plan;
+    QSet<QString> wanted_here;
     int done = 0;
     int failed = 0;
 };
+
+// Reads a whole listing into what the connected controller holds (its
+// identity read first when not known).
+void hold_listing(AdminCore &core, const QStringList &lines);
+
+// "en /dev/ttyUSB0 (equipo 12345)", or without the identity when unknown.
+QString controller_name(const QString &port, const QString &identity);
 
 #endif

@@ -71,13 +71,16 @@ private slots:
         QTest::addColumn<QString>("said"); // summary, then warnings and reports
         QTest::addColumn<QByteArray>("sent");
         using R = OperationResult;
-        const Script whole{{{"TOT_USERS", "2\n"}, {"LU", ana + "DBG gsm\n" + beto}}, {}};
-        const QByteArray both = "TOT_USERS\nLU\n";
+        // A whole listing is followed by the identity of whom it came from.
+        const Script whole{
+            {{"TOT_USERS", "2\n"}, {"LU", ana + "DBG gsm\n" + beto}, {"GET_PARS", params_answer(16)}},
+            {}};
+        const QByteArray both = "TOT_USERS\nLU\n", read = both + "GET_PARS\n";
         const QString cut = QStringLiteral("Descarga incompleta: 1 de 2 usuarios");
         // clang-format off
-        QTest::newRow("whole, a status line among the records") << whole << 0 << int(R::done) << 3 << "" << both;
+        QTest::newRow("whole, a status line among the records") << whole << 0 << int(R::done) << 3 << "" << read;
         QTest::newRow("changes kept: no") << whole << int(Asker::no) << int(R::refused) << 0 << "Descarga cancelada" << QByteArray();
-        QTest::newRow("changes discarded: yes") << whole << int(Asker::yes) << int(R::done) << 3 << "" << both;
+        QTest::newRow("changes discarded: yes") << whole << int(Asker::yes) << int(R::done) << 3 << "" << read;
         QTest::newRow("a listing cut short") << Script{{{"TOT_USERS", "2\n"}, {"LU", ana}}, {}} << 0 << int(R::incomplete) << 0 << cut + "|" + cut << both;
         QTest::newRow("two different counts") << Script{{{"TOT_USERS", "2\n3\n"}}, {}} << 0 << int(R::failed) << 0 << "|Respuesta inesperada del controlador a TOT_USERS" << QByteArray("TOT_USERS\n");
         QTest::newRow("no count") << Script{{{"TOT_USERS", "DBG gsm\n"}}, {}} << 0 << int(R::failed) << 0 << "|Respuesta inesperada del controlador a TOT_USERS" << QByteArray("TOT_USERS\n");

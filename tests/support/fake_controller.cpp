@@ -117,15 +117,25 @@ void FakeController::write_paced()
         pacer->stop();
 }
 
-void FakeController::keep_database(const QList<QByteArray> &records, const QByteArray &refused)
+void FakeController::keep_database(const QList<QByteArray> &records, const QByteArray &refused,
+                                   const QByteArray &identity)
 {
     keeps = true;
+    equipment = identity;
     refused_name = refused;
     for (const QByteArray &line : records) {
         const QList<QByteArray> f = line.mid(3).trimmed().split(',');
         users << User{f[0].toInt(), f[4].toInt(),      f[1], f[2].mid(1, f[2].size() - 2),
                       f[3],         f.mid(5).join(',')};
     }
+}
+
+QByteArray FakeController::params(const QByteArray &identity)
+{
+    QByteArray all = "## 00 \"Fake\"\n## 01 " + identity + '\n';
+    for (int i = 2; i < 16; ++i)
+        all += QByteArray("## ") + (i < 10 ? "0" : "") + QByteArray::number(i) + " 0\n";
+    return all;
 }
 
 QStringList FakeController::database() const
@@ -152,6 +162,8 @@ QByteArray FakeController::from_database(const QByteArray &command)
     int next = 1;
     for (const User &u : users)
         next = qMax(next, u.id + 1);
+    if (w[0] == "GET_PARS")
+        return params(equipment);
     if (w[0] == "TOT_USERS" || w[0] == "NEXT")
         return QByteArray::number(w[0] == "NEXT" ? next : users.size()) + '\n';
     if (w[0] == "LU") {

@@ -33,10 +33,14 @@ public:
     // written as given (include each line's "\n" or "\r\n").
     void on(const QByteArray &command, const QByteArray &bytes, int delay_ms = 0);
     // Keeps a user database, as the controller does, from these "## " lines:
-    // TOT_USERS, LU, NEXT, UU, UD_NUM and BU not scripted with on() are
-    // answered from it. Users are matched by number; an upload naming
-    // `refused` is answered "ERROR nombre".
-    void keep_database(const QList<QByteArray> &records, const QByteArray &refused = "-");
+    // TOT_USERS, LU, NEXT, UU, UD_NUM, BU and GET_PARS not scripted with
+    // on() are answered from it. Users are matched by number; an upload
+    // naming `refused` is answered "ERROR nombre"; the parameters name the
+    // equipment `identity`.
+    void keep_database(const QList<QByteArray> &records, const QByteArray &refused = "-",
+                       const QByteArray &identity = "100");
+    // A whole GET_PARS answer naming the equipment `identity`.
+    static QByteArray params(const QByteArray &identity);
     // "id/owner/name/number" of every user, sorted.
     QStringList database() const;
 
@@ -74,6 +78,7 @@ private:
     void answer(const QByteArray &bytes);
     void write_paced();
     QByteArray from_database(const QByteArray &command);
+    QByteArray equipment;
 
     struct User
     {

@@ -225,8 +225,8 @@ void TstUserRecords::tree_data()
     QTest::newRow("Editar then Cancelar") << tree << "@3;edit_btn;cancel_btn" << kept << 13 << "";
     QTest::newRow("Editar then another record") << tree << "@3;edit_btn;@0" << kept << 13 << "";
     // A lookup of the controller's record takes no id of the directory's.
-    QTest::newRow("Editar then Grabar") << tree << "@0;edit_btn;save_btn" << kept << 13 << " UU 1 1 \"N\" +5691 1 0 0 24 127\nUD_NUM +5691\n";
-    QTest::newRow("borrar refused by the controller") << tree << "@0;borrar_btn" << kept << 13 << "BU +5691\nUD_NUM +5691\n¿Borrar a N (+5691) y sus 2 registros? El controlador no borró el usuario N (+5691)";
+    QTest::newRow("Editar then Grabar") << tree << "@0;edit_btn;save_btn" << kept << 13 << "GET_PARS\nTOT_USERS\nLU\n UU 1 1 \"N\" +5691 1 0 0 24 127\nUD_NUM +5691\n";
+    QTest::newRow("borrar refused by the controller") << tree << "@0;borrar_btn" << kept << 13 << "GET_PARS\nTOT_USERS\nLU\nBU +5691\nUD_NUM +5691\n¿Borrar a N (+5691) y sus 2 registros? El controlador no borró el usuario N (+5691)";
     QTest::newRow("finder: digits find the record with its owners") << tree << "?912" << "4(12)" << 13 << "1 de 5";
     QTest::newRow("finder: a number however written") << tree << "?+56 93" << "1(2(3))" << 13 << "1 de 5";
     QTest::newRow("finder: rows come back when the text is shortened") << tree << "?nx;?n" << kept << 13 << "5 de 5";
@@ -241,6 +241,11 @@ void TstUserRecords::tree()
     FakeController fake;
     fake.on("NEXT", "3\n");
     fake.on("UD_NUM +5691", lines("1,1,1").first().toUtf8());
+    // Before its first write the tool learns whom it writes to, and what
+    // that controller holds: the records loaded.
+    fake.on("GET_PARS", FakeController::params("7"));
+    fake.on("TOT_USERS", QByteArray::number(lines(records).size()) + "\n");
+    fake.on("LU", lines(records).join('\n').toUtf8() + "\n");
     ModalAnswerer answerer;
     DORVAK_Admin w;
     TestProbe probe(w);
