@@ -18,6 +18,18 @@ AdminCore::AdminCore(Asker &a, QObject *parent) : QObject(parent), asker(a)
             visit = 0;
         }
     });
+    // A command that changes the users behind the directory's back (a
+    // maintenance command, a line typed in the console) leaves nothing
+    // known of what the controller holds: the next write reads it again.
+    connect(&session, &Session::command_sent, this, [this](const QString &line) {
+        const QString command = line.trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
+        const bool bulk = command == QLatin1String("DEFAULTDB")
+            || command == QLatin1String("CREATE500U");
+        const bool typed = !runner.running()
+            && (command == QLatin1String("UU") || command == QLatin1String("BU"));
+        if (bulk || typed)
+            held.forget();
+    });
 }
 
 AdminCore::~AdminCore() = default;

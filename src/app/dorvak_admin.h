@@ -245,7 +245,8 @@ private:
     // "Borrar" of a record the controller holds, or holds some of.
     bool delete_on_controller(UserRow *record, const QList<UserRow *> &branch);
     // Hangs imported records under the owners the file names.
-    void place_imported(const QHash<int, UserRow *> &by_file_id);
+    void place_imported(const QHash<QString, UserRow *> &by_number,
+                        const QHash<const UserRow *, QString> &owner_number);
     // The file side of "Exportar" and "Importar", once the file is chosen.
     void export_users_to(const QString &name);
     void import_users_from(const QString &name);

@@ -148,9 +148,60 @@ void DORVAK_Admin::import_users_from(const QString &name)
         if (!u->unsaved && !by_number.contains(fold(u->numero)))
             by_number.insert(fold(u->numero), u);
     }
+    // The owner a row names: a row of the file by the file's id, else a
+    // record of the tree by its id, of the kind its category needs. A row
+    // whose owner is neither cannot stand on the controller: it is refused,
+    // and so is what it owns.
+    QHash<int, const UserRow *> tree_by_id;
+    for (UserRow *u : records_below(root)) {
+        if (!u->unsaved && !u->baja && !tree_by_id.contains(u->id_user))
+            tree_by_id.insert(u->id_user, u);
+    }
+    QHash<const UserRow *, QString> owner_number;
+    QHash<QString, QString> owner_name;
+    for (bool again = true; again;) {
+        again = false;
+        QHash<int, const UserRow *> file_by_id;
+        for (const CsvRow &row : read.rows) {
+            if (row.refused.isEmpty() && row.record->id_user > 0
+                && !file_by_id.contains(row.record->id_user))
+                file_by_id.insert(row.record->id_user, row.record.get());
+        }
+        for (CsvRow &row : read.rows) {
+            const UserRow &r = *row.record;
+            const int kind = r.categoria == UserRow::Usuario ? int(UserRow::Admin)
+                : r.categoria == UserRow::Visita             ? int(UserRow::Usuario)
+                                                             : -1;
+            if (!row.refused.isEmpty() || kind < 0)
+                continue;
+            const UserRow *owner = file_by_id.value(r.id_padre);
+            if (!owner || owner->categoria != kind || owner == &r)
+                owner = tree_by_id.value(r.id_padre);
+            if (owner && owner->categoria == kind) {
+                owner_number.insert(&r, fold(owner->numero));
+                owner_name.insert(fold(owner->numero), owner->nombre);
+                continue;
+            }
+            const QString what = QStringLiteral("%1 «%2»").arg(
+                r.categoria == UserRow::Usuario ? QStringLiteral("el usuario")
+                                                : QStringLiteral("la visita"),
+                r.nombre);
+            const QString whose = kind == UserRow::Admin ? QStringLiteral("administrador")
+                                                         : QStringLiteral("usuario");
+            row.refused = r.id_padre <= 0
+                ? QStringLiteral("%1 no nombra a su %2").arg(what, whose)
+                : QStringLiteral("%1 pertenece a %2, que no es un %3 del archivo ni de la lista")
+                      .arg(what)
+                      .arg(r.id_padre)
+                      .arg(whose);
+            again = true;
+        }
+    }
     // The verdict, worked out before anything changes.
     ImportCounts counts;
+    counts.windows_1252 = read.windows_1252;
     QHash<QString, int> line_of_number;
+    QHash<UserRow *, QString> moves;
     for (CsvRow &row : read.rows) {
         const QString &numero = row.record->numero;
         if (row.refused.isEmpty() && line_of_number.contains(numero))
@@ -161,8 +212,21 @@ void DORVAK_Admin::import_users_from(const QString &name)
         if (!row.refused.isEmpty())
             continue;
         line_of_number.insert(numero, row.line);
-        const UserRow *held = by_number.value(numero);
-        const bool changed = held && differs(*held, *row.record);
+        UserRow *held = by_number.value(numero);
+        const QString owner = owner_number.value(row.record.get());
+        const auto *now = held ? static_cast<const UserRow *>(held->parent()) : nullptr;
+        const bool moved = held && fold(now && now != root ? now->numero : QString()) != owner;
+        if (moved) {
+            moves.insert(held, owner);
+            counts.moved << QStringLiteral("Línea %1: %2 (%3) pasa a %4")
+                                .arg(row.line)
+                                .arg(held->nombre, held->numero,
+                                     owner.isEmpty()
+                                         ? QStringLiteral("la raíz")
+                                         : QStringLiteral("%1 (%2)").arg(owner_name.value(owner),
+                                                                         owner));
+        }
+        const bool changed = held && (moved || differs(*held, *row.record));
         ++(held ? (changed ? counts.changed : counts.same) : counts.added);
         counts.overwritten += changed && held->pending ? 1 : 0;
     }
@@ -182,7 +246,6 @@ void DORVAK_Admin::import_users_from(const QString &name)
     core.session.set_progress_shown(false);
     users.clear();
     progress->setFormat(QStringLiteral("Importando : "));
-    QHash<int, UserRow *> by_file_id;
     QSet<UserRow *> added;
     const int total = int(read.rows.size());
     int k = 0;
@@ -213,11 +276,7 @@ void DORVAK_Admin::import_users_from(const QString &name)
             row->pending = true;
             by_number.insert(row->numero, row);
             added.insert(row);
-            held = row;
         }
-        // A blank id names no owner; the record gets a free id.
-        if (row->id_user > 0 && !by_file_id.contains(row->id_user))
-            by_file_id.insert(row->id_user, held);
     }
     // The new records leave the rows for the tree in one step that processes
     // no events.
@@ -225,7 +284,19 @@ void DORVAK_Admin::import_users_from(const QString &name)
         if (added.contains(row.record.get()))
             users.append(row.record.release());
     }
-    place_imported(by_file_id);
+    place_imported(by_number, owner_number);
+    // Records the file gives another owner go under it.
+    for (auto it = moves.constBegin(); it != moves.constEnd(); ++it) {
+        UserRow *record = it.key();
+        UserRow *owner = it.value().isEmpty() ? root : by_number.value(it.value());
+        if (!owner || !records_below(root).contains(record))
+            continue;
+        record->parent()->removeChild(record);
+        owner->addChild(record);
+        if (record->categoria != UserRow::Admin)
+            record->id_padre = owner->id_user;
+        record->pending = true;
+    }
     progress->setValue(0);
     progress->setFormat(QString());
     core.session.set_progress_shown(true);
@@ -237,18 +308,16 @@ void DORVAK_Admin::import_users_from(const QString &name)
             QStringLiteral("Importación detenida: %1 de %2 filas importadas").arg(k).arg(total));
 }
 
-void DORVAK_Admin::place_imported(const QHash<int, UserRow *> &by_file_id)
+void DORVAK_Admin::place_imported(const QHash<QString, UserRow *> &by_number,
+                                  const QHash<const UserRow *, QString> &owner_number)
 {
-    // The owners as the file names them, by the file's ids. Then each new
-    // record whose id is taken gets one above all others; what it owns
-    // follows it through the owner links.
+    // The owners the file names, by their numbers. Then each new record
+    // whose id is taken gets one above all others; what it owns follows it
+    // through the owner links.
     QHash<UserRow *, UserRow *> owner_of;
     for (UserRow *record : qAsConst(users)) {
-        UserRow *owner = by_file_id.value(record->id_padre);
-        const int wanted = record->categoria == UserRow::Usuario ? int(UserRow::Admin)
-            : record->categoria == UserRow::Visita               ? int(UserRow::Usuario)
-                                                                 : -1;
-        if (owner && owner != record && owner->categoria == wanted)
+        UserRow *owner = by_number.value(owner_number.value(record));
+        if (owner && owner != record)
             owner_of.insert(record, owner);
     }
     QSet<int> taken;

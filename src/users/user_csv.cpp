@@ -85,18 +85,30 @@ QString read_fields(const QStringList &f, CsvRow &row)
     if (u.nombre.size() > 15)
         return QStringLiteral("el nombre «%1» tiene más de 15 caracteres").arg(u.nombre);
 
-    // A spreadsheet takes a number for a quantity and drops its "+".
-    static const QRegularExpression digits(QStringLiteral("^\\d{8,19}$"));
+    // A spreadsheet takes a number for a quantity and drops its "+". A
+    // number written the national way (a leading 0, or too short to carry
+    // a country code) would reach the controller as another number.
+    static const QRegularExpression digits(QStringLiteral("^\\d{1,19}$"));
     static const QRegularExpression number(QStringLiteral("^\\+\\d{1,19}$"));
     u.numero = fold(f.at(4));
     if (digits.match(u.numero).hasMatch()) {
+        if (u.numero.startsWith(QLatin1Char('0')))
+            return QStringLiteral("el número «%1» empieza por 0: escríbalo con el código de país "
+                                  "(+56…)")
+                .arg(u.numero);
+        if (u.numero.size() < 10)
+            return QStringLiteral("el número «%1» no lleva código de país: escríbalo con él "
+                                  "(+56…)")
+                .arg(u.numero);
         row.number_written = u.numero;
         u.numero.prepend(QLatin1Char('+'));
     }
     if (!number.match(u.numero).hasMatch())
         return QStringLiteral("el número «%1» no es un + seguido de hasta 19 cifras").arg(u.numero);
 
-    why << read_field(f, 5, 0, 32767, &u.hrs_reman) << read_field(f, 6, 0, 23, &u.rh_ini)
+    // The controller keeps the remaining hours signed (an expired visit
+    // may hold a negative count); the file must give back what it holds.
+    why << read_field(f, 5, -32768, 32767, &u.hrs_reman) << read_field(f, 6, 0, 23, &u.rh_ini)
         << read_field(f, 7, 1, 24, &u.rh_fin) << read_field(f, 8, 0, 255, &u.rd);
     why.removeAll(QString());
     if (why.isEmpty() && u.rh_ini >= u.rh_fin)
@@ -179,6 +191,7 @@ UsersCsvFile read_users_csv(QIODevice *device)
         file.rows.push_back(read_csv_row(line, separator));
         file.rows.back().line = number;
     }
+    file.windows_1252 = reader.read_windows_1252();
     return file;
 }
 
@@ -225,6 +238,9 @@ ImportVerdict import_verdict(const QString &file, const ImportCounts &counts)
     // More lines would make the box taller than a laptop's screen.
     const int shown = 10;
     QStringList text{file};
+    if (counts.windows_1252)
+        text << QStringLiteral("El archivo no está en UTF-8: se leyó como Windows-1252, como lo "
+                               "guarda una planilla en Windows.");
     if (counts.refused > 0) {
         QString refused = counts.refused == 1
             ? QStringLiteral("1 fila rechazada, que no se importará:")
@@ -240,6 +256,12 @@ ImportVerdict import_verdict(const QString &file, const ImportCounts &counts)
             ? QStringLiteral("\nSe reemplazará 1 cambio sin sincronizar.")
             : QStringLiteral("\nSe reemplazarán %1 cambios sin sincronizar.")
                   .arg(counts.overwritten);
+    if (!counts.moved.isEmpty()) {
+        changes += QStringLiteral("\nCambian de dueño:\n")
+            + counts.moved.mid(0, shown).join(QLatin1Char('\n'));
+        if (counts.moved.size() > shown)
+            changes += QStringLiteral("\n… y %1 más (en los detalles)").arg(counts.moved.size() - shown);
+    }
     if (counts.kept > 0)
         changes += counts.kept == 1
             ? QStringLiteral("\n1 persona de la lista no está en el archivo: se conserva.")
@@ -262,6 +284,7 @@ ImportVerdict import_verdict(const QString &file, const ImportCounts &counts)
             details << heading + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
     };
     list(QStringLiteral("Filas rechazadas:"), counts.refusals);
+    list(QStringLiteral("Cambian de dueño:"), counts.moved);
     list(QStringLiteral("Números con su \"+\" repuesto:"), counts.mended_numbers);
     list(QStringLiteral("Nombres sin acentos:"), counts.folded_names);
     list(QStringLiteral("En la lista y no en el archivo (se conservan):"), counts.kept_people);
@@ -298,6 +321,48 @@ bool UsersCsvReader::next(QString *line)
             raw.remove(0, 3);
         }
     }
-    *line = utf8 ? QString::fromUtf8(raw) : QString::fromLocal8Bit(raw);
+    // A spreadsheet on Windows saves its own 8-bit code page: a line that
+    // is not UTF-8 is read in it.
+    if (utf8 || is_utf8(raw)) {
+        *line = QString::fromUtf8(raw);
+    } else {
+        *line = from_windows_1252(raw);
+        windows_1252 = true;
+    }
     return true;
+}
+
+bool is_utf8(const QByteArray &bytes)
+{
+    const int n = int(bytes.size());
+    for (int i = 0; i < n;) {
+        const auto c = uchar(bytes.at(i));
+        const int more = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2
+            : (c & 0xF8) == 0xF0                                                      ? 3
+                                                                                      : -1;
+        if (more < 0 || (more == 1 && c < 0xC2) || i + more >= n)
+            return false;
+        for (int k = 1; k <= more; ++k) {
+            if ((uchar(bytes.at(i + k)) & 0xC0) != 0x80)
+                return false;
+        }
+        i += more + 1;
+    }
+    return true;
+}
+
+QString from_windows_1252(const QByteArray &bytes)
+{
+    // 0x80 to 0x9F; the rest is Latin-1. Unassigned bytes become U+FFFD.
+    static const char16_t high[32] = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    QString text;
+    text.reserve(bytes.size());
+    for (const char b : bytes) {
+        const auto c = uchar(b);
+        text += c >= 0x80 && c < 0xA0 ? QChar(high[c - 0x80]) : QChar(c);
+    }
+    return text;
 }

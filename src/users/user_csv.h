@@ -55,6 +55,7 @@ CsvRow read_csv_row(const QString &line, QChar separator);
 struct UsersCsvFile
 {
     bool header_ok = false;
+    bool windows_1252 = false;
     std::vector<CsvRow> rows;
 };
 UsersCsvFile read_users_csv(QIODevice *device);
@@ -69,6 +70,9 @@ struct ImportCounts
     int mended = 0;
     int folded = 0;
     int overwritten = 0; // changes not yet synchronised that the file replaces
+    bool windows_1252 = false; // the file was not UTF-8
+    // "Línea 4: Ana (+56922222222) pasa a Casa 9 (+56999999999)".
+    QStringList moved;
     // The people of the directory whom the file does not name: an import
     // adds and changes, it never deletes.
     int kept = 0;
@@ -101,8 +105,7 @@ struct ImportVerdict
 ImportVerdict import_verdict(const QString &file, const ImportCounts &counts);
 
 // The lines of a users file, each without its terminator (LF or CR LF).
-// Bytes are the local 8-bit encoding, or UTF-8 when the file starts with a
-// UTF-8 byte-order mark. A line longer than max_line bytes is cut there and
+// Bytes are UTF-8, or Windows-1252 in a line that is not UTF-8. A line longer than max_line bytes is cut there and
 // the rest of it is skipped, so that a file that is not text costs bounded
 // memory per line.
 class UsersCsvReader
@@ -114,12 +117,20 @@ public:
 
     // False at the end of the file.
     bool next(QString *line);
+    // Whether a line was not UTF-8, and was read as Windows-1252.
+    bool read_windows_1252() const { return windows_1252; }
 
 private:
     QIODevice *device = nullptr;
     bool first = true;
     bool utf8 = false;
     bool cut = false;
+    bool windows_1252 = false;
 };
+
+// Whether the bytes are well-formed UTF-8 (ASCII is).
+bool is_utf8(const QByteArray &bytes);
+// The text of bytes in Windows-1252, the code page Windows uses for Spanish.
+QString from_windows_1252(const QByteArray &bytes);
 
 #endif
