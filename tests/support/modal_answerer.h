@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class QTimer;
 
 // Closes the modal message boxes and file dialogs that the tool opens and
@@ -28,6 +30,9 @@ public:
 
     void queue_file(const QString &path) { files << path; }
     void queue_button(QMessageBox::StandardButton button) { buttons << button; }
+    // Answers a box by its text when no button is queued; NoButton leaves
+    // it to the first button.
+    std::function<QMessageBox::StandardButton(const QString &text)> decide;
     const QList<Seen> &seen() const { return log; }
     QStringList texts() const;
     int count(const QString &text) const { return texts().count(text); }
