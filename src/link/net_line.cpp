@@ -35,6 +35,7 @@ public:
         in += data;
         emit readyRead();
     }
+    QByteArray unread() const { return in.mid(int(head)); }
     void clear()
     {
         in.clear();
@@ -130,23 +131,43 @@ bool NetLine::open()
         reason = address.error;
         return false;
     }
-    if (!connect_to_server())
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (attempt(int(connect_ms - clock.elapsed()))) {
+            reason.clear();
+            up = true;
+            return true;
+        }
+        // A server still letting go of its device after the last connection
+        // closes a new one at once: it is asked again while the time lasts.
+        if (!closed_at_open || clock.elapsed() + retry_ms >= connect_ms)
+            return false;
+        wait_until([] { return false; }, retry_ms);
+    }
+}
+
+bool NetLine::attempt(int ms)
+{
+    closed_at_open = false;
+    if (!connect_to_server(ms))
         return false;
     if (telnet)
         negotiate();
-    // The server may have gone while it negotiated.
-    if (failed || socket->state() != QAbstractSocket::ConnectedState) {
-        if (reason.isEmpty())
-            reason = net_error_text(QAbstractSocket::RemoteHostClosedError, address, QString());
-        socket->abort();
-        return false;
-    }
-    reason.clear();
-    up = true;
-    return true;
+    if (!failed && socket->state() == QAbstractSocket::ConnectedState)
+        return true;
+    // The server went while it negotiated, usually saying why.
+    closed_at_open = socket->error() == QAbstractSocket::RemoteHostClosedError;
+    if (reason.isEmpty())
+        reason = net_error_text(QAbstractSocket::RemoteHostClosedError, address, QString());
+    const QString said = telnet ? QString::fromLatin1(telnet->unread()).trimmed() : QString();
+    if (!said.isEmpty())
+        reason += QStringLiteral(" («%1»)").arg(said.left(80));
+    socket->abort();
+    return false;
 }
 
-bool NetLine::connect_to_server()
+bool NetLine::connect_to_server(int ms)
 {
     socket->abort();
     reason.clear();
@@ -156,9 +177,8 @@ bool NetLine::connect_to_server()
     if (telnet)
         telnet->clear();
     socket->connectToHost(address.host, address.port);
-    const bool connected =
-        wait_until([this] { return failed || socket->state() == QAbstractSocket::ConnectedState; },
-                   connect_ms);
+    const bool connected = wait_until(
+        [this] { return failed || socket->state() == QAbstractSocket::ConnectedState; }, ms);
     if (!connected || failed) {
         if (!failed)
             reason = net_timeout_text(address, connect_ms);

@@ -37,7 +37,9 @@ public:
     QString description() const override;
 
 private:
-    bool connect_to_server();
+    // One connection and its negotiation within `ms`.
+    bool attempt(int ms);
+    bool connect_to_server(int ms);
     void negotiate();
     // Turns the event loop until `done` or `ms` have passed; woken by the
     // socket.
@@ -62,6 +64,9 @@ private:
     QString reason;
     bool up = false;
     bool failed = false;
+    // The server closed the connection before it was in use.
+    bool closed_at_open = false;
+    static constexpr int retry_ms = 250;
     // The server gave no Telnet answer: its bytes pass as they are.
     bool raw_stream = false;
     bool accepted = false;
