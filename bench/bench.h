@@ -18,6 +18,7 @@ void bench_paced(QTextStream &out);
 void bench_console(QTextStream &out);
 void bench_console_paced(QTextStream &out);
 void bench_waiting(QTextStream &out);
+void bench_network(QTextStream &out);
 
 // The 10,000 lines of the benchmarks' user database as the controller lists
 // them (100 administrators, 1,900 users, 8,000 visitors), owners first.

@@ -45,6 +45,8 @@ int main(int argc, char *argv[])
             bench_waiting(out);
         if (on_line("console-line"))
             bench_console_paced(out);
+        if (on_line("network"))
+            bench_network(out);
     }
     return 0;
 }

@@ -20,7 +20,10 @@ void describe_command_line(QCommandLineParser &parser)
                                         QStringLiteral("Muestra esta ayuda")));
     parser.addPositionalArgument(
         QStringLiteral("PUERTO"),
-        QStringLiteral("Puerto serie del controlador, por ejemplo /dev/ttyUSB0"),
+        QStringLiteral("Puerto serie del controlador, por ejemplo /dev/ttyUSB0, o su servidor de "
+                       "puertos en la red: tcp://servidor:4001 (flujo directo) o "
+                       "rfc2217://servidor:4001 (Telnet, RFC 2217); una dirección IPv6 va entre "
+                       "corchetes, sin usuario ni contraseña"),
         QStringLiteral("[PUERTO]"));
     parser.addOption(QCommandLineOption(
         QStringList{QStringLiteral("verbose")},

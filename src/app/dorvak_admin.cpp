@@ -2,6 +2,7 @@
 
 #include "command_list.h"
 #include "console.h"
+#include "net_text.h"
 #include "port_combo.h"
 #include "text_util.h"
 #include "user_panel.h"
@@ -609,6 +610,7 @@ void DORVAK_Admin::restore_settings()
     show_consola();
     console_lines_spin->setValue(
         settings.value(QStringLiteral("console/lines"), Console::default_line_limit).toInt());
+    port_combo->set_servers(settings.value(QStringLiteral("serial/servers")).toStringList());
     const QString port = settings.value(QStringLiteral("serial/port")).toString();
     if (!port.isEmpty())
         choose_port(port);
@@ -623,5 +625,6 @@ void DORVAK_Admin::save_settings()
     settings.setValue(QStringLiteral("window/splitter"), splitter->saveState());
     settings.setValue(QStringLiteral("window/console"), console_btn->isChecked());
     settings.setValue(QStringLiteral("console/lines"), console_lines_spin->value());
-    settings.setValue(QStringLiteral("serial/port"), port_name);
+    settings.setValue(QStringLiteral("serial/port"), without_credentials(port_name));
+    settings.setValue(QStringLiteral("serial/servers"), port_combo->servers());
 }

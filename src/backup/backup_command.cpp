@@ -4,6 +4,7 @@
 #include "asker.h"
 #include "backup_operation.h"
 #include "history_db.h"
+#include "net_text.h"
 
 #include <QTextStream>
 
@@ -39,16 +40,21 @@ int run_backup(const QString &port, const QString &dir, QTextStream &err, QTextS
     QObject::connect(&core.session, &Session::line_lost, [&err](const QString &why) {
         err << QStringLiteral("Se perdió la conexión con el controlador: ") << why << Qt::endl;
     });
+    // What the line says of itself (what a server agreed to) goes to the log.
+    QObject::connect(&core.session, &Session::note,
+                     [&err](const QString &text) { err << text << Qt::endl; });
     const auto failed = [&](const QString &what) {
         err << QStringLiteral("Respaldo fallido: %1").arg(what) << Qt::endl;
         return 1;
     };
     if (!core.session.open(port)) {
+        // A cron log keeps no password given by mistake.
+        const QString named = without_credentials(port);
         err << QStringLiteral("No se pudo abrir el puerto %1: %2")
-                   .arg(port.isEmpty() ? QStringLiteral("(ninguno)") : port,
+                   .arg(port.isEmpty() ? QStringLiteral("(ninguno)") : named,
                         core.session.open_error())
             << Qt::endl;
-        return failed(QStringLiteral("no se pudo abrir el puerto %1").arg(port));
+        return failed(QStringLiteral("no se pudo abrir el puerto %1").arg(named));
     }
     Backup backup(core, dir);
     QObject::connect(&backup, &Backup::phase,

@@ -4,6 +4,7 @@
 
 #include "console.h"
 #include "csv_file.h"
+#include "net_text.h"
 #include "port_combo.h"
 #include "serial_text.h"
 #include "text_util.h"
@@ -29,12 +30,21 @@ void DORVAK_Admin::open()
     // A second connect leaves the open line as it is.
     if (is_open())
         return;
-    if (core.session.open(port_name))
+    // A server takes a moment to answer, while the window keeps working:
+    // the connection is not asked for twice meanwhile. The session's
+    // verdict gives the buttons back.
+    connect_btn->setEnabled(false);
+    port_combo->setEnabled(false);
+    if (core.session.open(port_name)) {
+        if (is_net_address(port_name))
+            port_combo->remember_server(port_name);
         return;
-    QMessageBox::critical(this, QStringLiteral("Error"),
-                          QStringLiteral("No se pudo abrir el puerto %1: %2")
-                              .arg(port_name.isEmpty() ? QStringLiteral("(ninguno)") : port_name,
-                                   core.session.open_error()));
+    }
+    QMessageBox::critical(
+        this, QStringLiteral("Error"),
+        QStringLiteral("No se pudo abrir el puerto %1: %2")
+            .arg(port_name.isEmpty() ? QStringLiteral("(ninguno)") : without_credentials(port_name),
+                 core.session.open_error()));
 }
 
 void DORVAK_Admin::close()
@@ -109,10 +119,14 @@ void DORVAK_Admin::check_port_back()
     port_watch.stop();
     port_watch_timer->stop();
     if (!reconnect_always) {
-        QMessageBox box(
-            QMessageBox::Question, QStringLiteral("Reconectar"),
-            QStringLiteral("El adaptador %1 volvió a conectarse. ¿Reconectar?").arg(port_name),
-            QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No, this);
+        // A server cannot be watched without connecting to it: the question
+        // comes at once.
+        const QString question = is_net_address(port_name)
+            ? QStringLiteral("Se cortó la conexión con el servidor %1. ¿Reconectar?")
+            : QStringLiteral("El adaptador %1 volvió a conectarse. ¿Reconectar?");
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Reconectar"),
+                        question.arg(port_name),
+                        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No, this);
         box.button(QMessageBox::YesToAll)->setText(QStringLiteral("Siempre"));
         box.setDefaultButton(QMessageBox::Yes);
         const int answer = box.exec();

@@ -1,5 +1,6 @@
 #include "line.h"
 
+#include "net_line.h"
 #include "serial_text.h"
 
 #include <QSerialPort>
@@ -76,7 +77,9 @@ void SerialLine::port_error()
         emit lost(reason);
 }
 
-std::unique_ptr<Line> make_line(const QString &port)
+std::unique_ptr<Line> make_line(const QString &port, const SessionTimings &timings)
 {
+    if (is_net_address(port))
+        return std::make_unique<NetLine>(port, timings);
     return std::make_unique<SerialLine>(port);
 }

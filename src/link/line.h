@@ -8,10 +8,12 @@
 
 class QIODevice;
 class QSerialPort;
+struct SessionTimings;
 
 // The byte line to a controller. The session reads and writes through the
 // device it gives and learns from `lost` that the line went away; what
-// kind of line it is (a local serial port, or others) stays behind this.
+// kind of line it is (a local serial port, a serial device server on the
+// network) stays behind this.
 class Line : public QObject
 {
     Q_OBJECT
@@ -34,6 +36,9 @@ signals:
     // The line went away while open (a pulled adapter, a far end gone).
     // Given once per loss; the line is closed by then.
     void lost(const QString &why);
+    // Something the console should say about the line itself (what a
+    // server agreed to while the line opened).
+    void note(const QString &text);
 };
 
 // A local serial port at 115200 8N1 without flow control.
@@ -60,7 +65,8 @@ private:
     QString reason;
 };
 
-// The line for a port name as the user gives it.
-std::unique_ptr<Line> make_line(const QString &port);
+// The line for a port name as the user gives it: a server's address
+// (tcp://, rfc2217://) or a local device path.
+std::unique_ptr<Line> make_line(const QString &port, const SessionTimings &timings);
 
 #endif

@@ -1,5 +1,7 @@
 #include "port_combo.h"
 
+#include "net_text.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -37,6 +39,11 @@ void PortCombo::add_present_ports()
             addItem(port_caption(info.portName(), info.description(), info.manufacturer()), path);
             setItemData(count() - 1, path, Qt::ToolTipRole);
         }
+        for (const QString &server : qAsConst(known_servers)) {
+            addItem(server, server);
+            setItemData(count() - 1, QStringLiteral("Servidor de puertos usado antes"),
+                        Qt::ToolTipRole);
+        }
         if (first && count() > 0)
             setEditText(itemData(0).toString());
     }
@@ -55,6 +62,25 @@ void PortCombo::refresh_ports()
         insertItem(0, shown, shown);
     setCurrentIndex(findData(shown));
     setEditText(shown);
+}
+
+void PortCombo::remember_server(const QString &address)
+{
+    QStringList list = known_servers;
+    list.removeAll(address);
+    list.prepend(address);
+    set_servers(list);
+}
+
+void PortCombo::set_servers(const QStringList &list)
+{
+    known_servers.clear();
+    // Only what names a server is kept, and never a password.
+    for (const QString &server : list) {
+        if (is_net_address(server) && parse_net_address(server).ok()
+            && !known_servers.contains(server) && known_servers.size() < servers_kept)
+            known_servers << server;
+    }
 }
 
 QString stable_path(const QString &system_location, const QString &by_id_dir)

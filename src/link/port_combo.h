@@ -8,7 +8,8 @@
 // again each time the drop-down opens, keeping what is shown. The list
 // names each port with what the system knows of it ("ttyUSB0 — FT232R USB
 // UART (FTDI)"); the box itself shows the path that is opened, the stable
-// one where the system has it.
+// one where the system has it. After the ports come the serial device
+// servers connected to before (tcp://, rfc2217://), most recent first.
 class PortCombo : public QComboBox
 {
     Q_OBJECT
@@ -22,6 +23,16 @@ public:
     void add_present_ports();
     // Re-reads the ports present now; the shown text stays as it was.
     void refresh_ports();
+
+    // A server just connected to goes first among the servers offered.
+    void remember_server(const QString &address);
+    QStringList servers() const { return known_servers; }
+    void set_servers(const QStringList &list);
+
+    static constexpr int servers_kept = 10;
+
+private:
+    QStringList known_servers;
 };
 
 // The path under which the device at `system_location` is also known for

@@ -1,5 +1,7 @@
 #include "port_watch.h"
 
+#include "net_text.h"
+
 #include <QFileInfo>
 
 void PortWatch::start(const QString &path)
@@ -11,6 +13,9 @@ void PortWatch::start(const QString &path)
 
 bool PortWatch::back()
 {
+    // A server is only known to be back by connecting to it.
+    if (is_net_address(watched))
+        return true;
     // Not watching, the path is empty and names nothing.
     const QString now = QFileInfo(watched).canonicalFilePath();
     if (now.isEmpty()) {

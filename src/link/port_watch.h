@@ -6,6 +6,8 @@
 // Watches the device path of a line that was lost for the adapter's return:
 // the path must first go away, or come to name another device, and then
 // name a device again. A dead device that stays where it was is not back.
+// A serial device server's address counts as back at once: only trying to
+// connect tells.
 class PortWatch
 {
 public:

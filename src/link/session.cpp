@@ -35,7 +35,7 @@ bool Session::open(const QString &port)
     // one device from one connection to the next.
     if (!line || port != port_name) {
         port_name = port;
-        line = make_line(port);
+        line = make_line(port, timings);
         connect(line->device(), &QIODevice::readyRead, this, [this] {
             if (!exchanging) {
                 read_unasked();
@@ -49,6 +49,7 @@ bool Session::open(const QString &port)
                 wake();
         });
         connect(line.get(), &Line::lost, this, &Session::lose);
+        connect(line.get(), &Line::note, this, &Session::note);
     }
     qDebug() << "tratando de abrir puerto : " << port;
     if (!line->open()) {

@@ -41,6 +41,10 @@ struct SessionTimings
     int first_line_ms = 3000;
     // What one second of a command's own time-out lasts.
     int second_ms = 1000;
+    // A serial device server on the network gets this long to take the
+    // connection, and then this long to answer the Telnet negotiation.
+    int connect_ms = 5000;
+    int negotiation_ms = 2000;
 };
 
 // The session with one controller: it owns the line, opens and closes it,
