@@ -20,6 +20,9 @@
 #include <QLabel>
 #include <QtTest>
 
+#include <algorithm>
+#include <deque>
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -32,11 +35,9 @@ QByteArray b(std::initializer_list<int> bytes)
 }
 
 const int IAC = 255, SB = 250, SE = 240, WILL = 251, WONT = 252, DO = 253, DONT = 254;
-// Directory records that hang from the root, as "Sincronizar" sees them.
+// The directory as "Sincronizar" sees it, without a window.
 struct FlatTree : RecordTree
 {
-    UserRecord *owner_of(const UserRecord &) const override { return nullptr; }
-    QList<UserRecord *> owned_by(const UserRecord &) const override { return {}; }
     void remove(UserRecord &) override { }
     void changed(UserRecord &) override { }
 };
@@ -200,12 +201,21 @@ private slots:
         QVERIFY(users.exec().ok() && users.lines.size() == 30);
         QCOMPARE(DownloadLog(core).exec().summary, QString("100 eventos descargados"));
 
-        UserRecord changed;
-        QVERIFY(read_user_fields(users.lines.first(), changed));
+        // The directory read, an administrator renamed.
+        std::deque<UserRecord> records;
+        QVector<WantedRecord> wanted;
+        for (const QString &line : qAsConst(users.lines)) {
+            records.emplace_back();
+            QVERIFY(read_user_fields(line, records.back()));
+            wanted << WantedRecord{&records.back()};
+        }
+        UserRecord &changed = *std::find_if(records.begin(), records.end(), [](const UserRecord &u) {
+            return u.categoria == UserRecord::Admin;
+        });
         changed.nombre = "Por la red";
-        changed.pending = true;
         FlatTree tree;
-        Synchronise sync(core, tree, {&changed});
+        DirectoryOrigin origin{core.session.port(), core.identity(), {}};
+        WriteDirectory sync(core, tree, origin, [&wanted] { return wanted; });
         asker.answers << Asker::yes;
         QCOMPARE(sync.exec().summary, QString("Sincronizados 1 de 1"));
         // Opened while another connection holds the server's device: the
