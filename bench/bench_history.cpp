@@ -62,6 +62,17 @@ void bench_history(QTextStream &out)
               [&] { db.record_users(visit, QStringLiteral("1"), QString(), QString(), lines); });
         out << "history: size per user: " << (QFileInfo(db.path()).size() - empty) / lines.size()
             << " bytes\n";
+        // A visit is never overwritten: the same directory read again is
+        // compared with the one the visit holds, and a changed one is a new
+        // visit of its own.
+        const qint64 before = visit;
+        timed(out, "history: the same 5000-user directory again (compared, nothing written)",
+              [&] { db.record_users(visit, QStringLiteral("1"), QString(), QString(), lines); });
+        lines.removeLast();
+        timed(out, "history: a changed 5000-user directory (compared, a new visit)",
+              [&] { db.record_users(visit, QStringLiteral("1"), QString(), QString(), lines); });
+        if (visit == before)
+            out << "history: the changed directory did not start a visit of its own\n";
     }
 
     const int archived = qEnvironmentVariableIntValue("DORVAK_BENCH_ARCHIVE") > 0

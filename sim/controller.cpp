@@ -189,6 +189,15 @@ void LineAssembler::reset()
 
 // ---------------------------------------------------------------- Controller
 
+std::string seedIdentity(std::uint64_t seed)
+{
+    // Seed 1 keeps the number the simulator always had.
+    const std::uint64_t digits = (11112222 + (seed - 1) * 1000003) % 100000000;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "+569%08llu", static_cast<unsigned long long>(digits));
+    return buf;
+}
+
 Controller::Controller(const SeedOptions &options) : options_(options)
 {
     seedDatabase();
@@ -328,8 +337,11 @@ void Controller::seedDatabase()
         log_.push_back(e);
     }
 
-    const char *const texts[16] = {"Condominio Sur",
-                                   "+56911112222",
+    const std::string name = options_.name.empty() ? "Condominio Sur" : options_.name;
+    const std::string identity =
+        options_.identity.empty() ? seedIdentity(options_.seed) : options_.identity;
+    const char *const texts[16] = {name.c_str(),
+                                   identity.c_str(),
                                    nullptr,
                                    nullptr,
                                    nullptr,

@@ -94,7 +94,15 @@ struct SeedOptions
     std::uint64_t seed = 1;
     int users = 30;
     int logs = 100;
+    // The equipment number (parameter 01) and the installation's name
+    // (parameter 00); empty: the seed's own number, and "Condominio Sur".
+    std::string identity;
+    std::string name;
 };
+
+// The equipment number a seed gives when none is chosen: each seed its own,
+// so that simulators of different seeds are different controllers.
+std::string seedIdentity(std::uint64_t seed);
 
 class Controller
 {

@@ -59,6 +59,9 @@ void usage(FILE *to)
                "  --users N          users in the seeded database (default 30)\n"
                "  --logs M           log entries in the seeded database (default 100)\n"
                "  --seed S           seed for database, drops and noise (default 1)\n"
+               "  --identity NUMBER  equipment number, parameter 01 (default: one per seed,\n"
+               "                     +56911112222 for seed 1)\n"
+               "  --name TEXT        installation name, parameter 00 (default Condominio Sur)\n"
                "  --baud B           pace output at B/10 bytes per second (default 115200,\n"
                "                     0 sends at once)\n"
                "  --delay MS         wait MS milliseconds before the first answer line\n"
@@ -110,6 +113,16 @@ int parseArgs(int argc, char **argv, Options &o)
             if (!value(v))
                 return 3;
             (a == "--link" ? o.link : o.device) = v;
+        } else if (a == "--identity" || a == "--name") {
+            if (!value(v))
+                return 3;
+            const std::size_t limit = Controller::textLimit(a == "--identity" ? 1 : 0);
+            if (*v == '\0' || std::strlen(v) > limit || std::strchr(v, '"')) {
+                std::fprintf(stderr, "dorvak-sim: %s wants 1 to %zu characters, no quotes\n",
+                             a.c_str(), limit);
+                return 3;
+            }
+            (a == "--identity" ? o.seed.identity : o.seed.name) = v;
         } else if (a == "--drop") {
             if (!value(v))
                 return 3;

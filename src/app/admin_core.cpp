@@ -1,6 +1,7 @@
 #include "admin_core.h"
 
 #include "asker.h"
+#include "history_changes.h"
 #include "history_db.h"
 #include "param_lines.h"
 #include "param_operations.h"
@@ -30,18 +31,33 @@ AdminCore::AdminCore(Asker &a, QObject *parent) : QObject(parent), asker(a)
         if (bulk || typed)
             held.forget();
     });
+    // What is read after the controller was changed (by the tool or a line
+    // typed in the console) is another state of it: a new visit, and its
+    // identity read again, since a "Default DB" may have changed it too.
+    connect(&session, &Session::command_sent, this, [this](const QString &command) {
+        if (session.is_open() && changes_controller(command)) {
+            visit = 0;
+            params_stale = true;
+        }
+    });
+    connect(&runner, &OperationRunner::running_changed, this, [this](bool running) {
+        if (running)
+            failures.clear();
+    });
 }
 
 AdminCore::~AdminCore() = default;
 
-void AdminCore::open_history(const QString &path)
+void AdminCore::open_history(const QString &path, int wait_ms)
 {
     history_db.reset();
+    held_elsewhere = false;
     if (path.isEmpty()) {
         history_text = QStringLiteral("Historial desactivado");
         return;
     }
-    history_db = std::make_shared<HistoryDb>(path);
+    history_db = std::make_shared<HistoryDb>(path, HistoryDb::schema_version, wait_ms);
+    held_elsewhere = history_db->held_elsewhere();
     if (history_db->available())
         history_text = QStringLiteral("Historial en %1").arg(history_db->path());
     else
@@ -70,10 +86,11 @@ QString AdminCore::installation() const
 void AdminCore::take_params(const QVector<QString> &read)
 {
     values = read;
+    params_stale = false;
     emit params_arrived(values);
     if (history_db && !identity().isEmpty()
         && !history_db->record_params(visit, identity(), installation(), session.port(), values))
-        emit session.note(QStringLiteral("Historial: no se pudo registrar los parámetros"));
+        recording_lost(QStringLiteral("los parámetros"));
 }
 
 bool AdminCore::held_here() const
@@ -88,13 +105,25 @@ bool AdminCore::know_identity()
 
 bool AdminCore::learn_identity()
 {
-    if (!identity().isEmpty())
+    if (!identity().isEmpty() && !params_stale)
         return true;
     const bool known = read_params(*this).ok() && !identity().isEmpty();
     if (!known)
-        emit session.note(QStringLiteral(
-            "Historial: no se conoce el número de equipo; la lectura no se registró"));
+        recording_lost(QStringLiteral("la lectura"),
+                       QStringLiteral("no se conoce el número de equipo"));
     return known;
+}
+
+void AdminCore::recording_lost(const QString &what, QString why)
+{
+    // Said with the operation's outcome, and where the history's state is.
+    if (why.isEmpty() && history_db)
+        why = history_db->error();
+    const QString text = QStringLiteral("Historial: no se registró %1").arg(what)
+        + (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why));
+    failures << text;
+    emit session.note(text);
+    emit recording_failed(text);
 }
 
 void AdminCore::record_users(const QStringList &lines)
@@ -102,7 +131,7 @@ void AdminCore::record_users(const QStringList &lines)
     if (!history_db || !learn_identity())
         return;
     if (!history_db->record_users(visit, identity(), installation(), session.port(), lines))
-        emit session.note(QStringLiteral("Historial: no se pudo registrar el directorio"));
+        recording_lost(QStringLiteral("el directorio"));
 }
 
 void AdminCore::record_log(const QStringList &lines)
@@ -111,7 +140,7 @@ void AdminCore::record_log(const QStringList &lines)
         return;
     int added = 0;
     if (!history_db->record_log(visit, identity(), installation(), session.port(), lines, added))
-        emit session.note(QStringLiteral("Historial: no se pudo registrar el registro"));
+        recording_lost(QStringLiteral("el registro"));
     else
         emit session.note(QStringLiteral("Historial: %1 eventos nuevos en el archivo").arg(added));
     emit archive_changed();

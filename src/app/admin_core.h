@@ -30,13 +30,16 @@ public:
     OperationRunner runner{session};
     Asker &asker;
 
-    // The history file named by DORVAK_HISTORY or the user's data folder;
-    // its state once opened: whether there is one and why not.
-    void open_history(const QString &path);
+    // The history file named by DORVAK_HISTORY or the user's data folder,
+    // waiting up to `wait_ms` for another copy that holds it; its state once
+    // opened: whether there is one and why not.
+    void open_history(const QString &path, int wait_ms = 0);
     HistoryDb *history() const { return history_db.get(); }
     std::shared_ptr<HistoryDb> shared_history() const { return history_db; }
     // Said once when the history cannot be used; the tool carries on without.
     QString history_state() const { return history_text; }
+    // Whether it cannot be used because another copy holds it.
+    bool history_held() const { return held_elsewhere; }
 
     // The sixteen values as the last complete parameter read on the open
     // line gave them; empty when there was none on this line.
@@ -63,6 +66,9 @@ public:
     // known yet. A read that cannot be recorded says so in the console.
     void record_users(const QStringList &lines);
     void record_log(const QStringList &lines);
+    // The recordings that failed since the running operation began, with
+    // their reasons, in one line; empty when none did.
+    QString unrecorded() const { return failures.join(QStringLiteral("; ")); }
 
 signals:
     // A complete parameter read arrived: the form shows it.
@@ -71,16 +77,23 @@ signals:
     void history_lost(const QString &why);
     // The controller's archive grew.
     void archive_changed();
+    // A recording failed; `text` names it and says why.
+    void recording_failed(const QString &text);
 
 private:
     bool learn_identity();
     void history_failed();
+    void recording_lost(const QString &what, QString why = QString());
 
     std::shared_ptr<HistoryDb> history_db;
     QString history_text;
+    bool held_elsewhere = false;
     QVector<QString> values;
-    // The visit the open line's reads belong to.
+    // The visit the open line's reads belong to; once a command changed the
+    // controller, its parameters are read again before the next recording.
     qint64 visit = 0;
+    bool params_stale = false;
+    QStringList failures;
 };
 
 #endif

@@ -11,9 +11,14 @@ void describe_command_line(QCommandLineParser &parser)
         "  los parámetros, los usuarios y el registro del controlador en PUERTO (115200 8N1)\n"
         "  y los escribe en CARPETA/<instalación>-<AAAAmmdd-HHMMSS>/ como usuarios.csv,\n"
         "  registro.csv y parametros.csv; registra la visita en el historial. El avance va\n"
-        "  a stderr, el resumen a stdout. Salida: 0 respaldo completo; 1 puerto que no\n"
-        "  abre, controlador que no responde, lectura incompleta o línea caída (no queda\n"
-        "  carpeta con aspecto de completa); 2 uso incorrecto."));
+        "  a stderr, el resumen a stdout. Cada respaldo tiene su propia carpeta. Si otra\n"
+        "  copia usa el historial, lo espera hasta 300 s (DORVAK_HISTORY_WAIT: otros\n"
+        "  segundos). Salida: 0 respaldo completo y registrado; 1 puerto que no abre,\n"
+        "  controlador que no responde, lectura incompleta o línea caída (no queda\n"
+        "  carpeta con aspecto de completa); 2 uso incorrecto; 3 respaldo escrito, pero\n"
+        "  la visita no quedó en el historial (archivo de solo lectura, disco lleno,\n"
+        "  archivo dañado); 4 respaldo escrito, pero otra copia tuvo el historial más\n"
+        "  tiempo del que se espera."));
     // Qt's own help option would bring --help-all with it, which lists
     // Qt's options in English.
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")},

@@ -576,7 +576,12 @@ void DORVAK_Admin::warn(const QString &title, const QString &text)
 
 void DORVAK_Admin::report(const QString &text)
 {
-    status_bar->showMessage(QString(text).replace(QLatin1Char('\n'), QStringLiteral("; ")));
+    // A recording that failed is said with the outcome it belongs to.
+    QString shown = QString(text).replace(QLatin1Char('\n'), QStringLiteral("; "));
+    const QString lost = core.unrecorded();
+    if (!lost.isEmpty() && !shown.contains(lost))
+        shown += QStringLiteral("; ") + lost;
+    status_bar->showMessage(shown);
     outcome_reported = true;
 }
 

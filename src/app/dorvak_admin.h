@@ -252,8 +252,8 @@ private:
     void import_users_from(const QString &name);
     void reset_edit_buttons(bool editing);
 
-    // Event log: the table rows from the lines of an ENVLOG answer.
-    void load_log_lines(const QStringList &lines);
+    // Event log: the table rows from an ENVLOG answer of that controller.
+    void load_log_lines(const QStringList &lines, const QString &identity);
     // How many events the table holds and shows, and the calendars' month.
     void show_log_count();
     // The file side of "Exportar Registro", once the file is chosen.
@@ -342,24 +342,24 @@ private:
     QComboBox *log_event_combo = nullptr;
     DayEdit *log_from_edit = nullptr, *log_to_edit = nullptr;
     QPushButton *log_clear_filter_btn = nullptr;
-    QLabel *log_count = nullptr, *log_days = nullptr;
+    QLabel *log_count = nullptr, *log_days = nullptr, *log_names = nullptr;
 
     // Configuración tab
     QWidget *config_page = nullptr, *param_ops = nullptr;
     ParamForm *param_form_widget = nullptr;
     QPushButton *get_params_btn = nullptr, *send_params_btn = nullptr;
     // The parameters as the last complete read from the open line left
-    // them in the form, by number; empty when there was none, and then the
-    // form is not written.
-    QVector<ParamRead> params_read;
+    // them in the form, by number; empty when there was none. Those loaded
+    // from a visit, until a read replaces them; neither: no write.
+    QVector<ParamRead> params_read, params_loaded;
 
-    // History: the last downloaded log, shown again when the archive is
-    // switched off.
+    // History: the last downloaded log and its controller, shown again when
+    // the archive is switched off; the connected controller the page chose.
     QStringList last_log_lines;
-    // The archive comes into the table in parts, so that the view opens
-    // with the first one and the finder answers between two of them: the
-    // controller, the last event in the table (negative once all are in, or
-    // when another log took the table) and how many the archive holds.
+    QString last_log_identity, history_followed;
+    // The archive comes into the table in parts (the view opens with the
+    // first, the finder answers between two): the controller, the last event
+    // in (negative once all are in, or another log took the table), the size.
     QString archive_identity;
     qint64 archive_after = -1;
     qint64 archive_total = 0;

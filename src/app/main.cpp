@@ -70,10 +70,20 @@ int main(int argc, char *argv[])
     describe_command_line(parser);
     if (backup) {
         // A usage error is the backup's own exit code, not the parser's.
-        if (!parser.parse(app->arguments()) || parser.isSet(QStringLiteral("help"))) {
+        if (!parser.parse(app->arguments())) {
             QTextStream(stderr) << "Uso: dorvak-admin backup PUERTO CARPETA (vea --help)\n";
             return 2;
         }
+        if (parser.isSet(QStringLiteral("help")))
+            parser.showHelp();
+        // Its output is read by whoever watches the nights' backups: the
+        // tool's own lines (and the wire's, with --verbose), none of Qt's
+        // notes about the machine it runs on.
+        qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+                if (type == QtDebugMsg && qstrcmp(context.category, "default") == 0)
+                    QTextStream(stderr) << text << '\n';
+            });
     } else {
         parser.process(*app);
         if (parser.isSet(QStringLiteral("help")))

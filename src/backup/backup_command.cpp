@@ -35,8 +35,18 @@ int run_backup(const QString &port, const QString &dir, QTextStream &err, QTextS
 {
     UnattendedAsker asker(err);
     AdminCore core(asker);
-    core.open_history(HistoryDb::default_path());
+    // Another copy (a window left open, another backup) may hold the
+    // history: it is waited for, for a while.
+    bool wait_set = false;
+    const int wait_s = qEnvironmentVariableIntValue("DORVAK_HISTORY_WAIT", &wait_set);
+    const QString history_path = HistoryDb::default_path();
+    core.open_history(history_path, (wait_set ? qMax(0, wait_s) : backup_history_wait_s) * 1000);
     err << core.history_state() << Qt::endl;
+    const bool held = core.history_held();
+    if (core.history())
+        core.history()->set_origin(QStringLiteral("respaldo"));
+    QObject::connect(&core, &AdminCore::recording_failed,
+                     [&err](const QString &text) { err << text << Qt::endl; });
     QObject::connect(&core.session, &Session::line_lost, [&err](const QString &why) {
         err << QStringLiteral("Se perdió la conexión con el controlador: ") << why << Qt::endl;
     });
@@ -45,7 +55,7 @@ int run_backup(const QString &port, const QString &dir, QTextStream &err, QTextS
                      [&err](const QString &text) { err << text << Qt::endl; });
     const auto failed = [&](const QString &what) {
         err << QStringLiteral("Respaldo fallido: %1").arg(what) << Qt::endl;
-        return 1;
+        return int(backup_failed);
     };
     if (!core.session.open(port)) {
         // A cron log keeps no password given by mistake.
@@ -64,5 +74,19 @@ int run_backup(const QString &port, const QString &dir, QTextStream &err, QTextS
     if (!result.ok())
         return failed(result.summary);
     out << result.summary << Qt::endl;
-    return 0;
+    // The files are safe; the visit is not in the history, and the exit
+    // status says so to whoever watches the nights' backups.
+    if (held) {
+        err << QStringLiteral("Respaldo escrito, pero no registrado: %1").arg(core.history_state())
+            << Qt::endl;
+        return backup_history_held;
+    }
+    const QString lost = core.unrecorded();
+    if ((!history_path.isEmpty() && !core.history()) || !lost.isEmpty()) {
+        err << QStringLiteral("Respaldo escrito, pero no registrado: %1")
+                   .arg(lost.isEmpty() ? core.history_state() : lost)
+            << Qt::endl;
+        return backup_not_recorded;
+    }
+    return backup_done;
 }

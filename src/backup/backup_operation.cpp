@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QTextStream>
 
@@ -106,12 +107,30 @@ OperationResult Backup::run()
     set_percent(90);
 
     // Written under a name that says it is not done, and given its real
-    // name only once every file is whole.
+    // name only once every file is whole. Each backup takes a folder of its
+    // own: another one of the same second (a controller named alike, a
+    // second run) has made the folder first, and this one takes the next
+    // name. Making the folder is what claims the name, so that two backups
+    // never share one.
     const QString name = backup_folder_name(core.installation(), QDateTime::currentDateTime());
-    QDir folder(QDir(dir).filePath(name + QStringLiteral(".incompleto")));
-    if (!QDir().mkpath(folder.path()))
-        return failed(QStringLiteral("no se pudo crear la carpeta %1").arg(folder.path()));
-    const QString done = QDir(dir).filePath(name);
+    if (!QDir().mkpath(dir))
+        return failed(QStringLiteral("no se pudo crear la carpeta %1").arg(dir));
+    QDir folder;
+    QString done;
+    for (int n = 1; done.isEmpty() && n < 1000; ++n) {
+        const QString candidate = n == 1 ? name : QStringLiteral("%1-%2").arg(name).arg(n);
+        const QString claimed = candidate + QStringLiteral(".incompleto");
+        if (!QDir(dir).mkdir(claimed))
+            continue;
+        if (QFileInfo::exists(QDir(dir).filePath(candidate))) {
+            QDir(dir).rmdir(claimed);
+            continue;
+        }
+        folder.setPath(QDir(dir).filePath(claimed));
+        done = QDir(dir).filePath(candidate);
+    }
+    if (done.isEmpty())
+        return failed(QStringLiteral("no se pudo crear una carpeta en %1").arg(dir));
     const bool written =
         write_file(folder.filePath(QStringLiteral("usuarios.csv")), users_file(in_order))
         && write_file(folder.filePath(QStringLiteral("registro.csv")),

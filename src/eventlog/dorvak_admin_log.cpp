@@ -5,15 +5,18 @@
 
 #include "csv_file.h"
 #include "day_edit.h"
+#include "history_db.h"
 #include "log_filter.h"
 #include "log_lines.h"
 #include "log_model.h"
 #include "text_util.h"
 #include "user_index.h"
+#include "user_lines.h"
 #include "user_row.h"
 #include "widget_util.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -29,6 +32,30 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+namespace {
+
+// Whether the tree's directory is that of the controller a log came from:
+// where both identities are known they decide; without them, only the
+// connected controller's log on the port the directory was read from. A
+// directory from no controller (a file, the history) is nobody's.
+bool tree_names_log(const QString &directory_port, const QString &directory_identity,
+                    const QString &port, const QString &connected, const QString &log_identity)
+{
+    if (directory_port.isEmpty())
+        return false;
+    if (!log_identity.isEmpty() && !directory_identity.isEmpty())
+        return log_identity == directory_identity;
+    return log_identity == connected && directory_port == port;
+}
+
+QString equipment(const QString &identity)
+{
+    return identity.isEmpty() ? QStringLiteral("del controlador conectado")
+                              : QStringLiteral("del equipo %1").arg(identity);
+}
+
+} // namespace
 
 void DORVAK_Admin::build_log_page()
 {
@@ -135,11 +162,17 @@ void DORVAK_Admin::build_log_page()
     export_log_btn->setToolTip(QStringLiteral("Guardar en un archivo CSV los eventos mostrados"));
     log_ops = make_ops_row("log_ops", {get_log_btn, export_log_btn});
 
+    // Whose directory names the events: a log is only ever named after its
+    // own controller's people.
+    log_names = named(new QLabel, "log_names");
+    log_names->setWordWrap(true);
+
     auto *layout = new QVBoxLayout(log_page);
     layout->addLayout(filter_row);
     layout->addLayout(choice_row);
     layout->addLayout(days_row);
     layout->addWidget(log_table);
+    layout->addWidget(log_names);
     layout->addLayout(button_bar(log_ops));
 }
 
@@ -153,7 +186,8 @@ void DORVAK_Admin::getLog()
     // An archive coming in stops here: the download takes the table.
     archive_after = -1;
     log_model->clear();
-    load_log_lines(download.lines);
+    last_log_identity = core.identity();
+    load_log_lines(download.lines, last_log_identity);
     filter_log();
     progress->setValue(0);
     progress->setFormat(QString());
@@ -162,14 +196,41 @@ void DORVAK_Admin::getLog()
         show_archive();
 }
 
-void DORVAK_Admin::load_log_lines(const QStringList &lines)
+void DORVAK_Admin::load_log_lines(const QStringList &lines, const QString &identity)
 {
     // Every event names two users; one search of the tree per name would make
     // a long log against a large tree quadratic.
     const UserIndex index(user_tree);
+    const bool from_tree =
+        tree_names_log(directory.port, directory.identity, port_name, core.identity(), identity);
+    // Else the controller's last directory in the history, else nobody.
+    QDateTime read_at;
+    QList<UserRecord> recorded;
+    QHash<int, int> recorded_at;
+    if (!from_tree && core.history() && !identity.isEmpty()) {
+        for (const QString &line : core.history()->latest_users(identity, &read_at)) {
+            UserRecord u;
+            if (read_user_fields(line, u) && !recorded_at.contains(u.id_user)) {
+                recorded_at.insert(u.id_user, int(recorded.size()));
+                recorded << u;
+            }
+        }
+    }
+    log_names->setText(
+        from_tree ? QStringLiteral("Nombres de la lista de usuarios, %1").arg(equipment(identity))
+            : !recorded.isEmpty()
+            ? QStringLiteral("Nombres del directorio %1 registrado el %2")
+                  .arg(equipment(identity), read_at.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+            : QStringLiteral("Sin nombres: no hay directorio %1 en la lista de usuarios ni en el "
+                             "historial")
+                  .arg(equipment(identity)));
     // The root shows id 0 until the first download, with the placeholder
     // name and number of a new record: it is nobody.
     LogNamer namer([&](int id) -> const UserRecord * {
+        if (!from_tree) {
+            const int at = recorded_at.value(id, -1);
+            return at < 0 ? nullptr : &recorded.at(at);
+        }
         const UserRow *record = index.find(id);
         return record == root ? nullptr : record;
     });

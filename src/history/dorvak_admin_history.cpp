@@ -74,10 +74,12 @@ QString when(const QDateTime &at)
     return at.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
-// One line of the visit list: when, and what was read.
+// One line of the visit list: when, who made it, and what was read.
 QString visit_text(const VisitInfo &v)
 {
     QStringList read;
+    if (!v.origin.isEmpty())
+        read << v.origin;
     if (v.users_at.isValid())
         read << QStringLiteral("%1 usuarios").arg(v.users);
     if (v.params_at.isValid())
@@ -106,6 +108,8 @@ void DORVAK_Admin::build_history_page()
     history_controller_combo = named(new QComboBox, "history_controller_combo");
     history_controller_combo->setToolTip(QStringLiteral("Controladores visitados"));
     history_visits = named(new QListWidget, "history_visits");
+    // A visit's line is read whole, wrapped rather than cut.
+    history_visits->setWordWrap(true);
     history_changes = named(new QPlainTextEdit, "history_changes");
     history_changes->setReadOnly(true);
     history_users_btn = make_button(QStringLiteral("Cargar Directorio"), "history_users_btn");
@@ -125,8 +129,8 @@ void DORVAK_Admin::build_history_page()
     auto *changes_box = new QVBoxLayout;
     changes_box->addWidget(new QLabel(QStringLiteral("Cambios desde la visita anterior")));
     changes_box->addWidget(history_changes);
-    lists->addLayout(visits_box, 2);
-    lists->addLayout(changes_box, 3);
+    lists->addLayout(visits_box, 1);
+    lists->addLayout(changes_box, 1);
     auto *layout = new QVBoxLayout(history_page);
     layout->addWidget(history_state);
     layout->addLayout(chooser);
@@ -134,8 +138,13 @@ void DORVAK_Admin::build_history_page()
     layout->addLayout(button_bar(ops));
     tabs->addTab(history_page, QStringLiteral("Historial"));
 
+    // The list is filled with its signals blocked: a change is the user's
+    // choice, which stays whichever controller is connected.
     connect(history_controller_combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            &DORVAK_Admin::show_history);
+            [this] {
+                history_followed = core.identity();
+                show_history();
+            });
     connect(history_visits, &QListWidget::currentRowChanged, this, &DORVAK_Admin::show_visit);
     connect(history_users_btn, &QPushButton::clicked, this, &DORVAK_Admin::restore_users);
     connect(history_params_btn, &QPushButton::clicked, this, &DORVAK_Admin::restore_params);
@@ -178,6 +187,10 @@ void DORVAK_Admin::build_history_page()
         log_chart->setVisible(on);
         update_log_chart();
     });
+    // Every recording that fails says so where the history's state is.
+    connect(&core, &AdminCore::recording_failed, this, [this](const QString &text) {
+        history_state->setText(history_state->text() + QLatin1Char('\n') + text);
+    });
     // A file that cannot be used says why through history_failed.
     core.open_history(HistoryDb::default_path());
     history_state->setText(core.history_state());
@@ -201,10 +214,14 @@ void DORVAK_Admin::show_history()
 {
     if (!core.history())
         return;
-    // The connected controller first chosen; otherwise the one chosen stays.
-    const QString wanted = core.identity().isEmpty()
-        ? history_controller_combo->currentData().toString()
-        : core.identity();
+    // A controller newly connected is chosen once; after that, the one the
+    // user chooses stays, so that another controller's visits can be loaded
+    // while this one is connected.
+    const bool follow = !core.identity().isEmpty() && core.identity() != history_followed;
+    if (follow)
+        history_followed = core.identity();
+    const QString wanted =
+        follow ? core.identity() : history_controller_combo->currentData().toString();
     const QList<ControllerInfo> seen = core.history()->controllers();
     {
         const QSignalBlocker quiet(history_controller_combo);
@@ -222,6 +239,7 @@ void DORVAK_Admin::show_history()
     for (const VisitInfo &v : core.history()->visits(identity)) {
         auto *item = new QListWidgetItem(visit_text(v), history_visits);
         item->setData(Qt::UserRole, v.id);
+        item->setToolTip(item->text());
     }
     history_visits->setCurrentRow(0);
     show_visit();
@@ -265,6 +283,9 @@ void DORVAK_Admin::show_visit()
         add_section(text, QStringLiteral("Personas agregadas"), d.added);
         add_section(text, QStringLiteral("Personas quitadas"), d.removed);
         add_section(text, QStringLiteral("Personas cambiadas"), d.changed);
+        if (d.none_matched)
+            text << QStringLiteral("Atención: ninguna persona de la visita anterior está en esta; "
+                                   "¿es otro controlador con el mismo Número Equipo?");
     }
     if (!visit.params_at.isValid()) {
         text << QStringLiteral("Parámetros: no se leyeron en esta visita.");
@@ -272,8 +293,10 @@ void DORVAK_Admin::show_visit()
         QStringList labels;
         for (int n = 0; n < param_count; ++n)
             labels << param_form_widget->label(n).remove(QLatin1Char(':'));
-        const QStringList p = compare_params(core.history()->params_of(params_before->id),
-                                             core.history()->params_of(visit.id), labels);
+        const QStringList p = compare_params(
+            core.history()->params_of(params_before->id), core.history()->params_of(visit.id),
+            labels,
+            [this](int n, const QString &valor) { return param_form_widget->words(n, valor); });
         if (p.isEmpty())
             text << QStringLiteral("Parámetros: sin cambios.");
         add_section(text, QStringLiteral("Parámetros cambiados"), p);
@@ -317,17 +340,12 @@ void DORVAK_Admin::restore_params()
         const QVector<QString> values =
             core.history()->params_of(item->data(Qt::UserRole).toLongLong());
         // The firmware version and the user limit belong to the controller
-        // itself: they stay as the connected one has them.
-        for (const int n : writable_params()) {
-            if (n < values.size())
-                param_form_widget->apply(n, values.at(n));
-        }
+        // itself: they stay as the connected one has them. The values are
+        // written as they were recorded unless changed in the form.
+        params_loaded = param_form_widget->show_read(values, true);
         tabs->setCurrentWidget(config_page);
-        report(params_read.isEmpty()
-                   ? QStringLiteral("Parámetros del historial en el formulario; obtenga los del "
-                                    "equipo conectado antes de \"Grabar Parametros\"")
-                   : QStringLiteral("Parámetros del historial en el formulario; \"Grabar "
-                                    "Parametros\" los escribe"));
+        report(QStringLiteral("Parámetros del historial en el formulario; \"Grabar Parametros\" "
+                              "muestra lo que cambia y los escribe"));
     });
 }
 
@@ -337,7 +355,7 @@ void DORVAK_Admin::show_archive()
     // The same table, finder, sorting and export as for a download.
     log_model->clear();
     if (!log_archive_btn->isChecked()) {
-        load_log_lines(last_log_lines);
+        load_log_lines(last_log_lines, last_log_identity);
         filter_log();
         progress->setValue(0);
         progress->setFormat(QString());
@@ -367,10 +385,12 @@ void DORVAK_Admin::load_archive_part()
     // A first part that shows at once, then parts that each take well under
     // the time a keystroke in the finder may wait.
     const int part = log_model->total() == 0 ? 10000 : 50000;
-    const QStringList lines = core.history()->archive_part(archive_identity, archive_after, part);
-    load_log_lines(lines);
+    QString failure;
+    const QStringList lines =
+        core.history()->archive_part(archive_identity, archive_after, part, &failure);
+    load_log_lines(lines, archive_identity);
     show_log_count();
-    if (lines.size() == part) {
+    if (lines.size() == part && failure.isEmpty()) {
         const int percent = int(log_model->total() * 100 / qMax(archive_total, qint64(1)));
         progress->setValue(qMin(percent, 99));
         progress->setFormat(QStringLiteral("Cargando Archivo : %1%").arg(qMin(percent, 99)));
@@ -381,6 +401,20 @@ void DORVAK_Admin::load_archive_part()
     progress->setValue(0);
     progress->setFormat(QString());
     update_log_chart();
+    // What could be read, and why not the rest: never a part passed off as
+    // the whole archive.
+    if (!failure.isEmpty()) {
+        const QString text = QStringLiteral("Archivo del controlador %1 incompleto: se leyeron %2 "
+                                            "de %3 eventos (%4)")
+                                 .arg(archive_identity)
+                                 .arg(log_model->total())
+                                 .arg(archive_total)
+                                 .arg(failure);
+        history_state->setText(core.history_state() + QLatin1Char('\n') + text);
+        console->note(text);
+        report(text);
+        return;
+    }
     report(QStringLiteral("Archivo del controlador %1: %2 eventos")
                .arg(archive_identity)
                .arg(log_model->total()));

@@ -40,7 +40,7 @@ QMap<QString, Person> people(const QStringList &lines)
                                   : number_of.value(u.id_padre, QString::number(u.id_padre));
         p.horas = QString::number(u.hrs_reman);
         p.horario = QStringLiteral("%1-%2").arg(u.rh_ini).arg(u.rh_fin);
-        p.dias = QString::number(u.rd);
+        p.dias = UserRecord::days_text(u.rd);
         found.insert(u.numero, p);
     }
     return found;
@@ -82,11 +82,13 @@ DirectoryChanges compare_directories(const QStringList &before, const QStringLis
         if (!new_people.contains(it.key()))
             changes.removed << it.key() + QLatin1Char(' ') + it->nombre;
     }
+    changes.none_matched = !old_people.isEmpty() && !new_people.isEmpty()
+        && changes.removed.size() == old_people.size();
     return changes;
 }
 
 QStringList compare_params(const QVector<QString> &before, const QVector<QString> &after,
-                           const QStringList &labels)
+                           const QStringList &labels, const ParamWords &words)
 {
     QStringList changes;
     const int count = qMax(before.size(), after.size());
@@ -99,7 +101,18 @@ QStringList compare_params(const QVector<QString> &before, const QVector<QString
         const QString name = labels.value(n).isEmpty()
             ? number
             : QStringLiteral("%1 (%2)").arg(labels.value(n), number);
-        changes << QStringLiteral("%1: %2 → %3").arg(name, old_value, new_value);
+        const auto shown = [&](const QString &valor) { return words ? words(n, valor) : valor; };
+        changes << QStringLiteral("%1: %2 → %3").arg(name, shown(old_value), shown(new_value));
     }
     return changes;
+}
+
+bool changes_controller(const QString &command)
+{
+    static const QStringList changing{QStringLiteral("DEFAULTDB"),  QStringLiteral("RESET"),
+                                      QStringLiteral("SEND_PAR"),   QStringLiteral("UU"),
+                                      QStringLiteral("BU"),         QStringLiteral("CREATE500U"),
+                                      QStringLiteral("CREATE500L"), QStringLiteral("STUM")};
+    const QString word = command.trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
+    return changing.contains(word);
 }

@@ -1,6 +1,7 @@
 #include "history_db.h"
 
 #include "log_lines.h"
+#include "user_lines.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -39,6 +40,8 @@ const char *const steps[][8] = {
     // The archive is read by controller in the order events arrived; the
     // unique key alone made that a scan of every controller's events.
     {"CREATE INDEX events_controller ON events(controller, id)", nullptr},
+    // A backup's visits are told apart from the window's.
+    {"ALTER TABLE visits ADD COLUMN origin TEXT NOT NULL DEFAULT ''", nullptr},
 };
 
 // A null text binds as NULL; the columns hold an empty text instead.
@@ -61,9 +64,55 @@ QDateTime from_stamp(const QVariant &v)
     return at.toLocalTime();
 }
 
+// What SQLite says of a failure, in the user's words, its own after them.
+QString sqlite_reason(const QSqlError &error)
+{
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric) & 0xff;
+    QString why;
+    switch (numeric ? code : -1) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        why = QStringLiteral("el archivo está ocupado");
+        break;
+    case 8: // SQLITE_READONLY
+        why = QStringLiteral("el archivo es de solo lectura");
+        break;
+    case 10: // SQLITE_IOERR
+        why = QStringLiteral("error de lectura o escritura en el disco");
+        break;
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        why = QStringLiteral("el archivo está dañado");
+        break;
+    case 13: // SQLITE_FULL
+        why = QStringLiteral("el disco está lleno");
+        break;
+    case 14: // SQLITE_CANTOPEN
+        why = QStringLiteral("no se puede abrir el archivo");
+        break;
+    default:
+        why = QStringLiteral("error del archivo");
+        break;
+    }
+    const QString own = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return own.trimmed().isEmpty() ? why : QStringLiteral("%1 (%2)").arg(why, own.trimmed());
+}
+
+// Lines of a read as they are kept: whole user records only, trimmed.
+QStringList kept_user_lines(const QStringList &lines)
+{
+    QStringList kept;
+    for (const QString &line : lines) {
+        if (is_user_record(line))
+            kept << line.trimmed();
+    }
+    return kept;
+}
+
 } // namespace
 
-HistoryDb::HistoryDb(const QString &path, int up_to) : file(path)
+HistoryDb::HistoryDb(const QString &path, int up_to, int wait_ms) : file(path)
 {
     static std::atomic<int> opened{0};
     connection = QStringLiteral("history-%1").arg(++opened);
@@ -77,10 +126,19 @@ HistoryDb::HistoryDb(const QString &path, int up_to) : file(path)
     // that names a process no longer running, which is taken over.
     lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
+    if (!lock->tryLock(wait_ms)) {
+        held = lock->error() == QLockFile::LockFailedError;
+        qint64 pid = 0;
+        QString host, app;
+        const QString holder = held && lock->getLockInfo(&pid, &host, &app)
+            ? QStringLiteral(" (%1, proceso %2 en %3)")
+                  .arg(app.isEmpty() ? QStringLiteral("DORVAK Admin") : app)
+                  .arg(pid)
+                  .arg(host)
+            : QString();
         fail(
-            lock->error() == QLockFile::LockFailedError
-                ? QStringLiteral("otra copia de DORVAK Admin está usando %1").arg(path)
+            held
+                ? QStringLiteral("otra copia de DORVAK Admin%1 está usando %2").arg(holder, path)
                 : QStringLiteral("no se puede escribir en la carpeta %1").arg(info.absolutePath()));
         return;
     }
@@ -91,6 +149,7 @@ HistoryDb::HistoryDb(const QString &path, int up_to) : file(path)
         return;
     }
     ok = migrate(up_to);
+    schema = up_to;
 }
 
 HistoryDb::~HistoryDb()
@@ -154,71 +213,110 @@ bool HistoryDb::migrate(int up_to)
     return true;
 }
 
-template<typename Body>
-bool HistoryDb::record_in_visit(qint64 &visit, const QString &identity, const QString &name,
-                                const QString &port, Body body)
+bool HistoryDb::failed_with(const QSqlError &error, const QString &what)
 {
-    if (!ok || identity.isEmpty())
+    last_error = QStringLiteral("%1: %2").arg(what, sqlite_reason(error));
+    return false;
+}
+
+template<typename Holds_fn, typename Body>
+bool HistoryDb::record_in_visit(qint64 &visit, const QString &identity, const QString &name,
+                                const QString &port, Holds_fn holds, Body body)
+{
+    last_error.clear();
+    if (!ok) {
+        last_error = reason;
         return false;
+    }
+    if (identity.isEmpty()) {
+        last_error = QStringLiteral("no se conoce el número de equipo");
+        return false;
+    }
     QSqlDatabase db = QSqlDatabase::database(connection, false);
     if (!db.transaction())
-        return false;
-    const qint64 now_visit = visit_for(visit, identity, name, port);
+        return failed_with(db.lastError(), QStringLiteral("no se pudo empezar"));
+    bool same = false;
     QSqlQuery q(db);
-    if (now_visit != 0 && body(now_visit, q) && db.commit()) {
+    const qint64 now_visit = visit_for(visit, identity, name, port, holds, same);
+    if (now_visit != 0 && (same || body(now_visit, q)) && db.commit()) {
         visit = now_visit;
         return true;
     }
+    // The first failure says why; a commit refused says it itself.
+    const QSqlError error = q.lastError().isValid() ? q.lastError() : db.lastError();
     db.rollback();
+    if (last_error.isEmpty())
+        failed_with(error, QStringLiteral("no se pudo escribir"));
     return false;
 }
 
 qint64 HistoryDb::visit_for(qint64 visit, const QString &identity, const QString &name,
-                            const QString &port)
+                            const QString &port, const std::function<Holds(qint64)> &holds,
+                            bool &same)
 {
     QSqlQuery q(QSqlDatabase::database(connection, false));
+    const auto failed = [&](const QString &what) {
+        failed_with(q.lastError(), what);
+        return qint64(0);
+    };
     q.prepare(QStringLiteral("INSERT INTO controllers (identity, name) VALUES (?, ?) "
                              "ON CONFLICT(identity) DO UPDATE SET name = "
                              "CASE WHEN excluded.name = '' THEN name ELSE excluded.name END"));
     q.addBindValue(identity);
     q.addBindValue(text(name));
     if (!q.exec())
-        return 0;
+        return failed(QStringLiteral("no se pudo escribir"));
     q.prepare(QStringLiteral("SELECT id FROM controllers WHERE identity = ?"));
     q.addBindValue(identity);
     if (!q.exec() || !q.next())
-        return 0;
+        return failed(QStringLiteral("no se pudo leer"));
     const qint64 controller = q.value(0).toLongLong();
     if (visit != 0) {
         // A visit belongs to one controller: a line that now leads to
-        // another one starts a new visit.
+        // another one starts a new visit. Nor is what a visit holds ever
+        // replaced: a read that differs from it is a visit of its own.
         q.prepare(QStringLiteral("SELECT controller FROM visits WHERE id = ?"));
         q.addBindValue(visit);
-        if (q.exec() && q.next() && q.value(0).toLongLong() == controller)
-            return visit;
+        if (q.exec() && q.next() && q.value(0).toLongLong() == controller) {
+            const Holds held_now = holds(visit);
+            same = held_now == Holds::same;
+            if (held_now != Holds::other)
+                return visit;
+        }
     }
-    q.prepare(QStringLiteral("INSERT INTO visits (controller, started, port) VALUES (?, ?, ?)"));
+    // A file kept at an older schema (to check the step from it) has no
+    // origin to write.
+    q.prepare(schema < 3 ? QStringLiteral("INSERT INTO visits (controller, started, port) "
+                                          "VALUES (?, ?, ?)")
+                         : QStringLiteral("INSERT INTO visits (controller, started, port, "
+                                          "origin) VALUES (?, ?, ?, ?)"));
     q.addBindValue(controller);
     q.addBindValue(stamp(QDateTime::currentDateTime()));
     q.addBindValue(text(port));
-    return q.exec() ? q.lastInsertId().toLongLong() : 0;
+    if (schema >= 3)
+        q.addBindValue(text(origin));
+    return q.exec() ? q.lastInsertId().toLongLong() : failed(QStringLiteral("no se pudo escribir"));
 }
 
 bool HistoryDb::record_users(qint64 &visit, const QString &identity, const QString &name,
                              const QString &port, const QStringList &user_lines)
 {
-    return record_in_visit(visit, identity, name, port, [&](qint64 now_visit, QSqlQuery &q) {
-        // A later read in the same visit replaces the earlier one.
-        q.prepare(QStringLiteral("DELETE FROM visit_users WHERE visit = ?"));
-        q.addBindValue(now_visit);
-        if (!q.exec())
-            return false;
+    const QStringList kept = kept_user_lines(user_lines);
+    const auto holds = [&](qint64 v) {
+        QSqlQuery q(QSqlDatabase::database(connection, false));
+        q.prepare(QStringLiteral("SELECT users_at IS NOT NULL FROM visits WHERE id = ?"));
+        q.addBindValue(v);
+        if (!q.exec() || !q.next() || !q.value(0).toBool())
+            return Holds::nothing;
+        return users_of(v) == kept ? Holds::same : Holds::other;
+    };
+    return record_in_visit(visit, identity, name, port, holds, [&](qint64 now_visit, QSqlQuery &q) {
         q.prepare(QStringLiteral("INSERT INTO visit_users (visit, ord, line) VALUES (?, ?, ?)"));
         int ord = 0;
-        for (const QString &line : user_lines) {
+        for (const QString &line : kept) {
             q.bindValue(0, now_visit);
             q.bindValue(1, ord++);
-            q.bindValue(2, line.trimmed());
+            q.bindValue(2, line);
             if (!q.exec())
                 return false;
         }
@@ -232,13 +330,24 @@ bool HistoryDb::record_users(qint64 &visit, const QString &identity, const QStri
 bool HistoryDb::record_params(qint64 &visit, const QString &identity, const QString &name,
                               const QString &port, const QVector<QString> &values)
 {
-    return record_in_visit(visit, identity, name, port, [&](qint64 now_visit, QSqlQuery &q) {
-        q.prepare(QStringLiteral(
-            "INSERT OR REPLACE INTO visit_params (visit, numero, valor) VALUES (?, ?, ?)"));
-        for (int n = 0; n < values.size(); ++n) {
+    QVector<QString> kept;
+    for (const QString &v : values)
+        kept << text(v);
+    const auto holds = [&](qint64 v) {
+        QSqlQuery q(QSqlDatabase::database(connection, false));
+        q.prepare(QStringLiteral("SELECT params_at IS NOT NULL FROM visits WHERE id = ?"));
+        q.addBindValue(v);
+        if (!q.exec() || !q.next() || !q.value(0).toBool())
+            return Holds::nothing;
+        return params_of(v) == kept ? Holds::same : Holds::other;
+    };
+    return record_in_visit(visit, identity, name, port, holds, [&](qint64 now_visit, QSqlQuery &q) {
+        q.prepare(
+            QStringLiteral("INSERT INTO visit_params (visit, numero, valor) VALUES (?, ?, ?)"));
+        for (int n = 0; n < kept.size(); ++n) {
             q.bindValue(0, now_visit);
             q.bindValue(1, n);
-            q.bindValue(2, text(values.at(n)));
+            q.bindValue(2, kept.at(n));
             if (!q.exec())
                 return false;
         }
@@ -254,8 +363,10 @@ bool HistoryDb::record_log(qint64 &visit, const QString &identity, const QString
 {
     added = 0;
     int fresh = 0;
+    // The archive keeps each event once: a log adds to any visit.
+    const auto holds = [](qint64) { return Holds::nothing; };
     const bool done =
-        record_in_visit(visit, identity, name, port, [&](qint64 now_visit, QSqlQuery &q) {
+        record_in_visit(visit, identity, name, port, holds, [&](qint64 now_visit, QSqlQuery &q) {
             q.prepare(QStringLiteral("SELECT controller FROM visits WHERE id = ?"));
             q.addBindValue(now_visit);
             if (!q.exec() || !q.next())
@@ -307,14 +418,18 @@ QList<VisitInfo> HistoryDb::visits(const QString &identity) const
     QSqlQuery q(QSqlDatabase::database(connection, false));
     if (!ok)
         return list;
-    q.prepare(QStringLiteral(
-        "SELECT v.id, v.started, v.port, v.users_at, v.params_at, v.log_at, v.new_events, "
-        "(SELECT count(*) FROM visit_users u WHERE u.visit = v.id) "
-        "FROM visits v JOIN controllers c ON c.id = v.controller "
-        "WHERE c.identity = ? ORDER BY v.id DESC"));
+    q.prepare(
+        QStringLiteral(
+            "SELECT v.id, v.started, v.port, v.users_at, v.params_at, v.log_at, v.new_events, "
+            "(SELECT count(*) FROM visit_users u WHERE u.visit = v.id), %1 "
+            "FROM visits v JOIN controllers c ON c.id = v.controller "
+            "WHERE c.identity = ? ORDER BY v.id DESC")
+            .arg(schema >= 3 ? QStringLiteral("v.origin") : QStringLiteral("''")));
     q.addBindValue(identity);
-    if (!q.exec())
+    if (!q.exec()) {
+        last_error = sqlite_reason(q.lastError());
         return list;
+    }
     while (q.next()) {
         VisitInfo v;
         v.id = q.value(0).toLongLong();
@@ -325,6 +440,7 @@ QList<VisitInfo> HistoryDb::visits(const QString &identity) const
         v.log_at = from_stamp(q.value(5));
         v.new_events = q.value(6).toInt();
         v.users = q.value(7).toInt();
+        v.origin = q.value(8).toString();
         list.append(v);
     }
     return list;
@@ -367,7 +483,8 @@ QStringList HistoryDb::archive(const QString &identity) const
     return archive_part(identity, after, -1);
 }
 
-QStringList HistoryDb::archive_part(const QString &identity, qint64 &after, int limit) const
+QStringList HistoryDb::archive_part(const QString &identity, qint64 &after, int limit,
+                                    QString *failure) const
 {
     QStringList lines;
     QSqlQuery q(QSqlDatabase::database(connection, false));
@@ -385,7 +502,24 @@ QStringList HistoryDb::archive_part(const QString &identity, qint64 &after, int 
             lines << q.value(1).toString();
         }
     }
+    // A damaged page ends the rows early, and only the error tells.
+    if (failure && q.lastError().isValid())
+        *failure = sqlite_reason(q.lastError());
     return lines;
+}
+
+QStringList HistoryDb::latest_users(const QString &identity, QDateTime *at) const
+{
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    q.prepare(QStringLiteral("SELECT v.id, v.users_at FROM visits v JOIN controllers c "
+                             "ON c.id = v.controller WHERE c.identity = ? AND "
+                             "v.users_at IS NOT NULL ORDER BY v.id DESC LIMIT 1"));
+    q.addBindValue(identity);
+    if (!ok || !q.exec() || !q.next())
+        return QStringList();
+    if (at)
+        *at = from_stamp(q.value(1));
+    return users_of(q.value(0).toLongLong());
 }
 
 qint64 HistoryDb::archive_size(const QString &identity) const

@@ -9,8 +9,17 @@ Counted Counted::numbers()
     return c;
 }
 
+Counted Counted::lines_that(bool (*is)(const QString &line))
+{
+    Counted c;
+    c.passes = is;
+    return c;
+}
+
 bool Counted::counts(const QString &line) const
 {
+    if (passes)
+        return passes(line);
     return number ? is_count_line(line) : line.startsWith(prefix);
 }
 

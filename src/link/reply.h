@@ -40,12 +40,16 @@ public:
     Counted(const QString &marker) : prefix(marker) { }
     // Only lines that are a decimal number: a count's answer.
     static Counted numbers();
+    // Only lines that pass `is`: a listing's records among status lines
+    // that begin the same way ("## OK").
+    static Counted lines_that(bool (*is)(const QString &line));
 
     bool counts(const QString &line) const;
 
 private:
     QString prefix;
     bool number = false;
+    bool (*passes)(const QString &line) = nullptr;
 };
 
 // Whether a received line is a decimal number and nothing else.

@@ -64,23 +64,46 @@ void DORVAK_Admin::get_param()
 
 void DORVAK_Admin::show_params(const QVector<QString> &values)
 {
+    // A read overwrites what was loaded from the history.
     params_read = param_form_widget->show_read(values);
+    params_loaded.clear();
     update_title();
 }
 
 void DORVAK_Admin::send_params()
 {
     WriteParams write(core);
-    write.have_read = !params_read.isEmpty();
-    if (write.have_read) {
-        for (const int n : writable_params()) {
-            const auto value = param_to_send(params_read.at(n), param_form_widget->value(n),
-                                             param_form_widget->acceptable(n));
-            if (value)
-                write.lines << send_par_line(n, *value);
-            else
-                write.refused << param_form_widget->label(n);
+    // The form holds the connected controller's read, or a visit's values
+    // loaded over it (or over nothing: then every value is sent).
+    const QVector<ParamRead> &source = params_loaded.isEmpty() ? params_read : params_loaded;
+    write.have_read = !source.isEmpty();
+    QVector<ParamRead> after = params_read.isEmpty() ? source : params_read;
+    for (const int n : write.have_read ? writable_params() : QVector<int>()) {
+        const QString now = param_form_widget->value(n);
+        const bool known = !params_read.isEmpty();
+        // Left as the controller sent it: nothing to send, whatever the
+        // form made of it.
+        if (known && &source == &params_read && now == params_read.at(n).shown)
+            continue;
+        const auto value = param_to_send(source.at(n), now, param_form_widget->acceptable(n));
+        if (!value) {
+            write.refused << param_form_widget->label(n);
+            continue;
         }
+        if (known && *value == params_read.at(n).valor)
+            continue;
+        write.lines << send_par_line(n, *value);
+        write.changes << QStringLiteral("%1 (%2): %3 → %4")
+                             .arg(param_form_widget->label(n))
+                             .arg(n, 2, 10, QLatin1Char('0'))
+                             .arg(known ? param_form_widget->words(n, params_read.at(n).valor)
+                                        : QStringLiteral("(sin leer)"),
+                                  param_form_widget->words(n, *value));
+        after[n] = {*value, now, true};
     }
-    run(write);
+    if (!run(write))
+        return;
+    // What the controller now holds, for the next write.
+    params_read = after;
+    params_loaded.clear();
 }

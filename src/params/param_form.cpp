@@ -132,10 +132,12 @@ ParamForm::ParamForm(QWidget *parent) : QWidget(parent)
     param_form->addRow(QStringLiteral("Mensaje Cierre entrada 2"), msg_cierre2_edit);
 }
 
-QVector<ParamRead> ParamForm::show_read(const QVector<QString> &values)
+QVector<ParamRead> ParamForm::show_read(const QVector<QString> &values, bool writable_only)
 {
     QVector<ParamRead> read(param_count);
     for (int n = 0; n < param_count && n < values.size(); ++n) {
+        if (writable_only && !writable_params().contains(n))
+            continue;
         read[n].valor = values.at(n);
         apply(n, read[n].valor);
         read[n].shown = value(n);
@@ -273,6 +275,43 @@ bool ParamForm::acceptable(int numero) const
     if (const QLineEdit *line = edit(numero))
         return line->text().size() <= text_limit(numero) && line->hasAcceptableInput();
     return !value(numero).isEmpty();
+}
+
+QString ParamForm::words(int numero, const QString &valor) const
+{
+    // A value that was not there reads as nothing, not as a choice's first.
+    if (is_text_param(numero) || valor.trimmed().isEmpty())
+        return param_text(valor);
+    const int n = param_number(valor);
+    const auto item = [&](const QComboBox *combo, int index) {
+        return index >= 0 && index < combo->count() ? combo->itemText(index) : valor;
+    };
+    switch (numero) {
+    case 2:
+        return version_text(n);
+    case 4: {
+        QStringList on;
+        // In the order the buttons stand, as the form shows them.
+        for (const QPushButton *b :
+             {notif_acceso_btn, notif_config_btn, notif_usuarios_btn, notif_sms_btn}) {
+            const int bit = b == notif_acceso_btn ? notif_acceso
+                : b == notif_config_btn           ? notif_config
+                : b == notif_usuarios_btn         ? notif_usuarios
+                                                  : notif_sms;
+            if (n & bit)
+                on << b->text();
+        }
+        return on.isEmpty() ? QStringLiteral("ninguna") : on.join(QStringLiteral(", "));
+    }
+    case 6:
+        return item(modo_operacion_combo, n - 1);
+    case 7:
+        return item(modo_entrada1_combo, n);
+    case 8:
+        return item(modo_entrada2_combo, n);
+    default:
+        return param_text(valor);
+    }
 }
 
 QString ParamForm::label(int numero) const

@@ -30,8 +30,12 @@ public:
     bool acceptable(int numero) const;
     // The label that names the field.
     QString label(int numero) const;
-    // A complete read into the form, and what the form made of it.
-    QVector<ParamRead> show_read(const QVector<QString> &values);
+    // A complete read into the form, and what the form made of it; only the
+    // writable parameters when the values are another controller's.
+    QVector<ParamRead> show_read(const QVector<QString> &values, bool writable_only = false);
+    // A value as the form shows it, in words: a choice by its item's text,
+    // the notifications by their buttons, the version as major.minor.
+    QString words(int numero, const QString &valor) const;
 
 private:
     QLineEdit *edit(int numero) const;

@@ -35,7 +35,8 @@ OperationResult WriteParams::run()
     if (!have_read) {
         asker().warn(QStringLiteral("Error"),
                      QStringLiteral("Primero obtenga los parámetros del equipo conectado "
-                                    "(\"Obtener Parametros\")"));
+                                    "(\"Obtener Parametros\") o cargue los de una visita "
+                                    "(\"Cargar Parametros\" en \"Historial\")"));
         return OperationResult::make(OperationResult::refused);
     }
     if (!refused.isEmpty()) {
@@ -44,6 +45,15 @@ OperationResult WriteParams::run()
                          + QStringLiteral(". No se grabó ningún parámetro."));
         return OperationResult::make(OperationResult::refused);
     }
+    if (lines.isEmpty())
+        return OperationResult::make(OperationResult::refused,
+                                     QStringLiteral("Ningún parámetro cambió: no se grabó nada"));
+    if (!asker().ask(QStringLiteral("¿Grabar en el controlador %1?\n\n%2")
+                         .arg(lines.size() == 1 ? QStringLiteral("1 parámetro")
+                                                : QStringLiteral("%1 parámetros").arg(lines.size()),
+                              changes.join(QLatin1Char('\n')))))
+        return OperationResult::make(OperationResult::refused,
+                                     QStringLiteral("Parámetros no grabados"));
     QStringList rejected;
     for (int i = 0; i < lines.size(); ++i) {
         const Reply reply = session().exchange(lines.at(i), 1, 1);

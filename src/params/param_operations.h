@@ -22,7 +22,10 @@ protected:
 };
 
 // "Grabar Parametros": the SEND_PAR lines, all made before the first goes
-// out, so that a value that cannot be sent stops the whole write.
+// out, so that a value that cannot be sent stops the whole write. Only the
+// parameters that change are sent, after the user saw what changes and
+// said yes: a value the controller holds already is left alone, byte for
+// byte, however the form shows it.
 class WriteParams : public Operation
 {
     Q_OBJECT
@@ -30,10 +33,13 @@ class WriteParams : public Operation
 public:
     using Operation::Operation;
 
-    // Whether the form holds a complete read of the open line; an empty
-    // form written over the controller would blank its configuration.
+    // Whether the form holds a complete read of the open line, or values
+    // loaded from the history; an empty form written over the controller
+    // would blank its configuration.
     bool have_read = false;
     QStringList lines;
+    // What each line changes, "Label (NN): old → new", in the same order.
+    QStringList changes;
     // The fields whose values cannot be sent, by their labels.
     QStringList refused;
 

@@ -2,6 +2,7 @@
 
 #include "admin_core.h"
 #include "asker.h"
+#include "user_lines.h"
 #include "user_upload.h"
 
 #include <QDebug>
@@ -30,14 +31,17 @@ OperationResult download_users(AdminCore &core, QStringList &lines)
         return OperationResult::not_counted(count_reply);
     const int total = *count;
     qDebug() << "Usuarios registrados : " << total;
-    const QStringList got_lines =
+    // Status lines such as "## OK" begin like a record: only whole records
+    // count, and only they are the listing.
+    QStringList got_lines =
         session
             .exchange(QStringLiteral("LU"), total, 2, QStringLiteral("Cargando Usuarios"),
-                      QStringLiteral("##"))
+                      Counted::lines_that(is_user_record))
             .lines;
-    const int got = int(std::count_if(got_lines.begin(), got_lines.end(), [](const QString &line) {
-        return line.startsWith(QLatin1String("##"));
-    }));
+    got_lines.erase(std::remove_if(got_lines.begin(), got_lines.end(),
+                                   [](const QString &line) { return !is_user_record(line); }),
+                    got_lines.end());
+    const int got = int(got_lines.size());
     if (got < total)
         return incomplete(core, got, total, QStringLiteral("usuarios"));
     lines = got_lines;

@@ -67,8 +67,6 @@ QString shown_text(const UserRow *u, const QString &text)
     return u->unsaved ? QString() : text.trimmed();
 }
 
-const char *const day_names[] = {"L", "M", "W", "J", "V", "S", "D"};
-
 } // namespace
 
 UserPanel::UserPanel(UserRow *u, bool read_only, QWidget *parent) : QWidget(parent)
@@ -137,8 +135,8 @@ UserPanel::UserPanel(UserRow *u, bool read_only, QWidget *parent) : QWidget(pare
 
     auto *days_row = new QHBoxLayout;
     for (int i = 0; i < 7; ++i) {
-        auto *button = new QPushButton(QLatin1String(day_names[i]));
-        button->setObjectName(QStringLiteral("day_btns_") + QLatin1String(day_names[i]));
+        auto *button = new QPushButton(UserRecord::day_letter(i));
+        button->setObjectName(QStringLiteral("day_btns_") + UserRecord::day_letter(i));
         button->setCheckable(true);
         button->setAutoFillBackground(true);
         static const char *const day_long[] = {"lunes",   "martes", "miércoles", "jueves",

@@ -96,3 +96,19 @@ QVector<int> directory_order(const QList<UserRecord> &records)
         place(i);
     return order;
 }
+
+QString UserRecord::day_letter(int day)
+{
+    static const char *const letters[] = {"L", "M", "W", "J", "V", "S", "D"};
+    return day >= 0 && day < 7 ? QLatin1String(letters[day]) : QString();
+}
+
+QString UserRecord::days_text(int rd)
+{
+    QString days;
+    for (int day = 0; day < 7; ++day) {
+        if (rd & (1 << day))
+            days += day_letter(day);
+    }
+    return days.isEmpty() ? QStringLiteral("ninguno") : days;
+}

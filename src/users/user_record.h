@@ -52,6 +52,10 @@ struct UserRecord
     static int device_code(int categoria);
     // The internal category of a controller code; unknown codes give a visitor.
     static int category_of_code(int code);
+    // The letter of a day (0 Monday to 6 Sunday) as the editor's buttons
+    // show it, and the days of a bit set in those letters, "ninguno" for none.
+    static QString day_letter(int day);
+    static QString days_text(int rd);
 };
 
 // The ids a new record may take: always past every id seen, so that a

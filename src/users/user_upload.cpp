@@ -167,13 +167,16 @@ OperationResult WriteDirectory::take_controller()
                                                 : QStringLiteral("%1 personas que la lista no "
                                                                  "tiene")
                                                       .arg(extras.size());
-        if (!asker().ask(
-                QStringLiteral("El controlador %1 guarda %2. ¿Borrarlas del controlador?\n%3%4")
-                    .arg(controller_name(session().port(), here), whom,
-                         QStringList(extras.mid(0, 10)).join(QLatin1Char('\n')),
-                         extras.size() > 10 ? QStringLiteral("\n… y %1 más").arg(extras.size() - 10)
-                                            : QString()),
-                extras.join(QLatin1Char('\n')))) {
+        // Keeping them is the answer that loses no one.
+        const int answer = asker().choose(
+            QStringLiteral("El controlador %1 guarda %2. ¿Borrarlas del controlador?\n%3%4")
+                .arg(controller_name(session().port(), here), whom,
+                     QStringList(extras.mid(0, 10)).join(QLatin1Char('\n')),
+                     extras.size() > 10 ? QStringLiteral("\n… y %1 más").arg(extras.size() - 10)
+                                        : QString()),
+            {{Asker::no, QStringLiteral("Conservarlas")}, {Asker::yes, QStringLiteral("Borrarlas")}},
+            Asker::no, extras.join(QLatin1Char('\n')));
+        if (answer != Asker::yes) {
             origin.kept = extra_numbers;
             emit session().note(QStringLiteral("Se conservan en el controlador %1").arg(whom));
         }

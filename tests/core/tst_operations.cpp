@@ -72,15 +72,16 @@ private slots:
         QTest::addColumn<QByteArray>("sent");
         using R = OperationResult;
         // A whole listing is followed by the identity of whom it came from.
-        const Script whole{
-            {{"TOT_USERS", "2\n"}, {"LU", ana + "DBG gsm\n" + beto}, {"GET_PARS", params_answer(16)}},
-            {}};
+        const Script whole{{{"TOT_USERS", "2\n"},
+                            {"LU", ana + "DBG gsm\n## OK\n" + beto},
+                            {"GET_PARS", params_answer(16)}},
+                           {}};
         const QByteArray both = "TOT_USERS\nLU\n", read = both + "GET_PARS\n";
         const QString cut = QStringLiteral("Descarga incompleta: 1 de 2 usuarios");
         // clang-format off
-        QTest::newRow("whole, a status line among the records") << whole << 0 << int(R::done) << 3 << "" << read;
+        QTest::newRow("whole, status lines among the records") << whole << 0 << int(R::done) << 2 << "" << read;
         QTest::newRow("changes kept: no") << whole << int(Asker::no) << int(R::refused) << 0 << "Descarga cancelada" << QByteArray();
-        QTest::newRow("changes discarded: yes") << whole << int(Asker::yes) << int(R::done) << 3 << "" << read;
+        QTest::newRow("changes discarded: yes") << whole << int(Asker::yes) << int(R::done) << 2 << "" << read;
         QTest::newRow("a listing cut short") << Script{{{"TOT_USERS", "2\n"}, {"LU", ana}}, {}} << 0 << int(R::incomplete) << 0 << cut + "|" + cut << both;
         QTest::newRow("two different counts") << Script{{{"TOT_USERS", "2\n3\n"}}, {}} << 0 << int(R::failed) << 0 << "|Respuesta inesperada del controlador a TOT_USERS" << QByteArray("TOT_USERS\n");
         QTest::newRow("no count") << Script{{{"TOT_USERS", "DBG gsm\n"}}, {}} << 0 << int(R::failed) << 0 << "|Respuesta inesperada del controlador a TOT_USERS" << QByteArray("TOT_USERS\n");
@@ -172,6 +173,7 @@ private slots:
     void write_params_data()
     {
         QTest::addColumn<bool>("have_read");
+        QTest::addColumn<int>("answer"); // to the list of changes; 0: nothing changes
         QTest::addColumn<QString>("refused");
         QTest::addColumn<Script>("script");
         QTest::addColumn<int>("outcome");
@@ -181,27 +183,34 @@ private slots:
         const QByteArray lines = "SEND_PAR 2 00 \"A\"\nSEND_PAR 2 09 \"B\"\n";
         const Script ok{{{"SEND_PAR 2 00 \"A\"", "## OK\n"}, {"SEND_PAR 2 09 \"B\"", "## OK\n"}},
                         {}};
+        const int Y = Asker::yes;
         // clang-format off
-        QTest::newRow("both written") << true << "" << ok << int(R::done) << "Parámetros grabados" << lines;
-        QTest::newRow("one refused by the controller") << true << "" << Script{{{"SEND_PAR 2 00 \"A\"", "## OK\n"}, {"SEND_PAR 2 09 \"B\"", "ERROR valor\n"}}, {}} << int(R::failed) << "Parámetros no grabados: 1 de 2|El controlador no grabó:\nSEND_PAR 2 09 \"B\" : ERROR valor|Parámetros no grabados: 1 de 2" << lines;
-        QTest::newRow("one silent") << true << "" << Script{{{"SEND_PAR 2 00 \"A\"", "## OK\n"}}, {}} << int(R::failed) << "Parámetros no grabados: 1 de 2|El controlador no grabó:\nSEND_PAR 2 09 \"B\" : sin respuesta|Sin respuesta del controlador|Parámetros no grabados: 1 de 2" << lines;
-        QTest::newRow("never read") << false << "" << ok << int(R::refused) << "|Primero obtenga los parámetros del equipo conectado (\"Obtener Parametros\")" << QByteArray();
-        QTest::newRow("a value that cannot go") << true << "Nombre" << ok << int(R::refused) << "|Valor no válido en: Nombre. No se grabó ningún parámetro." << QByteArray();
-        QTest::newRow("line lost after the first") << true << "" << Script{{{"SEND_PAR 2 00 \"A\"", "## OK\n"}}, "cut SEND_PAR 2 09 \"B\""} << int(R::line_lost) << "Grabación detenida: 2 de 2 parámetros enviados" << lines;
-        QTest::newRow("stopped at the first") << true << "" << Script{ok.answers, "stop SEND_PAR 2 00 \"A\""} << int(R::stopped) << "Grabación detenida: 1 de 2 parámetros enviados" << QByteArray("SEND_PAR 2 00 \"A\"\n");
+        QTest::newRow("both written") << true << Y << "" << ok << int(R::done) << "Parámetros grabados" << lines;
+        QTest::newRow("one refused by the controller") << true << Y << "" << Script{{{"SEND_PAR 2 00 \"A\"", "## OK\n"}, {"SEND_PAR 2 09 \"B\"", "ERROR valor\n"}}, {}} << int(R::failed) << "Parámetros no grabados: 1 de 2|El controlador no grabó:\nSEND_PAR 2 09 \"B\" : ERROR valor|Parámetros no grabados: 1 de 2" << lines;
+        QTest::newRow("one silent") << true << Y << "" << Script{{{"SEND_PAR 2 00 \"A\"", "## OK\n"}}, {}} << int(R::failed) << "Parámetros no grabados: 1 de 2|El controlador no grabó:\nSEND_PAR 2 09 \"B\" : sin respuesta|Sin respuesta del controlador|Parámetros no grabados: 1 de 2" << lines;
+        QTest::newRow("never read") << false << Y << "" << ok << int(R::refused) << "|Primero obtenga los parámetros del equipo conectado (\"Obtener Parametros\") o cargue los de una visita (\"Cargar Parametros\" en \"Historial\")" << QByteArray();
+        QTest::newRow("changes seen, then no") << true << int(Asker::no) << "" << ok << int(R::refused) << "Parámetros no grabados" << QByteArray();
+        QTest::newRow("nothing changes") << true << 0 << "" << ok << int(R::refused) << "Ningún parámetro cambió: no se grabó nada" << QByteArray();
+        QTest::newRow("a value that cannot go") << true << Y << "Nombre" << ok << int(R::refused) << "|Valor no válido en: Nombre. No se grabó ningún parámetro." << QByteArray();
+        QTest::newRow("line lost after the first") << true << Y << "" << Script{{{"SEND_PAR 2 00 \"A\"", "## OK\n"}}, "cut SEND_PAR 2 09 \"B\""} << int(R::line_lost) << "Grabación detenida: 2 de 2 parámetros enviados" << lines;
+        QTest::newRow("stopped at the first") << true << Y << "" << Script{ok.answers, "stop SEND_PAR 2 00 \"A\""} << int(R::stopped) << "Grabación detenida: 1 de 2 parámetros enviados" << QByteArray("SEND_PAR 2 00 \"A\"\n");
         // clang-format on
     }
 
     void write_params()
     {
         QFETCH(bool, have_read);
+        QFETCH(int, answer);
         QFETCH(QString, refused);
         QFETCH(Script, script);
         CoreOnLine on;
         play(on, script);
         WriteParams write(on.core);
         write.have_read = have_read;
-        write.lines = QStringList{"SEND_PAR 2 00 \"A\"", "SEND_PAR 2 09 \"B\""};
+        if (answer != 0)
+            write.lines = QStringList{"SEND_PAR 2 00 \"A\"", "SEND_PAR 2 09 \"B\""};
+        write.changes = QStringList{"00: x → A", "09: y → B"};
+        on.asker.answers << answer;
         if (!refused.isEmpty())
             write.refused << refused;
         const OperationResult result = write.exec();
@@ -211,6 +220,8 @@ private slots:
               "said");
         QFETCH(QByteArray, sent);
         QTRY_COMPARE(on.fake.received(), sent);
+        // Nothing goes out before the user saw what changes.
+        QCOMPARE(on.asker.questions.size(), int(have_read && refused.isEmpty() && answer != 0));
     }
 
     void command_data()

@@ -77,11 +77,15 @@ private slots:
             probe.invoke(slot);
         expected += original;
         expected.sort();
+        // The second controller's own people stay.
+        answerer.queue_button(QMessageBox::No);
         QCOMPARE(on(second, {"open", "sync_users", "getUsers"}), expected);
-        // The generator's question, the two file dialogs, the import's verdict
-        // and Sincronizar's preview.
-        QCOMPARE(answerer.seen().size(), 5);
+        // The generator's question, the two file dialogs, the import's verdict,
+        // whom the controller holds that the list lacks (kept) and
+        // Sincronizar's preview.
+        QCOMPARE(answerer.seen().size(), 6);
         QVERIFY(answerer.texts().at(3).contains(" 0 modificados, 0 sin cambios."));
+        QVERIFY(answerer.texts().at(4).contains(" guarda 30 personas que la lista no tiene."));
     }
 };
 

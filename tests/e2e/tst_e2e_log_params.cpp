@@ -41,6 +41,7 @@ private slots:
             by_time.insert(f.at(4) + ' ' + f.at(5),
                            names.value(f.at(2), "????") + '|' + names.value(f.at(3), "????"));
         }
+        sim.query_raw("SEND_PAR 2 09 \"Port\xf3n abierto\"");
         ModalAnswerer answerer;
         DORVAK_Admin w;
         w.choose_port(sim.port());
@@ -51,15 +52,20 @@ private slots:
         for (int r = 0; r < t->rowCount(); ++r)
             QCOMPARE(cell(r, 1) + '|' + cell(r, 4), by_time.value(cell(r, 0)));
 
-        // Every parameter written comes back the same into a new window.
+        // Every parameter written comes back the same into a new window; the
+        // one left as read stays the controller's, a byte not UTF-8 included.
         const QString edits("nombre_inst_edit=Casa Norte|num_equipo_edit=+56900000001|"
                             "max_visitas_spin=120|notif_usuarios_btn=true|notif_sms_btn=false|"
                             "num_registro_edit=+56900000005|modo_operacion_combo=5|"
                             "modo_entrada1_combo=Enviar Apertura|modo_entrada2_combo=Enviar Cierre|"
-                            "msg_apertura1_edit=Abre uno|msg_cierre1_edit=Cierra uno|"
+                            "msg_cierre1_edit=Cierra uno|"
                             "msg_apertura2_edit=Abre dos|msg_cierre2_edit=Cierra dos|"
                             "min_digitos_spin=9|num_base_edit=+5699");
+        answerer.queue_button(QMessageBox::Yes);
         run(w, "get_params_btn|" + edits + "|send_params_btn|disconnect_btn");
+        QVERIFY(answerer.texts().value(0).startsWith("¿Grabar en el controlador 13 parámetros?"));
+        QVERIFY(sim.query_raw("GET_PARS").contains("## 09 \"Port\xf3n abierto\""));
+        answerer.clear();
         DORVAK_Admin w2;
         w2.choose_port(sim.port());
         run(w2, "connect_btn|get_params_btn|" + edits + "|disconnect_btn", true);

@@ -79,7 +79,10 @@ struct Bench
         answerer.decide = [this](const QString &text) {
             if (text.startsWith("La lista de usuarios es del controlador"))
                 return QMessageBox::No;
-            foreign += text.contains("personas que la lista no tiene") ? 1 : 0;
+            if (text.contains("que la lista no tiene")) {
+                ++foreign;
+                return QMessageBox::No;
+            }
             if (text.startsWith("Los cambios de"))
                 return QMessageBox::Discard;
             return QMessageBox::NoButton;

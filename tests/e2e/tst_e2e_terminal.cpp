@@ -25,7 +25,7 @@ private slots:
         // line's real rate: six reads of each kind without a failure.
         // clang-format off
         QTest::newRow("connected") << "" << "" << "";
-        QTest::newRow("parameters written") << "get_params_btn send_params_btn" << "Parámetros grabados" << "";
+        QTest::newRow("parameters left as read") << "get_params_btn send_params_btn" << "Ningún parámetro cambió: no se grabó nada" << "";
         QTest::newRow("maintenance command") << "print_fat_btn" << "Enviado: PRINTFAT" << "";
         QTest::newRow("reset declined") << "reset_btn" << "Cancelado: RESET" << "";
         QTest::newRow("noisy line") << QString("get_users_btn get_log_btn get_params_btn ").repeated(6) << "Parámetros leídos" << "--noise --baud 115200 --users 20 --logs 40";

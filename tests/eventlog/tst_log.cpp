@@ -207,15 +207,17 @@ private slots:
         ModalAnswerer answerer;
         answerer.queue_file(dir.filePath("registro"));
         answerer.queue_file(dir.filePath("registro"));
+        // The log is named after the directory read from its own controller.
+        fake.keep_database(
+            {"## 1,2,\"Ana\",+1,0,0,0,0,0,24,255", "## 5,2,\"Luis\",+5,0,0,0,0,0,24,255"});
         DORVAK_Admin w;
-        TestProbe(w).load_user_lines(
-            {"## 1,2,\"Ana\",+1,0,0,0,0,0,24,255\n", "## 5,2,\"Luis\",+5,0,0,0,0,0,24,255\n"});
+        connect_window(w, fake.port());
+        w.findChild<QPushButton *>("get_users_btn")->click();
         // As a click on the header does.
         w.findChild<QTableView *>("log_table")
             ->horizontalHeader()
             ->setSortIndicator(1, Qt::DescendingOrder);
         TestProbe(w).load_log_lines({"XX 7 1 1 old\n"});
-        connect_window(w, fake.port());
         w.findChild<QPushButton *>("get_log_btn")->click();
         // The export asks before it replaces a file the name it was given
         // does not show: a no keeps the file, a yes replaces it.

@@ -66,6 +66,69 @@ private slots:
         QVERIFY(params == read_param_answer(controller_params));
     }
 
+    // Every option the help shows, before or after the word "backup", and
+    // the history's faults: the folder is written, the output holds no
+    // line of Qt's, and the exit status says whether the visit is recorded.
+    void options_and_history_data()
+    {
+        QTest::addColumn<QString>("args");    // %H the history, %P the port, %D the folder
+        QTest::addColumn<QString>("history"); // "held": by another copy
+        QTest::addColumn<int>("code");
+        // clang-format off
+        QTest::newRow("--historial first") << "--historial %H backup %P %D" << "" << 0;
+        QTest::newRow("--historial after backup") << "backup --historial %H %P %D" << "" << 0;
+        QTest::newRow("--historial last") << "backup %P %D --historial %H" << "" << 0;
+        QTest::newRow("--historial=") << "--historial=%H backup %P %D" << "" << 0;
+        QTest::newRow("--verbose first") << "--verbose backup %P %D" << "" << 0;
+        QTest::newRow("--verbose between") << "backup %P --verbose %D" << "" << 0;
+        QTest::newRow("--help after backup") << "backup --help" << "" << 0;
+        QTest::newRow("held by another copy") << "backup %P %D" << "held" << 4;
+        QTest::newRow("cannot be made") << "--historial /proc/x/h.sqlite backup %P %D" << "" << 3;
+        QTest::newRow("two at once, the second's names taken") << "backup %P %D" << "twice" << 0;
+        // clang-format on
+    }
+    void options_and_history()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, history);
+        SimProcess sim;
+        QTemporaryDir dir;
+        const QString h = dir.filePath("h.sqlite"), out = dir.filePath("out");
+        qputenv("DORVAK_HISTORY", h.toUtf8());
+        qputenv("DORVAK_HISTORY_WAIT", "1");
+        QProcess holder, backup, other;
+        if (history == "held")
+            holder.start(HISTORY_WRITER, {h, "1"});
+        // Another backup of the same second, of a controller named alike,
+        // after an earlier one took the names of the seconds to come.
+        const std::unique_ptr<SimProcess> alike(history == "twice" ? new SimProcess({"--seed", "2"})
+                                                                   : nullptr);
+        for (int s = 0; alike && s < 30; ++s)
+            QDir(out).mkpath(
+                backup_folder_name("Condominio Sur", QDateTime::currentDateTime().addSecs(s)));
+        if (alike)
+            start(other, {"--historial", "off", "backup", alike->port(), out});
+        QVERIFY(history != "held" || holder.waitForReadyRead(30000));
+        start(backup,
+              args.replace("%H", h).replace("%P", sim.port()).replace("%D", out).split(' '));
+        QVERIFY(backup.waitForFinished(60000) && (!alike || other.waitForFinished(60000)));
+        holder.kill();
+        holder.waitForFinished();
+        const QString err = backup.readAllStandardError();
+        QVERIFY2(!err.contains(QRegularExpression("QStandardPaths|plugin|Qt|XDG")),
+                 qPrintable(err));
+        QTEST(backup.exitCode(), "code");
+        QVERIFY(err.contains(history == "held" ? "proceso" : ""));
+        QVERIFY(!args.contains("--help") || backup.readAllStandardOutput().contains("4 respaldo"));
+        const QStringList made = alike ? QDir(out).entryList({"*-2", "*-3"}, QDir::Dirs)
+                                       : QDir(out).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(made.size(), args.contains("--help") ? 0 : alike ? 2 - other.exitCode() : 1);
+        for (const QString &folder : made)
+            QCOMPARE(QDir(out + "/" + folder).entryList(QDir::Files).size(), 3);
+        QVERIFY(backup.exitCode() != 0 || args.contains("--help")
+                || HistoryDb(h).visits("+56911112222").value(0).origin == "respaldo");
+    }
+
     void failed_backup_data()
     {
         QTest::addColumn<QString>("port"); // "sim": the simulator, killed mid-log

@@ -1,6 +1,6 @@
 // Two visits to the real simulator with changes made on it in between: the
 // "Historial" page shows exactly those changes, the Registro tab the whole
-// archive and its chart; a history file that cannot be used stops nothing.
+// archive and its chart; two controllers; a history held elsewhere.
 #include "history_db.h"
 #include "modal_answerer.h"
 #include "probe.h"
@@ -86,16 +86,73 @@ private slots:
         QCOMPARE(chart_points(w), 1);
         QVERIFY(download_days > 1);
 
-        // Restore: the first visit's directory, every record pending.
-        auto *visits = w.findChild<QListWidget *>("history_visits");
-        visits->setCurrentRow(1);
-        w.findChild<QPushButton *>("history_users_btn")->click();
-        QCOMPARE(TestProbe(w).users().size(), 30);
-        for (const UserRow *u : TestProbe(w).users())
-            QVERIFY(u->pending && u->numero_device.isEmpty());
-        w.findChild<QPushButton *>("history_params_btn")->click();
-        QCOMPARE(TestProbe(w).param_value(0), QString("Condominio Sur"));
         QVERIFY(answerer.seen().isEmpty());
+    }
+
+    // Two controllers and one history. The log is named after its own
+    // controller's people only: from the list when it is that controller's,
+    // else from its last recorded directory, else not at all, and the tab
+    // says whose. A replacement gets the dead one's data: the dead one stays
+    // chosen in "Historial", and its values are written after the list of
+    // what changes, whether the replacement's were read or not.
+    void two_controllers_data()
+    {
+        QTest::addColumn<QString>("steps"); // "port:buttons" joined by ' ', d dead, n new
+        QTest::addColumn<QString>("said");  // the names' label, or what the write lists
+        // clang-format off
+        QTest::newRow("log, nothing of it") << "d:get_users_btn n:get_log_btn" << "Sin nombres: no hay directorio del equipo +569";
+        QTest::newRow("log, its directory recorded") << "n:get_users_btn d:get_users_btn n:get_log_btn" << "Nombres del directorio del equipo";
+        QTest::newRow("log, its directory in the list") << "d:get_users_btn n:get_users_btn|get_log_btn" << "Nombres de la lista de usuarios";
+        QTest::newRow("replacement read first") << "d:get_users_btn n:get_params_btn|tab|dead|history_users_btn|tab|history_params_btn|send_params_btn" << "Nombre Instalación (00): Nuevo → Condominio Sur";
+        QTest::newRow("replacement never read") << "d:get_users_btn n:tab|dead|history_users_btn|tab|history_params_btn|send_params_btn" << "Nombre Instalación (00): (sin leer) → Condominio Sur";
+        // clang-format on
+    }
+    void two_controllers()
+    {
+        QFETCH(QString, steps);
+        QTemporaryDir dir;
+        qputenv("DORVAK_HISTORY", dir.filePath("h.sqlite").toUtf8());
+        SimProcess dead, fresh({"--seed", "2", "--name", "Nuevo"});
+        QHash<QString, QString> names, by_time; // the new one's people by id, its events' by time
+        for (const QString &line : fresh.query("LU"))
+            names.insert(line.mid(3).section(',', 0, 0), line.section(',', 2, 2).remove('"'));
+        const bool named = !steps.startsWith("d:get_users_btn n:get_log");
+        for (const QString &line : fresh.query("ENVLOG"))
+            by_time.insert(line.section(' ', 4, 5),
+                           named ? names.value(line.section(' ', 2, 2)) : "????");
+        ModalAnswerer answerer;
+        answerer.queue_button(QMessageBox::Yes);
+        DORVAK_Admin w;
+        auto *tabs = w.findChild<QTabWidget *>("tabs");
+        auto *combo = w.findChild<QComboBox *>("history_controller_combo");
+        for (const QString &step : steps.split(' ')) {
+            QVERIFY(connect_window(w, (step.startsWith('d') ? dead : fresh).port()));
+            for (const QString &button : step.mid(2).split('|')) {
+                if (button == "tab")
+                    tabs->setCurrentWidget(w.findChild<QWidget *>("history_page"));
+                else if (button == "dead")
+                    combo->setCurrentIndex(combo->findData("+56911112222"));
+                else
+                    w.findChild<QPushButton *>(button)->click();
+            }
+            w.findChild<QPushButton *>("disconnect_btn")->click();
+        }
+        QFETCH(QString, said);
+        if (steps.endsWith("send_params_btn")) {
+            // The dead one stayed chosen; its directory waits, its values went.
+            QCOMPARE(combo->currentData().toString(), QString("+56911112222"));
+            QCOMPARE(TestProbe(w).users().size(), 30);
+            for (const UserRow *u : TestProbe(w).users())
+                QVERIFY(u->pending && u->numero_device.isEmpty());
+            QVERIFY(answerer.texts().join('|').contains(said));
+            QVERIFY(fresh.query("GET_PARS").contains("## 00 \"Condominio Sur\""));
+            return;
+        }
+        QVERIFY(w.findChild<QLabel *>("log_names")->text().startsWith(said));
+        QAbstractItemModel *t = w.findChild<QTableView *>("log_table")->model();
+        for (int r = 0; r < 100; ++r)
+            QCOMPARE(t->index(r, 1).data().toString(),
+                     by_time.value(t->index(r, 0).data().toString()));
     }
 
     // "Cambios desde la visita anterior" for the visit chosen, each part
@@ -116,6 +173,8 @@ private slots:
         QTest::newRow("against the last visit that read users") << "u1 p1 u2" << 0 << "Visita anterior|Personas agregadas (1):|  +5692 Beto|Parámetros: no se leyeron en esta visita.|" + none + "|U";
         QTest::newRow("against the last visit that read parameters") << "p1 u1 p2" << 0 << "Visita anterior|Usuarios: no se leyeron en esta visita.|Parámetros cambiados (2):|  Nombre Instalación (00): Casa → Otra|  Número Equipo (01):  → 5|" + none + "|P";
         QTest::newRow("only the log read") << "u1p1 l" << 0 << "Visita anterior|Usuarios: no se leyeron en esta visita.|Parámetros: no se leyeron en esta visita.|Eventos llegados desde entonces: 1|";
+        QTest::newRow("in the form's words") << "u1p1 u3p3" << 0 << "Visita anterior|Personas cambiadas (1):|  +5691 Ana: días LMWJVSD → LMWJV|Parámetros cambiados (3):|  Notificaciones de (04):  → Acceso, SMS no reconocidos|  Modo de operación (06):  → 2|  Modo Entrada 2 (08):  → Enviar Apertura y Cierre|" + none + "|UP";
+        QTest::newRow("no one matched") << "u1 u4" << 0 << "Visita anterior|Personas agregadas (1):|  +5699 Zoe|Personas quitadas (1):|  +5691 Ana|Atención: ninguna persona de la visita anterior está en esta; ¿es otro controlador con el mismo Número Equipo?|Parámetros: no se leyeron en esta visita.|" + none + "|U";
         // clang-format on
     }
     void visit_changes()
@@ -127,15 +186,20 @@ private slots:
             for (const QString &kinds : visits.split(' ')) {
                 qint64 visit = 0;
                 int added = 0;
-                QStringList users{"## 1,1,\"Ana\",+5691,1,0,0,0,0,24,255"};
+                const QString who =
+                    kinds.contains("u4") ? "9,1,\"Zoe\",+5699,9" : "1,1,\"Ana\",+5691,1";
+                QStringList users{"## " + who + ",0,0,0,0,24,"
+                                  + (kinds.contains("u3") ? "31" : "127")};
                 if (kinds.contains("u2"))
                     users << "## 2,2,\"Beto\",+5692,1,0,0,0,0,24,255";
                 const bool p2 = kinds.contains("p2");
                 const QString line = "XX 1 1 1 2024-03-05 14:01:48", name = p2 ? "Otra" : "Casa",
                               number = p2 ? "5" : "";
+                QVector<QString> params{name, number};
+                if (kinds.contains("p3"))
+                    params += QVector<QString>{"", "", "5", "", "2", "", "3"};
                 QVERIFY(!kinds.contains('u') || db.record_users(visit, "77", "", "", users));
-                QVERIFY(!kinds.contains('p')
-                        || db.record_params(visit, "77", "", "", {name, number}));
+                QVERIFY(!kinds.contains('p') || db.record_params(visit, "77", "", "", params));
                 QVERIFY(!kinds.contains('l') || db.record_log(visit, "77", "", "", {line}, added));
             }
         }
@@ -204,20 +268,20 @@ private slots:
                  meanwhile == "export" ? 70001 : 0);
     }
 
-    void unusable_file_stops_nothing()
+    // A history held by another copy stops nothing, and the window names
+    // the copy that holds it.
+    void held_history_stops_nothing()
     {
         QTemporaryDir dir;
-        QFile bad(dir.filePath("h.sqlite"));
-        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write(QByteArray(2048, 'x')) > 0);
-        bad.close();
-        qputenv("DORVAK_HISTORY", bad.fileName().toUtf8());
+        const HistoryDb holder(dir.filePath("h.sqlite"));
+        qputenv("DORVAK_HISTORY", dir.filePath("h.sqlite").toUtf8());
         SimProcess sim;
         ModalAnswerer answerer;
         DORVAK_Admin w;
-        QVERIFY(w.statusBar()->currentMessage().startsWith("Historial no disponible: "));
+        QVERIFY(w.statusBar()->currentMessage().startsWith(
+            "Historial no disponible: otra copia de DORVAK Admin (tst_e2e_history, proceso "));
         visit(w, sim.port());
         QCOMPARE(TestProbe(w).users().size(), 30);
-        QCOMPARE(w.findChild<QTableView *>("log_table")->model()->rowCount(), 100);
         QVERIFY(answerer.seen().isEmpty());
     }
 };

@@ -1,9 +1,13 @@
 // The history file: what is recorded, the comparison between two visits,
-// the schema's migration, a file that cannot be used, and a recording cut
-// off by a killed process.
+// the schema's migration, a file that cannot be used or written, visits
+// that are never overwritten, and a recording cut off by a killed process.
+#include "../core/core_fixture.h"
 #include "chart_axis.h"
 #include "history_changes.h"
 #include "history_db.h"
+#include "log_download.h"
+#include "sim_process.h"
+#include "user_download.h"
 #include "user_row.h"
 
 #include <QProcess>
@@ -24,6 +28,25 @@ QString user(int id, const QString &name, const QString &number, int owner = 0, 
 }
 
 const QString ana = user(1, "Ana", "+5691"), beto = user(2, "Beto", "+5692");
+
+// SQLite's own state of `path` on this process's connections to it.
+void on_connection(const QString &sql)
+{
+    for (const QString &name : QSqlDatabase::connectionNames()) {
+        QSqlQuery q(QSqlDatabase::database(name, false));
+        if (sql.startsWith("PRAGMA") && q.exec("PRAGMA page_count") && q.next())
+            q.exec(QString(sql).replace("PAGES", q.value(0).toString()));
+    }
+}
+
+QStringList events(int count, int offset_s)
+{
+    QStringList lines;
+    const QDateTime start(QDate(2024, 1, 1), QTime(0, 0));
+    for (int i = 0; i < count; ++i)
+        lines << "XX 1 1 1 " + start.addSecs(120LL * i + offset_s).toString("yyyy-MM-dd HH:mm:ss");
+    return lines;
+}
 
 } // namespace
 
@@ -96,10 +119,11 @@ private slots:
         QVERIFY(!db.record_users(visit, QString(), "Casa", "/dev/x", {ana}));
         QVERIFY(db.controllers().isEmpty());
 
-        QVERIFY(db.record_users(visit, "77", "Casa", QString(), {ana}));
+        QVERIFY(db.record_users(visit, "77", "Casa", QString(), {ana, "## OK", beto}));
         const qint64 first = visit;
-        QVERIFY(db.record_users(visit, "77", "", "/dev/x", {ana, beto}));
-        QCOMPARE(visit, first); // a second read in the same visit replaces the first
+        // Another read is a visit of its own; the first keeps what it read,
+        // status lines left out.
+        QVERIFY(db.record_users(visit, "77", "", "/dev/x", {ana}));
         QCOMPARE(db.users_of(first), (QStringList{ana, beto}));
         QCOMPARE(db.controllers().first().name, QString("Casa"));
 
@@ -112,30 +136,17 @@ private slots:
         qint64 later = 0;
         QVERIFY(db.record_log(later, "77", "", "", {e1, e1, e2, e1}, added));
         QCOMPARE(added, 1);
-        QVERIFY(later != first);
+        QVERIFY(later != first && later != visit);
         QCOMPARE(db.archive("77"), (QStringList{e1, e1, e2, e1}));
         // Another controller keeps its own archive; a line that leads to it
         // starts a visit of its own.
         QVERIFY(db.record_log(later, "88", "", "", {e1}, added));
         QCOMPARE(added, 1);
-        QCOMPARE(db.visits("77").size(), 2);
+        QCOMPARE(db.visits("77").size(), 3);
         QCOMPARE(db.visits("77").first().new_events, 1);
 
         QVERIFY(db.record_params(visit, "77", "", "", {"Casa", "77"}));
         QCOMPARE(db.params_of(visit), (QVector<QString>{"Casa", "77"}));
-
-        // A recording that fails half-way says so and leaves what was there,
-        // the controller's name included.
-        {
-            QSqlDatabase raw = QSqlDatabase::addDatabase("QSQLITE", "raw");
-            raw.setDatabaseName(dir.filePath("h.sqlite"));
-            QVERIFY(raw.open() && QSqlQuery(raw).exec("DROP TABLE visit_params"));
-        }
-        QSqlDatabase::removeDatabase("raw");
-        const qint64 before = visit;
-        QVERIFY(!db.record_params(visit, "77", "Otra", "", {"X"}));
-        QCOMPARE(visit, before);
-        QCOMPARE(db.controllers().first().name, QString("Casa"));
     }
 
     void migration_from_first_version()
@@ -154,37 +165,90 @@ private slots:
         QCOMPARE(db.users_of(db.visits("77").first().id), QStringList{ana});
     }
 
-    void unusable_data()
+    // A history that cannot be used says why once and records nothing; one
+    // that opened but cannot be written: the download ends as it did, each
+    // failure is said with its reason, and the file keeps what it held; an
+    // archive read from damaged pages says it is cut short.
+    void history_faults_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("why");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
         // clang-format off
-        QTest::newRow("not a database") << "corrupt" << "no es un historial válido";
-        QTest::newRow("folder that cannot be made") << "folder" << "no se pudo crear la carpeta";
-        QTest::newRow("held by another copy") << "held" << "otra copia de DORVAK Admin";
+        QTest::newRow("not a database") << "corrupt" << "h.sqlite no es un historial válido";
+        QTest::newRow("folder that cannot be made") << "folder" << "Historial no disponible: no se pudo crear la carpeta";
+        QTest::newRow("held by another copy") << "held" << "Historial no disponible: otra copia de DORVAK Admin (";
+        QTest::newRow("read-only file") << "PRAGMA query_only = 1" << "solo lectura";
+        QTest::newRow("full disk") << "PRAGMA max_page_count = PAGES" << "disco está lleno";
+        QTest::newRow("damaged pages") << "damage" << "dañado";
         // clang-format on
     }
-
-    void unusable()
+    void history_faults()
     {
-        QFETCH(QString, kind);
+        QFETCH(QString, fault);
         QTemporaryDir dir;
-        QString path = dir.filePath("h.sqlite");
-        std::unique_ptr<HistoryDb> holder;
-        if (kind == "corrupt") {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(4096, 'x')) > 0);
-        } else if (kind == "folder") {
-            path = "/proc/dorvak-history/h.sqlite";
-        } else {
-            holder = std::make_unique<HistoryDb>(path);
-        }
-        HistoryDb db(path);
-        QVERIFY(!db.available());
-        QFETCH(QString, why);
-        QVERIFY2(db.why().contains(why), qPrintable(db.why()));
+        const QString path = fault == "folder" ? "/proc/x/h.sqlite" : dir.filePath("h.sqlite");
         qint64 visit = 0;
-        QVERIFY(!db.record_users(visit, "77", "", "", {ana}));
+        int added = 0;
+        QVERIFY(fault == "folder"
+                || HistoryDb(path).record_log(visit, "P1", "", "", events(40000, 0), added));
+        QFile f(path);
+        const qint64 at = fault == "corrupt" ? 0 : f.size() / 3;
+        QVERIFY((fault != "damage" && fault != "corrupt")
+                || (f.open(QIODevice::ReadWrite) && f.seek(at)
+                    && f.write(QByteArray(int(f.size() / 3), '\xa5')) > 0));
+        f.close();
+        const std::unique_ptr<HistoryDb> holder(fault == "held" ? new HistoryDb(path) : nullptr);
+        CoreOnLine on;
+        on.fake.on("TOTAL_LOG", "3000\n");
+        on.fake.on("ENVLOG", (events(3000, 60).join('\n') + '\n').toUtf8());
+        on.fake.set_pace(200000); // a line holds only so much at once
+        on.core.open_history(path);
+        on_connection(fault);
+        on.core.take_params(QVector<QString>(16, "P1"));
+        DownloadLog download(on.core);
+        QCOMPARE(download.exec().summary, QString("3000 eventos descargados"));
+        const QString said = on.core.history_state() + on.core.unrecorded();
+        QFETCH(QString, reason);
+        QVERIFY2(said.contains(reason), qPrintable(said));
+        on.core.open_history(QString());
+        qint64 after = 0;
+        QString failure;
+        const int kept = int(HistoryDb(path).archive_part("P1", after, -1, &failure).size());
+        QVERIFY(fault == "corrupt" || fault == "folder" || fault == "held"
+                || (failure.isEmpty() && kept == 40000) == (fault != "damage"));
+    }
+
+    // Nothing recorded is overwritten: a read after a command that changed
+    // the controller (here typed in the console, as the tool's own go out
+    // too) is a new visit, with the parameters read again; the same read
+    // again is none.
+    void visits_never_overwritten_data()
+    {
+        QTest::addColumn<QString>("between");
+        QTest::addColumn<int>("visits");
+        QTest::addColumn<int>("users"); // the newest visit's
+        QTest::newRow("the same read again") << "" << 1 << 31;
+        QTest::newRow("Default DB") << "DEFAULTDB" << 2 << 30;
+        QTest::newRow("a deletion") << "BU +56900000099" << 2 << 30;
+    }
+    void visits_never_overwritten()
+    {
+        QFETCH(QString, between);
+        SimProcess sim;
+        sim.query(" UU 500 2 \"Nuevo\" +56900000099 1 0 0 24 127");
+        QTemporaryDir dir;
+        CoreOnLine on;
+        on.core.open_history(dir.filePath("h.sqlite"));
+        on.core.session.close();
+        QVERIFY(on.core.session.open(sim.port()));
+        QVERIFY(DownloadUsers(on.core).exec().ok());
+        if (!between.isEmpty())
+            on.core.session.type_line(between);
+        QVERIFY(DownloadUsers(on.core).exec().ok());
+        const QList<VisitInfo> visits = on.core.history()->visits("+56911112222");
+        QTEST(int(visits.size()), "visits");
+        QTEST(visits.first().users, "users");
+        QVERIFY(visits.last().users == 31 && visits.first().params_at.isValid());
     }
 
     // A recording killed half-way leaves the file as it was before it:

@@ -40,7 +40,7 @@ struct TestProbe
     void install_root(const QString &caption) { w.install_root(caption); }
 
     // Event log and parameters
-    void load_log_lines(const QStringList &lines) { w.load_log_lines(lines); }
+    void load_log_lines(const QStringList &lines) { w.load_log_lines(lines, w.core.identity()); }
     QString param_value(int numero) const { return w.param_form_widget->value(numero); }
 
     // User directory

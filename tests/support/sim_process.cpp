@@ -37,18 +37,26 @@ void SimProcess::kill()
 
 QStringList SimProcess::query(const QString &command, int quiet_ms) const
 {
-    QSerialPort port(device);
     QStringList lines;
+    for (const QByteArray &line : query_raw(command.toLocal8Bit(), quiet_ms))
+        lines << QString::fromUtf8(line);
+    return lines;
+}
+
+QList<QByteArray> SimProcess::query_raw(const QByteArray &command, int quiet_ms) const
+{
+    QSerialPort port(device);
+    QList<QByteArray> lines;
     if (!port.open(QIODevice::ReadWrite))
         return lines;
-    port.write(command.toLocal8Bit() + '\n');
+    port.write(command + '\n');
     QByteArray in;
     while (port.waitForReadyRead(quiet_ms))
         in += port.readAll();
     for (const QByteArray &part : in.split('\n')) {
         const QByteArray line = part.endsWith('\r') ? part.chopped(1) : part;
         if (!line.isEmpty())
-            lines << QString::fromUtf8(line);
+            lines << line;
     }
     return lines;
 }

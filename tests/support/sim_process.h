@@ -26,6 +26,8 @@ public:
     // for `quiet_ms`. The window must not hold the port open meanwhile,
     // since it would read the answer itself.
     QStringList query(const QString &command, int quiet_ms = 300) const;
+    // The same with the bytes as they go and come, whatever their encoding.
+    QList<QByteArray> query_raw(const QByteArray &command, int quiet_ms = 300) const;
 
     // The simulator goes away, as an unplugged controller.
     void kill();
