@@ -64,6 +64,16 @@ void UserRow::show_mark()
         tip << QStringLiteral("Pendiente: ") + kind;
     if (!failure.isEmpty())
         tip << QStringLiteral("No se pudo grabar: ") + failure;
+    // The controller keeps a user under an administrator and a visitor
+    // under a user: one that came without (from a listing) is said so where
+    // it shows, not only when it is written.
+    const bool stray = categoria != Admin && parent() && !parent()->parent();
+    if (stray)
+        tip << (categoria == Usuario
+                    ? QStringLiteral("Sin administrador: un usuario debe pertenecer a un "
+                                     "administrador (Editar, Padre)")
+                    : QStringLiteral("Sin usuario: una visita debe pertenecer a un usuario "
+                                     "(Editar, Padre)"));
     const QString mark = tip.join(QLatin1Char('\n'));
     if (mark == mark_shown)
         return;
@@ -71,7 +81,9 @@ void UserRow::show_mark()
     // An icon as well as the colour: the mark must read on any screen. It
     // stands before the name: in the first column the tree's indentation
     // leaves a visitor's id little room.
-    setIcon(1, kind.isEmpty() ? QIcon() : QApplication::style()->standardIcon(QStyle::SP_ArrowUp));
+    setIcon(1, !kind.isEmpty() ? QApplication::style()->standardIcon(QStyle::SP_ArrowUp)
+                   : stray     ? QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)
+                               : QIcon());
     for (int c = 0; c < 4; ++c) {
         setToolTip(c, mark);
         QFont struck = font(c);

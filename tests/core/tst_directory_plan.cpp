@@ -23,26 +23,16 @@ namespace {
 // deleted by the user (what it owns goes with it).
 UserRecord parse(const QString &text, QString *owner)
 {
+    static const QRegularExpression form("^([VUA])(\\d+):(\\d+)(?:<(\\d+))?(?:=(\\d+))?(\\*?)(x?)$");
+    const QRegularExpressionMatch m = form.match(text);
     UserRecord u;
-    u.categoria = QString("VUA").indexOf(text.at(0));
-    u.id_user = text.mid(1).section(':', 0, 0).toInt();
-    QString rest = text.section(':', 1);
-    const auto take = [&rest](QChar mark) {
-        const int at = int(rest.indexOf(mark));
-        if (at < 0)
-            return QString();
-        QString value = rest.mid(at + 1);
-        const int end = int(value.indexOf(QRegularExpression("[<=*x]")));
-        value = end < 0 ? value : value.left(end);
-        rest.remove(at, value.size() + 1);
-        return value.isEmpty() ? QString(mark) : value;
-    };
-    u.pending = !take('*').isEmpty();
-    u.baja = !take('x').isEmpty();
-    *owner = take('<');
-    const QString link = take('=');
-    u.numero = "+5690" + rest;
-    u.numero_device = link.isEmpty() ? u.numero : "+5690" + link;
+    u.categoria = QString("VUA").indexOf(m.captured(1));
+    u.id_user = m.captured(2).toInt();
+    u.numero = "+5690" + m.captured(3);
+    *owner = m.captured(4);
+    u.numero_device = "+5690" + (m.captured(5).isEmpty() ? m.captured(3) : m.captured(5));
+    u.pending = !m.captured(6).isEmpty();
+    u.baja = !m.captured(7).isEmpty();
     u.nombre = "N";
     u.id_padre = u.categoria == UserRecord::Admin ? u.id_user : owner->toInt();
     return u;
