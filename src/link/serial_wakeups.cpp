@@ -27,15 +27,22 @@ SerialWakeups::SerialWakeups(QSerialPort *serial)
 
 void SerialWakeups::arrived()
 {
-    if (!grouping) {
-        // A single hand-over is a short answer or the end of one; a second
-        // soon after it is a stream.
-        const bool stream = last_arrival.isValid() && last_arrival.elapsed() < fallback_ms;
-        last_arrival.start();
-        if (!stream || !set_minimum(group_bytes))
-            return;
-        grouping = true;
+    if (grouping) {
+        fallback->start();
+        return;
     }
+    // Hand-overs of a group or more (an adapter's packets) are few enough as
+    // they come. A single small one is a short answer or the end of one; a
+    // second soon after it is a stream.
+    if (port->bytesAvailable() >= group_bytes) {
+        last_arrival.invalidate();
+        return;
+    }
+    const bool stream = last_arrival.isValid() && last_arrival.elapsed() < fallback_ms;
+    last_arrival.start();
+    if (!stream || !set_minimum(group_bytes))
+        return;
+    grouping = true;
     fallback->start();
 }
 

@@ -36,7 +36,7 @@ private:
 
     QSerialPort *port = nullptr;
     QTimer *fallback = nullptr;
-    // When bytes were last handed over byte by byte.
+    // When a hand-over smaller than a group last came, outside a group.
     QElapsedTimer last_arrival;
     bool grouping = false;
 };
