@@ -155,13 +155,16 @@ bool Session::collect()
             emit line_shown(raw);
             continue;
         }
-        resps << decode_line(raw);
-        emit line_shown(raw);
-        c.reply.lines << resps.last();
+        // Taken in before it is shown: a listener that turns the event loop
+        // may have the next lines collected meanwhile.
+        const QString text = decode_line(raw);
+        resps << text;
+        c.reply.lines << text;
+        if (c.stage == Collecting::answering && c.counted.counts(text))
+            ++c.n;
         if (logged)
             qDebug() << "EX resps size " << resps.size() << raw;
-        if (c.stage == Collecting::answering && c.counted.counts(resps.last()))
-            ++c.n;
+        emit line_shown(raw);
     }
     // A typed line's answer that began lets the command go sooner.
     if (c.stage != Collecting::answering)
