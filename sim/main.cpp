@@ -334,14 +334,23 @@ void Server::pump()
     const double rate = static_cast<double>(opt_.baud) / 10.0;
     if (rate > 0.0) {
         credit_ += std::chrono::duration<double>(now - lastPump_).count() * rate;
-        credit_ = std::min(credit_, 64.0);
+        // While a packet fills, a late wake-up must not cost the line its
+        // time: the credit then holds a second packet.
+        const bool sending = !tx_.empty() && tx_.front().notBefore <= now;
+        credit_ = std::min(credit_, sending ? 128.0 : 64.0);
     }
     lastPump_ = now;
     while (!tx_.empty() && tx_.front().notBefore <= now) {
         std::string &b = tx_.front().bytes;
         std::size_t n = b.size();
-        if (rate > 0.0)
-            n = std::min(n, static_cast<std::size_t>(credit_));
+        if (rate > 0.0) {
+            // What reaches the computer through a USB serial adapter comes as
+            // its packets: a line, or 64 bytes of a longer one, handed over
+            // once its last byte has had its time on the wire.
+            n = std::min<std::size_t>(n, 64);
+            if (credit_ < static_cast<double>(n))
+                return;
+        }
         if (n == 0)
             return;
         const ssize_t w = write(fd_, b.data(), n);

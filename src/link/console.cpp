@@ -10,6 +10,8 @@
 #include <QTime>
 #include <QTimer>
 
+#include <optional>
+
 namespace {
 // What went out is amber, the tool's notes grey; what the controller sent
 // and what is being typed keep the console's own colour.
@@ -76,29 +78,30 @@ private:
 
 // One change of the text, however many pieces it adds: the document lays
 // itself out and the view settles once, when the outermost change ends.
+// A change within another one is only counted: the outer one holds the edit.
 class Console::Change
 {
 public:
-    explicit Change(Console *console)
-        : c(console), cursor(console->document()), quiet(console->document())
+    explicit Change(Console *console) : c(console)
     {
-        if (c->changing++ == 0) {
-            kept = c->verticalScrollBar()->value();
-            blocks = c->document()->blockCount();
-            c->lines_begun = 0;
-            // While the text grows, the view's own adjustments are not the
-            // user's scrolling.
-            c->inserting = true;
-            c->layout->held = true;
-        }
-        cursor.beginEditBlock();
+        if (c->changing++ > 0)
+            return;
+        kept = c->verticalScrollBar()->value();
+        blocks = c->document()->blockCount();
+        c->lines_begun = 0;
+        // While the text grows, the view's own adjustments are not the
+        // user's scrolling.
+        c->inserting = true;
+        c->layout->held = true;
+        edit.emplace(c->document());
+        edit->cursor.beginEditBlock();
     }
     ~Change()
     {
-        // Here the document drops its oldest lines beyond the limit.
-        cursor.endEditBlock();
         if (--c->changing > 0)
             return;
+        // Here the document drops its oldest lines beyond the limit.
+        edit->cursor.endEditBlock();
         // A reader scrolled up keeps the lines he reads in view while the
         // oldest ones go; a follower is taken to the end once the view has
         // its new range.
@@ -113,12 +116,18 @@ public:
     Change &operator=(const Change &) = delete;
 
 private:
+    struct Edit
+    {
+        explicit Edit(QTextDocument *text) : cursor(text), quiet(text) { }
+        QTextCursor cursor;
+        // The document's own signals (the edit's cursor moved, the text
+        // changed) serve typing into an editor; in a log they would only
+        // cost a look at the input method for every line.
+        const QSignalBlocker quiet;
+    };
+
     Console *c;
-    QTextCursor cursor;
-    // The document's own signals (the edit's cursor moved, the text
-    // changed) serve typing into an editor; in a log they would only cost
-    // a look at the input method for every line.
-    const QSignalBlocker quiet;
+    std::optional<Edit> edit;
     int kept = 0;
     int blocks = 0;
 };
@@ -196,11 +205,11 @@ void Console::set_line_limit(int lines)
 
 void Console::settle_soon()
 {
-    if (settle_timer->isActive())
+    // A hidden console settles once it is shown.
+    if (settle_timer->isActive() || !isVisible())
         return;
     // Until then the view is neither scrolled nor painted.
-    if (isVisible())
-        viewport()->setUpdatesEnabled(false);
+    viewport()->setUpdatesEnabled(false);
     settle_timer->start();
 }
 
@@ -229,6 +238,8 @@ void Console::append_line(const QString &text, Kind kind)
 
 void Console::append_at_end(const QString &text, Kind kind)
 {
+    if (text.isEmpty())
+        return;
     const Change change(this);
     QTextCharFormat format;
     if (colour_of(kind).isValid())
@@ -238,17 +249,22 @@ void Console::append_at_end(const QString &text, Kind kind)
     end.setPosition(document()->characterCount() - 1);
     const QStringList pieces = text.split(QLatin1Char('\n'));
     lines_begun += int(pieces.size()) - 1;
+    // One insertion for the whole text: the document's cost is mostly per
+    // insertion, not per character; and it takes a CR LF for one line break
+    // only when both come in the same insertion.
+    QString run;
     for (int i = 0; i < pieces.size(); ++i) {
         if (i > 0)
-            end.insertText(QStringLiteral("\n"), format);
-        if (pieces.at(i).isEmpty())
+            run += QLatin1Char('\n');
+        const QString &piece = pieces.at(i);
+        if (piece.isEmpty())
             continue;
         // The line being typed gets its time once it is shown as sent.
-        if (timestamps && kind != typing && end.atBlockStart())
-            end.insertText(QTime::currentTime().toString(QStringLiteral("[HH:mm:ss.zzz] ")),
-                           format);
-        end.insertText(pieces.at(i), format);
+        if (timestamps && kind != typing && (i > 0 || end.atBlockStart()))
+            run += QTime::currentTime().toString(QStringLiteral("[HH:mm:ss.zzz] "));
+        run += piece;
     }
+    end.insertText(run, format);
 }
 
 bool Console::save_to(const QString &file_name) const
@@ -311,6 +327,12 @@ void Console::complete()
         retype(done.line);
     if (done.candidates.size() > 1)
         note(done.candidates.join(QStringLiteral("  ")));
+}
+
+void Console::showEvent(QShowEvent *e)
+{
+    settle();
+    QPlainTextEdit::showEvent(e);
 }
 
 bool Console::focusNextPrevChild(bool next)

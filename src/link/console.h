@@ -57,6 +57,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
+    void showEvent(QShowEvent *e) override;
     // Tab completes a command's name instead of leaving the console.
     bool focusNextPrevChild(bool next) override;
 

@@ -2,6 +2,7 @@
 
 #include "net_line.h"
 #include "serial_text.h"
+#include "serial_wakeups.h"
 
 #include <QSerialPort>
 
@@ -9,6 +10,9 @@ SerialLine::SerialLine(const QString &port_name, QObject *parent)
     : Line(parent), port(new QSerialPort(this)), name(port_name)
 {
     port->setObjectName(QStringLiteral("serial"));
+    // A long answer wakes the reader by groups of bytes, not a dozen at a
+    // time.
+    new SerialWakeups(port);
     connect(port, &QSerialPort::errorOccurred, this, &SerialLine::port_error);
 }
 

@@ -6,9 +6,31 @@
 #include <QDebug>
 #include <QEventLoop>
 #include <QIODevice>
+#include <QLoggingCategory>
 #include <QTimer>
 
 #include <algorithm>
+
+// What the exchange under way has collected of its answer. The lines are
+// taken in as they arrive, so that its wait is woken only when it must look
+// again, not for every line of a long answer.
+struct Session::Collecting
+{
+    enum Stage { settling, answering, pausing };
+
+    Collecting(int awaited, const Counted &counts, const QString &text)
+        : expected(awaited), counted(counts), label(text)
+    { }
+
+    const int expected;
+    const Counted &counted;
+    const QString &label;
+    Stage stage = settling;
+    Reply reply;
+    // The lines that count towards `expected`, and the progress last shown.
+    int n = 0;
+    int shown_percent = -1;
+};
 
 Session::Session(QObject *parent) : QObject(parent), deadline(new QTimer(this))
 {
@@ -37,15 +59,16 @@ bool Session::open(const QString &port)
         port_name = port;
         line = make_line(port, timings);
         connect(line->device(), &QIODevice::readyRead, this, [this] {
-            if (!exchanging) {
+            if (!collecting) {
                 read_unasked();
                 return;
             }
-            // Bytes of a line still on its way are traffic, but only a whole
-            // line is news for the exchange: at the line's pace they come a
-            // few at a time, and waking for each would cost a core's share.
+            // Bytes of a line still on its way are traffic too. The lines are
+            // taken in here; at the line's pace they come one every few
+            // milliseconds, and waking the exchange for each would cost a
+            // good share of a core.
             last_rx.start();
-            if (line->device()->canReadLine())
+            if (collect())
                 wake();
         });
         connect(line.get(), &Line::lost, this, &Session::lose);
@@ -115,6 +138,49 @@ void Session::heard()
     last_rx.start();
     // Whatever a typed command brought back has begun to arrive.
     typed_out.invalidate();
+}
+
+bool Session::collect()
+{
+    Collecting &c = *collecting;
+    const bool typed_waited = typed_out.isValid();
+    const bool answer_begun = !c.reply.lines.isEmpty();
+    // Formatting every line of a listing for a log nobody reads costs more
+    // than the line itself.
+    const bool logged = QLoggingCategory::defaultCategory()->isDebugEnabled();
+    QIODevice *device = line->device();
+    while (line->is_open() && device->canReadLine()) {
+        const QByteArray raw = device->readLine();
+        heard();
+        if (c.stage == Collecting::settling) {
+            emit line_shown(raw);
+            continue;
+        }
+        // Taken in before it is shown: a listener that turns the event loop
+        // may have the next lines collected meanwhile.
+        const QString text = decode_line(raw);
+        resps << text;
+        c.reply.lines << text;
+        if (c.stage == Collecting::answering && c.counted.counts(text))
+            ++c.n;
+        if (logged)
+            qDebug() << "EX resps size " << resps.size() << raw;
+        emit line_shown(raw);
+    }
+    // A typed line's answer that began lets the command go sooner.
+    if (c.stage != Collecting::answering)
+        return c.stage == Collecting::settling && typed_waited && !typed_out.isValid();
+    if (c.n > 0 && c.n < c.expected && progress_shown) {
+        const int p = int(qint64(c.n) * 100 / c.expected);
+        if (p != c.shown_percent) {
+            c.shown_percent = p;
+            emit progress(p,
+                          c.label + QStringLiteral(" : ") + QString::number(p) + QLatin1Char('%'));
+        }
+    }
+    // The silence allowed after a first line may be shorter than the wait
+    // for it.
+    return (!answer_begun && !c.reply.lines.isEmpty()) || (c.n > 0 && c.n >= c.expected);
 }
 
 void Session::read_unasked()
@@ -189,22 +255,23 @@ Reply Session::exchange(QString command, int expected, int timeout_s, const QStr
     if (timeout_s == 0)
         timeout_s = 1;
 
-    Reply reply;
     was_sent = false;
     if (!is_open()) {
         emit command_sent(command);
         emit port_closed();
-        return reply;
+        return Reply();
     }
 
     // One wait in three stages: the command goes out once the line has been
     // quiet (what still arrives belongs to an earlier answer, or to a line
     // the user typed), then the answer is collected, then the controller
     // gets its pause, whose late lines still belong to this answer. Between
-    // two looks the session sleeps in an event loop until a byte arrives,
-    // the next deadline comes, the user stops or the line goes.
-    enum Stage { settling, answering, pausing };
-    Stage stage = settling;
+    // two looks the session sleeps in an event loop until the next deadline
+    // comes, the answer is complete, the user stops or the line goes.
+    Collecting c(expected, counted, label);
+    Reply &reply = c.reply;
+    Collecting *const outer_collecting = collecting;
+    collecting = &c;
     exchanging = true;
     const QPointer<Session> alive(this);
     QEventLoop loop;
@@ -212,9 +279,11 @@ Reply Session::exchange(QString command, int expected, int timeout_s, const QStr
     waiting = &loop;
     QElapsedTimer in_stage;
     in_stage.start();
+    // When the deadline timer fires, by `clock`.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 due = -1;
     qint64 partial = -1;
-    int n = 0;
-    int shown_percent = -1;
     // A busy controller takes a while to start answering; the silence
     // allowed between the lines of a long answer is the caller's time-out.
     // A command that awaits no answer keeps its own time, so that a run of
@@ -224,20 +293,7 @@ Reply Session::exchange(QString command, int expected, int timeout_s, const QStr
         expected > 0 ? qMax<qint64>(silence_ms, timings.first_line_ms) : silence_ms;
     QIODevice *device = line->device();
     for (;;) {
-        while (line->is_open() && device->canReadLine()) {
-            const QByteArray raw = device->readLine();
-            heard();
-            if (stage == settling) {
-                emit line_shown(raw);
-                continue;
-            }
-            resps << decode_line(raw);
-            emit line_shown(raw);
-            reply.lines << resps.last();
-            qDebug() << "EX resps size " << resps.size() << raw;
-            if (stage == answering && counted.counts(resps.last()))
-                ++n;
-        }
+        collect();
         if (stop_asked) {
             reply.end = Reply::stopped;
             break;
@@ -254,7 +310,7 @@ Reply Session::exchange(QString command, int expected, int timeout_s, const QStr
         }
         const qint64 quiet = last_rx.isValid() ? last_rx.elapsed() : timings.quiet_ms;
         qint64 wait_ms = 0;
-        if (stage == settling) {
+        if (c.stage == Collecting::settling) {
             // A typed command's answer may not have begun yet.
             const qint64 typed_left =
                 typed_out.isValid() ? timings.first_line_ms - typed_out.elapsed() : 0;
@@ -274,34 +330,26 @@ Reply Session::exchange(QString command, int expected, int timeout_s, const QStr
                 device->write(command.toLocal8Bit());
                 was_sent = reply.sent = true;
                 reply.end = Reply::timed_out;
-                stage = timeout_s < 0 ? pausing : answering;
+                c.stage = timeout_s < 0 ? Collecting::pausing : Collecting::answering;
                 in_stage.start();
                 partial = -1;
                 continue;
             }
             wait_ms = std::min(settle_left, std::max(timings.quiet_ms - quiet, typed_left));
-        } else if (stage == answering) {
-            if (n > 0 && n >= expected) {
-                qDebug() << "Ok : " << n << " respuestas";
+        } else if (c.stage == Collecting::answering) {
+            if (c.n > 0 && c.n >= expected) {
+                qDebug() << "Ok : " << c.n << " respuestas";
                 reply.end = Reply::answered;
-                stage = pausing;
+                c.stage = Collecting::pausing;
                 in_stage.start();
                 continue;
             }
             const qint64 left =
                 reply.lines.isEmpty() ? first_ms - in_stage.elapsed() : silence_ms - quiet;
             if (left <= 0) {
-                stage = pausing;
+                c.stage = Collecting::pausing;
                 in_stage.start();
                 continue;
-            }
-            if (n > 0 && progress_shown) {
-                const int p = int(qint64(n) * 100 / expected);
-                if (p != shown_percent) {
-                    shown_percent = p;
-                    emit progress(
-                        p, label + QStringLiteral(" : ") + QString::number(p) + QLatin1Char('%'));
-                }
             }
             wait_ms = left;
         } else {
@@ -309,7 +357,14 @@ Reply Session::exchange(QString command, int expected, int timeout_s, const QStr
             if (wait_ms <= 0)
                 break;
         }
-        deadline->start(int(std::max<qint64>(wait_ms, 1)));
+        // Each line of a long answer moves the deadline on; the timer is
+        // set again only when it would come too late, and otherwise wakes
+        // the wait early, which then looks again.
+        wait_ms = std::max<qint64>(wait_ms, 1);
+        if (!deadline->isActive() || due > clock.elapsed() + wait_ms) {
+            deadline->start(int(wait_ms));
+            due = clock.elapsed() + wait_ms;
+        }
         loop.exec();
         // Deleted while it waited: nothing of it may be touched.
         if (!alive)
@@ -317,7 +372,11 @@ Reply Session::exchange(QString command, int expected, int timeout_s, const QStr
     }
     deadline->stop();
     waiting = outer;
-    exchanging = false;
+    collecting = outer_collecting;
+    exchanging = outer_collecting != nullptr;
+    // An exchange that waited around this one looks again, and sets its own
+    // deadline.
+    wake();
     if (reply.sent && reply.lines.isEmpty()) {
         qDebug() << "ERROR : sin respuesta";
         if (expected > 0 && reply.end == Reply::timed_out)

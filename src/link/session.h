@@ -145,7 +145,10 @@ signals:
     void connected(bool open);
 
 private:
+    struct Collecting;
+
     void read_unasked();
+    bool collect();
     void heard();
     void send_typed(const QString &line);
     void send_held_lines();
@@ -163,8 +166,10 @@ private:
     // heard after it.
     QElapsedTimer last_rx;
     QElapsedTimer typed_out;
-    // The wait of the exchange under way, woken by the line and the timer.
+    // The wait of the exchange under way, woken by the line and the timer,
+    // and what it collects as the lines arrive.
     QEventLoop *waiting = nullptr;
+    Collecting *collecting = nullptr;
     QTimer *deadline = nullptr;
     bool exchanging = false;
     bool stop_asked = false;

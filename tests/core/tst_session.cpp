@@ -155,6 +155,33 @@ private slots:
         QCOMPARE(reply.lines.filter(QStringLiteral("## ")).size(), 200);
     }
 
+    void handed_over_in_pieces_data()
+    {
+        // A UART hands the bytes over a few at a time, a millisecond apart:
+        // once they come as a stream the port reports them by groups, and
+        // what is left short of a group when the line pauses must still come.
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("piece");
+        QTest::newRow("stream ending short of a group") << listing(3) + "7\n" << 12;
+        QTest::newRow("two pieces, then the rest held") << QByteArray("## 1,2\n") << 2;
+    }
+
+    void handed_over_in_pieces()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, piece);
+        CoreOnLine on;
+        connect(&on.fake, &FakeController::received_line, [&] {
+            for (int at = 0; at < answer.size(); at += piece)
+                QTimer::singleShot(at / piece, &on.fake,
+                                   [&on, bytes = answer.mid(at, piece)] { on.fake.send(bytes); });
+        });
+        const Reply reply =
+            on.core.session.exchange(QStringLiteral("CMD"), int(answer.count('\n')), 1);
+        QVERIFY(reply.ok());
+        QCOMPARE(reply.lines.join(QString()).toLatin1(), answer);
+    }
+
     void typed_during_wait_data()
     {
         // TOT_USERS typed while NEXT waits for a quiet line (-1), for its

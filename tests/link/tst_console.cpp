@@ -33,7 +33,9 @@ private slots:
             if (i % 10 == 0)
                 console.show_sent(QStringLiteral("sent %1").arg(i));
             else
-                console.putData(QStringLiteral("line %1\n").arg(i).toLatin1());
+                // A CR LF ends a line as an LF does.
+                console.putData(
+                    QString::fromLatin1(i % 3 ? "line %1\n" : "line %1\r\n").arg(i).toLatin1());
         }
         if (lowered)
             console.set_line_limit(50);
