@@ -24,10 +24,10 @@ AdminCore::AdminCore(Asker &a, QObject *parent) : QObject(parent), asker(a)
     // known of what the controller holds: the next write reads it again.
     connect(&session, &Session::command_sent, this, [this](const QString &line) {
         const QString command = line.trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
-        const bool bulk = command == QLatin1String("DEFAULTDB")
-            || command == QLatin1String("CREATE500U");
-        const bool typed = !runner.running()
-            && (command == QLatin1String("UU") || command == QLatin1String("BU"));
+        const bool bulk =
+            command == QLatin1String("DEFAULTDB") || command == QLatin1String("CREATE500U");
+        const bool typed =
+            !runner.running() && (command == QLatin1String("UU") || command == QLatin1String("BU"));
         if (bulk || typed)
             held.forget();
     });

@@ -241,7 +241,7 @@ private:
     // Writes to the connected controller what the plan (narrowed by
     // `scope`) says.
     OperationResult write_directory(bool preview, const QString &question_end,
-                         const WriteDirectory::Scope &scope);
+                                    const WriteDirectory::Scope &scope);
     // "Borrar" of a record the controller holds, or holds some of.
     bool delete_on_controller(UserRow *record, const QList<UserRow *> &branch);
     // Hangs imported records under the owners the file names.

@@ -13,9 +13,9 @@
 
 #include <QDebug>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSet>
-#include <QPointer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -378,16 +378,15 @@ bool DORVAK_Admin::delete_on_controller(UserRow *record, const QList<UserRow *> 
         }
         QVector<PlanStep> out;
         for (const PlanStep &step : plan) {
-            const QString held = step.is_delete()
-                ? step.numero
-                : fold(wanted.at(step.record).record->numero_device);
+            const QString held =
+                step.is_delete() ? step.numero : fold(wanted.at(step.record).record->numero_device);
             if (doomed.contains(held))
                 out << step;
         }
         return out;
     };
-    const OperationResult result = write_directory(
-        false, QStringLiteral("¿Borrar en el controlador conectado?"), scope);
+    const OperationResult result =
+        write_directory(false, QStringLiteral("¿Borrar en el controlador conectado?"), scope);
     if (result.ok() || !records_below(root).contains(record))
         return result.ok();
     record->baja = false;

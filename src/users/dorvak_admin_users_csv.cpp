@@ -182,10 +182,10 @@ void DORVAK_Admin::import_users_from(const QString &name)
                 owner_name.insert(fold(owner->numero), owner->nombre);
                 continue;
             }
-            const QString what = QStringLiteral("%1 «%2»").arg(
-                r.categoria == UserRow::Usuario ? QStringLiteral("el usuario")
-                                                : QStringLiteral("la visita"),
-                r.nombre);
+            const QString what = QStringLiteral("%1 «%2»").arg(r.categoria == UserRow::Usuario
+                                                                   ? QStringLiteral("el usuario")
+                                                                   : QStringLiteral("la visita"),
+                                                               r.nombre);
             const QString whose = kind == UserRow::Admin ? QStringLiteral("administrador")
                                                          : QStringLiteral("usuario");
             row.refused = r.id_padre <= 0
@@ -221,10 +221,9 @@ void DORVAK_Admin::import_users_from(const QString &name)
             counts.moved << QStringLiteral("Línea %1: %2 (%3) pasa a %4")
                                 .arg(row.line)
                                 .arg(held->nombre, held->numero,
-                                     owner.isEmpty()
-                                         ? QStringLiteral("la raíz")
-                                         : QStringLiteral("%1 (%2)").arg(owner_name.value(owner),
-                                                                         owner));
+                                     owner.isEmpty() ? QStringLiteral("la raíz")
+                                                     : QStringLiteral("%1 (%2)").arg(
+                                                         owner_name.value(owner), owner));
         }
         const bool changed = held && (moved || differs(*held, *row.record));
         ++(held ? (changed ? counts.changed : counts.same) : counts.added);

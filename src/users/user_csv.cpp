@@ -260,7 +260,8 @@ ImportVerdict import_verdict(const QString &file, const ImportCounts &counts)
         changes += QStringLiteral("\nCambian de dueño:\n")
             + counts.moved.mid(0, shown).join(QLatin1Char('\n'));
         if (counts.moved.size() > shown)
-            changes += QStringLiteral("\n… y %1 más (en los detalles)").arg(counts.moved.size() - shown);
+            changes +=
+                QStringLiteral("\n… y %1 más (en los detalles)").arg(counts.moved.size() - shown);
     }
     if (counts.kept > 0)
         changes += counts.kept == 1
@@ -337,9 +338,11 @@ bool is_utf8(const QByteArray &bytes)
     const int n = int(bytes.size());
     for (int i = 0; i < n;) {
         const auto c = uchar(bytes.at(i));
-        const int more = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2
-            : (c & 0xF8) == 0xF0                                                      ? 3
-                                                                                      : -1;
+        const int more = c < 0x80 ? 0
+            : (c & 0xE0) == 0xC0  ? 1
+            : (c & 0xF0) == 0xE0  ? 2
+            : (c & 0xF8) == 0xF0  ? 3
+                                  : -1;
         if (more < 0 || (more == 1 && c < 0xC2) || i + more >= n)
             return false;
         for (int k = 1; k <= more; ++k) {

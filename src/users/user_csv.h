@@ -69,7 +69,7 @@ struct ImportCounts
     int refused = 0;
     int mended = 0;
     int folded = 0;
-    int overwritten = 0; // changes not yet synchronised that the file replaces
+    int overwritten = 0;       // changes not yet synchronised that the file replaces
     bool windows_1252 = false; // the file was not UTF-8
     // "Línea 4: Ana (+56922222222) pasa a Casa 9 (+56999999999)".
     QStringList moved;
@@ -105,9 +105,9 @@ struct ImportVerdict
 ImportVerdict import_verdict(const QString &file, const ImportCounts &counts);
 
 // The lines of a users file, each without its terminator (LF or CR LF).
-// Bytes are UTF-8, or Windows-1252 in a line that is not UTF-8. A line longer than max_line bytes is cut there and
-// the rest of it is skipped, so that a file that is not text costs bounded
-// memory per line.
+// Bytes are UTF-8, or Windows-1252 in a line that is not UTF-8. A line longer than max_line bytes
+// is cut there and the rest of it is skipped, so that a file that is not text costs bounded memory
+// per line.
 class UsersCsvReader
 {
 public:

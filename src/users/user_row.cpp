@@ -81,9 +81,10 @@ void UserRow::show_mark()
     // An icon as well as the colour: the mark must read on any screen. It
     // stands before the name: in the first column the tree's indentation
     // leaves a visitor's id little room.
-    setIcon(1, !kind.isEmpty() ? QApplication::style()->standardIcon(QStyle::SP_ArrowUp)
-                   : stray     ? QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)
-                               : QIcon());
+    setIcon(1,
+            !kind.isEmpty() ? QApplication::style()->standardIcon(QStyle::SP_ArrowUp)
+                : stray     ? QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)
+                            : QIcon());
     for (int c = 0; c < 4; ++c) {
         setToolTip(c, mark);
         QFont struck = font(c);

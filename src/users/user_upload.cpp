@@ -174,7 +174,8 @@ OperationResult WriteDirectory::take_controller()
                      QStringList(extras.mid(0, 10)).join(QLatin1Char('\n')),
                      extras.size() > 10 ? QStringLiteral("\n… y %1 más").arg(extras.size() - 10)
                                         : QString()),
-            {{Asker::no, QStringLiteral("Conservarlas")}, {Asker::yes, QStringLiteral("Borrarlas")}},
+            {{Asker::no, QStringLiteral("Conservarlas")},
+             {Asker::yes, QStringLiteral("Borrarlas")}},
             Asker::no, extras.join(QLatin1Char('\n')));
         if (answer != Asker::yes) {
             origin.kept = extra_numbers;
@@ -232,7 +233,8 @@ bool WriteDirectory::delete_step(const PlanStep &step, UserWriter &writer)
     for (const QString &n : core.held.takes(step.numero)) {
         if (wanted_here.contains(n)) {
             if (r) {
-                r->failure = QStringLiteral("%1 aún tiene registros en el controlador").arg(step.numero);
+                r->failure =
+                    QStringLiteral("%1 aún tiene registros en el controlador").arg(step.numero);
                 tree.changed(*r);
             }
             return false;
@@ -299,8 +301,8 @@ OperationResult WriteDirectory::run()
             break;
         const PlanStep &step = plan.at(i);
         const int waited = waiting;
-        const bool ok = step.is_delete() ? delete_step(step, writer)
-                                         : write_step(step, writer, &waiting);
+        const bool ok =
+            step.is_delete() ? delete_step(step, writer) : write_step(step, writer, &waiting);
         const bool counted = step.kind != PlanStep::numero_anterior;
         if (ok) {
             done += counted ? 1 : 0;

@@ -78,8 +78,8 @@ class WriteDirectory : public Operation
 
 public:
     using Wanted = std::function<QVector<WantedRecord>()>;
-    using Scope = std::function<QVector<PlanStep>(const QVector<PlanStep> &,
-                                                  const QVector<WantedRecord> &)>;
+    using Scope =
+        std::function<QVector<PlanStep>(const QVector<PlanStep> &, const QVector<WantedRecord> &)>;
     WriteDirectory(AdminCore &core, RecordTree &tree, DirectoryOrigin &origin, Wanted wanted);
 
     Scope scope;

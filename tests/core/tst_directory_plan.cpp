@@ -23,7 +23,8 @@ namespace {
 // deleted by the user (what it owns goes with it).
 UserRecord parse(const QString &text, QString *owner)
 {
-    static const QRegularExpression form("^([VUA])(\\d+):(\\d+)(?:<(\\d+))?(?:=(\\d+))?(\\*?)(x?)$");
+    static const QRegularExpression form(
+        "^([VUA])(\\d+):(\\d+)(?:<(\\d+))?(?:=(\\d+))?(\\*?)(x?)$");
     const QRegularExpressionMatch m = form.match(text);
     UserRecord u;
     u.categoria = QString("VUA").indexOf(m.captured(1));

@@ -74,8 +74,8 @@ private slots:
         UserRow::id_siguiente = 1;
         DORVAK_Admin w;
         TestProbe probe(w);
-        probe.load_user_lines(
-            {"## 1,1,\"Casa 5;B\",+56911111111,1,0,0,0,0,24,255", "## 2,2,\"N\",+56922222222,1,-5"});
+        probe.load_user_lines({"## 1,1,\"Casa 5;B\",+56911111111,1,0,0,0,0,24,255",
+                               "## 2,2,\"N\",+56922222222,1,-5"});
         probe.users().at(1)->nombre = "N  x";
         probe.users().at(1)->pending = local.startsWith("pending");
         probe.users().at(1)->unsaved = local == "unsaved";

@@ -15,9 +15,9 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QRegularExpression>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -33,8 +33,11 @@ QStringList described(const QList<UserRecord> &all)
         number_of.insert(u.id_user, u.numero);
     QStringList out;
     for (const UserRecord &u : all)
-        out << QString("%1 %2 %3 <%4").arg(u.categoria).arg(u.nombre, u.numero,
-                   u.categoria == UserRecord::Admin ? QString() : number_of.value(u.id_padre, "?"));
+        out << QString("%1 %2 %3 <%4")
+                   .arg(u.categoria)
+                   .arg(u.nombre, u.numero,
+                        u.categoria == UserRecord::Admin ? QString()
+                                                         : number_of.value(u.id_padre, "?"));
     out.sort();
     return out;
 }
@@ -70,7 +73,8 @@ struct Bench
 {
     explicit Bench(quint32 seed)
         : a({"--users", "14", "--logs", "0", "--seed", QString::number(seed)}),
-          b({"--users", "3", "--logs", "0", "--seed", QString::number(seed + 1)}), seed(seed)
+          b({"--users", "3", "--logs", "0", "--seed", QString::number(seed + 1)}),
+          seed(seed)
     {
         // Two controllers tell themselves apart by their equipment number.
         b.query(QStringLiteral("SEND_PAR 2 01 \"B%1\"").arg(seed));
@@ -105,7 +109,9 @@ struct Bench
     }
     QString number()
     {
-        return QString("+5697%1%2").arg(seed % 1000, 3, 10, QChar('0')).arg(++fresh, 4, 10, QChar('0'));
+        return QString("+5697%1%2")
+            .arg(seed % 1000, 3, 10, QChar('0'))
+            .arg(++fresh, 4, 10, QChar('0'));
     }
     void edit(UserRow *u, const char *field, const QVariant &value)
     {
@@ -159,14 +165,12 @@ struct Bench
         const QStringList read = shown(probe);
         click("disconnect_btn");
         const QStringList b_after = held_by(b);
-        return QStringList{title.contains("sin sincronizar") ? "left pending: " + title : "",
-                           held != promised ? "held " + held.join(", ") + "\npromised "
-                                   + promised.join(", ")
-                                            : "",
-                           read != held ? "read again " + read.join(", ") : "",
-                           b_after != b_before ? "the other controller: " + b_after.join(", ")
-                                               : "",
-                           foreign > 0 ? "asked to delete people from its own controller" : ""}
+        return QStringList{
+            title.contains("sin sincronizar") ? "left pending: " + title : "",
+            held != promised ? "held " + held.join(", ") + "\npromised " + promised.join(", ") : "",
+            read != held ? "read again " + read.join(", ") : "",
+            b_after != b_before ? "the other controller: " + b_after.join(", ") : "",
+            foreign > 0 ? "asked to delete people from its own controller" : ""}
             .join('\n')
             .trimmed();
     }

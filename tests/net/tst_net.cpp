@@ -209,9 +209,9 @@ private slots:
             QVERIFY(read_user_fields(line, records.back()));
             wanted << WantedRecord{&records.back()};
         }
-        UserRecord &changed = *std::find_if(records.begin(), records.end(), [](const UserRecord &u) {
-            return u.categoria == UserRecord::Admin;
-        });
+        UserRecord &changed =
+            *std::find_if(records.begin(), records.end(),
+                          [](const UserRecord &u) { return u.categoria == UserRecord::Admin; });
         changed.nombre = "Por la red";
         FlatTree tree;
         DirectoryOrigin origin{core.session.port(), core.identity(), {}};

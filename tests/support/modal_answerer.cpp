@@ -30,8 +30,8 @@ void ModalAnswerer::poll()
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         log << Seen{QStringLiteral("box"), box->windowTitle(), box->text(), box->detailedText()};
         QAbstractButton *chosen = !buttons.isEmpty() ? box->button(buttons.takeFirst())
-            : decide                         ? box->button(decide(box->text()))
-                                             : nullptr;
+            : decide                                 ? box->button(decide(box->text()))
+                                                     : nullptr;
         // The first answer: the details toggle is none.
         for (QAbstractButton *b : box->buttons())
             chosen = chosen || box->buttonRole(b) == QMessageBox::ActionRole ? chosen : b;
