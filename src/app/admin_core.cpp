@@ -95,7 +95,8 @@ void AdminCore::take_params(const QVector<QString> &read)
 
 bool AdminCore::held_here() const
 {
-    return held.known && !held.identity.isEmpty() && held.identity == identity();
+    return held.known && !held.identity.isEmpty() && held.identity == identity()
+        && held.port == session.port();
 }
 
 bool AdminCore::know_identity()

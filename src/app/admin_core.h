@@ -55,7 +55,7 @@ public:
     // What the controller the directory was last read from holds.
     HeldDirectory held;
     // Whether `held` is the connected controller's: both identities known
-    // and the same.
+    // and the same, read on the same port.
     bool held_here() const;
     // Reads the parameters when the connected controller's identity is not
     // known yet; false when it stays unknown.

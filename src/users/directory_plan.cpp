@@ -6,8 +6,10 @@
 
 #include <algorithm>
 
-void HeldDirectory::load(const QList<UserRecord> &listing, const QString &equipment)
+void HeldDirectory::load(const QList<UserRecord> &listing, const QString &equipment,
+                         const QString &line)
 {
+    port = line;
     held.clear();
     for (const UserRecord &u : listing)
         held.insert(fold(u.numero), u);
@@ -19,6 +21,7 @@ void HeldDirectory::forget()
 {
     held.clear();
     identity.clear();
+    port.clear();
     known = false;
 }
 

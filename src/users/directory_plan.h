@@ -18,12 +18,15 @@
 class HeldDirectory
 {
 public:
-    // The controller's equipment number; empty while not known.
+    // The controller's equipment number; empty while not known. A
+    // replacement may be given the same one: the port it was read on tells
+    // them apart.
     QString identity;
+    QString port;
     // Whether a listing was seen: without one nothing is known of it.
     bool known = false;
 
-    void load(const QList<UserRecord> &listing, const QString &identity);
+    void load(const QList<UserRecord> &listing, const QString &identity, const QString &port);
     void forget();
 
     const UserRecord *find(const QString &numero) const;

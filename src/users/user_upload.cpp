@@ -81,7 +81,7 @@ void hold_listing(AdminCore &core, const QStringList &lines)
         if (is_user_record(line) && read_user_fields(line, u))
             listing << u;
     }
-    core.held.load(listing, core.identity());
+    core.held.load(listing, core.identity(), core.session.port());
 }
 
 QString controller_name(const QString &port, const QString &identity)
@@ -179,6 +179,7 @@ OperationResult WriteDirectory::take_controller()
             Asker::no, extras.join(QLatin1Char('\n')));
         if (answer != Asker::yes) {
             origin.kept = extra_numbers;
+            kept_note = QStringLiteral("; se conservan en el controlador %1").arg(whom);
             emit session().note(QStringLiteral("Se conservan en el controlador %1").arg(whom));
         }
     }
@@ -317,7 +318,7 @@ OperationResult WriteDirectory::run()
         set_percent((i + 1) * 100 / int(plan.size()));
     }
     done = qMax(done, 0);
-    const QString summary = sync_summary(total, done, failed, unconfirmed, waiting);
+    const QString summary = sync_summary(total, done, failed, unconfirmed, waiting) + kept_note;
     OperationResult r =
         OperationResult::make(stopped()                  ? OperationResult::stopped
                                   : !session().is_open() ? OperationResult::line_lost

@@ -113,6 +113,8 @@ private:
     QVector<WantedRecord> wanted;
     QVector<PlanStep> plan;
     QSet<QString> wanted_here;
+    // Whom the user chose to keep on the controller, said with the outcome.
+    QString kept_note;
     int done = 0;
     int failed = 0;
 };

@@ -78,7 +78,7 @@ void TstDirectoryPlan::plan()
     QString owner;
     for (const QString &h : held.split(' ', Qt::SkipEmptyParts))
         listing << parse(h, &owner);
-    controller.load(listing, "1");
+    controller.load(listing, "1", "P");
     std::deque<UserRecord> records;
     QVector<WantedRecord> list;
     for (const QString &w : wanted.split(' ', Qt::SkipEmptyParts)) {

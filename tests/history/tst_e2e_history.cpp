@@ -146,6 +146,22 @@ private slots:
                 QVERIFY(u->pending && u->numero_device.isEmpty());
             QVERIFY(answerer.texts().join('|').contains(said));
             QVERIFY(fresh.query("GET_PARS").contains("## 00 \"Condominio Sur\""));
+            // Sincronizar makes it hold the dead one's people, its own deleted
+            // after the question that counts them.
+            QVERIFY(connect_window(w, fresh.port()));
+            answerer.queue_button(QMessageBox::Yes);
+            w.findChild<QPushButton *>("sync_btn")->click();
+            w.findChild<QPushButton *>("disconnect_btn")->click();
+            const auto people = [](const SimProcess &sim) {
+                QStringList out = sim.query("LU").filter(QRegularExpression("^## \\d"));
+                for (QString &line : out)
+                    line = line.section(',', 1, 3);
+                out.sort();
+                return out;
+            };
+            QCOMPARE(people(fresh), people(dead));
+            QVERIFY(
+                answerer.texts().join('|').contains(" guarda 30 personas que la lista no tiene."));
             return;
         }
         QVERIFY(w.findChild<QLabel *>("log_names")->text().startsWith(said));
