@@ -97,7 +97,22 @@ WriteDirectory::WriteDirectory(AdminCore &c, RecordTree &records, DirectoryOrigi
 
 UserRecord *WriteDirectory::record_of(const PlanStep &step) const
 {
-    return step.record >= 0 ? wanted.at(step.record).record : nullptr;
+    return step.record >= 0 && !removed.contains(step.record) ? wanted.at(step.record).record
+                                                              : nullptr;
+}
+
+void WriteDirectory::forget_branch(int record)
+{
+    // The tree freed the record with what it owns: no later step may touch
+    // them.
+    for (int i = 0; i < wanted.size(); ++i) {
+        for (int up = i; up >= 0; up = wanted.at(up).owner) {
+            if (up == record) {
+                removed.insert(i);
+                break;
+            }
+        }
+    }
 }
 
 QString WriteDirectory::step_line(const PlanStep &step) const
@@ -188,6 +203,8 @@ OperationResult WriteDirectory::take_controller()
 
 bool WriteDirectory::write_step(const PlanStep &step, UserWriter &writer, int *waiting)
 {
+    if (!record_of(step))
+        return false;
     UserRecord &r = *record_of(step);
     const WantedRecord &w = wanted.at(step.record);
     UserRecord sent = r;
@@ -252,6 +269,7 @@ bool WriteDirectory::delete_step(const PlanStep &step, UserWriter &writer)
     }
     if (r && step.kind == PlanStep::baja) {
         tree.remove(*r);
+        forget_branch(step.record);
     } else if (r) {
         r->numero_device = r->numero;
         r->id_device = r->id_user;

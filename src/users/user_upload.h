@@ -105,6 +105,7 @@ private:
     bool write_step(const PlanStep &step, UserWriter &writer, int *waiting);
     bool delete_step(const PlanStep &step, UserWriter &writer);
     UserRecord *record_of(const PlanStep &step) const;
+    void forget_branch(int record);
     QString step_line(const PlanStep &step) const;
 
     RecordTree &tree;
@@ -113,6 +114,8 @@ private:
     QVector<WantedRecord> wanted;
     QVector<PlanStep> plan;
     QSet<QString> wanted_here;
+    // The records the tree let go of, by their place in `wanted`.
+    QSet<int> removed;
     // Whom the user chose to keep on the controller, said with the outcome.
     QString kept_note;
     int done = 0;
