@@ -248,7 +248,8 @@ bool WriteDirectory::delete_step(const PlanStep &step, UserWriter &writer)
     UserRecord *r = record_of(step);
     // Written with a wanted record, its delete would take that one too: it
     // waits until what it owns moved away.
-    for (const QString &n : core.held.takes(step.numero)) {
+    const QStringList taken = core.held.takes(step.numero);
+    for (const QString &n : taken) {
         if (wanted_here.contains(n)) {
             if (r) {
                 r->failure =
@@ -267,14 +268,21 @@ bool WriteDirectory::delete_step(const PlanStep &step, UserWriter &writer)
         }
         return false;
     }
+    // Renumbered records whose old number went, with this one or owned by
+    // it, are done once their new number is held.
+    for (int i = 0; i < wanted.size(); ++i) {
+        UserRecord *u = removed.contains(i) ? nullptr : wanted.at(i).record;
+        if (u && !wanted.at(i).gone && taken.contains(fold(u->numero_device))
+            && fold(u->numero) != fold(u->numero_device) && core.held.find(u->numero)) {
+            u->numero_device = u->numero;
+            u->id_device = u->id_user;
+            u->pending = false;
+            tree.changed(*u);
+        }
+    }
     if (r && step.kind == PlanStep::baja) {
         tree.remove(*r);
         forget_branch(step.record);
-    } else if (r) {
-        r->numero_device = r->numero;
-        r->id_device = r->id_user;
-        r->pending = false;
-        tree.changed(*r);
     }
     return true;
 }

@@ -157,7 +157,11 @@ struct Bench
             line_to(a);
         click("sync_btn");
         const QStringList promised = shown(probe);
-        const QString title = w.windowTitle();
+        QString title = w.windowTitle();
+        for (const UserRow *u : records_below(probe.root()))
+            title += u->pending ? " [" + u->nombre + " " + u->numero + " held " + u->numero_device
+                    + " " + u->failure + "]"
+                                : "";
         click("disconnect_btn");
         const QStringList held = held_by(a);
         line_to(a);
@@ -294,6 +298,9 @@ void TstE2ePlans::cases_data()
     // while the controller still held it under another, the tree freed it
     // twice.
     QTest::newRow("a deleted branch holding a moved visitor") << "fcsfosds" << 1135u;
+    // Also: a user and its visitor renumbered offline, the visitor's old
+    // number deleted with the user's, the visitor left pending.
+    QTest::newRow("an owner and what it owns renumbered") << "oNNmi" << 1108u;
     // clang-format on
 }
 
