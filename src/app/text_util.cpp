@@ -84,3 +84,11 @@ QString fold_accents(const QString &text)
     }
     return out;
 }
+
+QString first_lines(const QStringList &lines, int shown, const QString &where)
+{
+    QString text = QStringList(lines.mid(0, shown)).join(QLatin1Char('\n'));
+    if (lines.size() > shown)
+        text += QStringLiteral("\n… y %1 más").arg(lines.size() - shown) + where;
+    return text;
+}

@@ -24,6 +24,10 @@ QString fold_accents(const QString &text);
 // nuevos") is "1 registro nuevo", with 0 or 2 and more the plural.
 QString counted(int n, const QString &one, const QString &many);
 
+// The first `shown` lines, one a line, then "… y N más" and `where` for
+// the rest: what a message box can hold of a long list.
+QString first_lines(const QStringList &lines, int shown, const QString &where = QString());
+
 // A line as received from the controller: UTF-8 up to the first NUL byte.
 QString decode_line(const QByteArray &raw);
 

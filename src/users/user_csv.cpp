@@ -237,6 +237,7 @@ ImportVerdict import_verdict(const QString &file, const ImportCounts &counts)
 {
     // More lines would make the box taller than a laptop's screen.
     const int shown = 10;
+    const QString in_details = QStringLiteral(" (en los detalles)");
     QStringList text{file};
     if (counts.windows_1252)
         text << QStringLiteral("El archivo no está en UTF-8: se leyó como Windows-1252, como lo "
@@ -245,9 +246,7 @@ ImportVerdict import_verdict(const QString &file, const ImportCounts &counts)
         QString refused = counts.refused == 1
             ? QStringLiteral("1 fila rechazada, que no se importará:")
             : QStringLiteral("%1 filas rechazadas, que no se importarán:").arg(counts.refused);
-        refused += QLatin1Char('\n') + counts.refusals.mid(0, shown).join(QLatin1Char('\n'));
-        if (counts.refused > shown)
-            refused += QStringLiteral("\n… y %1 más (en los detalles)").arg(counts.refused - shown);
+        refused += QLatin1Char('\n') + first_lines(counts.refusals, shown, in_details);
         text << refused;
     }
     QString changes = change_counts(counts) + QLatin1Char('.');
@@ -257,11 +256,8 @@ ImportVerdict import_verdict(const QString &file, const ImportCounts &counts)
             : QStringLiteral("\nSe reemplazarán %1 cambios sin sincronizar.")
                   .arg(counts.overwritten);
     if (!counts.moved.isEmpty()) {
-        changes += QStringLiteral("\nCambian de dueño:\n")
-            + counts.moved.mid(0, shown).join(QLatin1Char('\n'));
-        if (counts.moved.size() > shown)
-            changes +=
-                QStringLiteral("\n… y %1 más (en los detalles)").arg(counts.moved.size() - shown);
+        changes +=
+            QStringLiteral("\nCambian de dueño:\n") + first_lines(counts.moved, shown, in_details);
     }
     if (counts.kept > 0)
         changes += counts.kept == 1

@@ -226,33 +226,3 @@ QString new_record_text(const NewRecord &choice)
         return QStringLiteral("Nueva visita de ") + choice.owner->nombre;
     }
 }
-
-QString pending_counts(const QList<UserRow *> &records)
-{
-    int altas = 0;
-    int cambios = 0;
-    int numeros = 0;
-    int bajas = 0;
-    for (const UserRow *u : records) {
-        const QString kind = u->pending_kind();
-        bajas += kind == QLatin1String("baja") ? 1 : 0;
-        altas += kind == QLatin1String("alta") ? 1 : 0;
-        cambios += kind == QLatin1String("cambio") ? 1 : 0;
-        numeros += kind.startsWith(QLatin1String("n")) ? 1 : 0;
-    }
-    QStringList parts;
-    if (altas > 0)
-        parts << QString::number(altas)
-                + (altas == 1 ? QStringLiteral(" alta") : QStringLiteral(" altas"));
-    if (cambios > 0)
-        parts << QString::number(cambios)
-                + (cambios == 1 ? QStringLiteral(" cambio") : QStringLiteral(" cambios"));
-    if (numeros > 0)
-        parts << QString::number(numeros)
-                + (numeros == 1 ? QStringLiteral(" número nuevo")
-                                : QStringLiteral(" números nuevos"));
-    if (bajas > 0)
-        parts << QString::number(bajas)
-                + (bajas == 1 ? QStringLiteral(" baja") : QStringLiteral(" bajas"));
-    return parts.join(QStringLiteral(", "));
-}

@@ -95,7 +95,4 @@ QList<NewRecord> new_record_choices(UserRow *selected);
 // Casa 471".
 QString new_record_text(const NewRecord &choice);
 
-// "2 altas, 1 cambio, 1 número nuevo, 1 baja": what waits in `records`.
-QString pending_counts(const QList<UserRow *> &records);
-
 #endif

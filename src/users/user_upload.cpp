@@ -184,11 +184,8 @@ OperationResult WriteDirectory::take_controller()
                                                       .arg(extras.size());
         // Keeping them is the answer that loses no one.
         const int answer = asker().choose(
-            QStringLiteral("El controlador %1 guarda %2. ¿Borrarlas del controlador?\n%3%4")
-                .arg(controller_name(session().port(), here), whom,
-                     QStringList(extras.mid(0, 10)).join(QLatin1Char('\n')),
-                     extras.size() > 10 ? QStringLiteral("\n… y %1 más").arg(extras.size() - 10)
-                                        : QString()),
+            QStringLiteral("El controlador %1 guarda %2. ¿Borrarlas del controlador?\n%3")
+                .arg(controller_name(session().port(), here), whom, first_lines(extras, 10)),
             {{Asker::no, QStringLiteral("Conservarlas")},
              {Asker::yes, QStringLiteral("Borrarlas")}},
             Asker::no, extras.join(QLatin1Char('\n')));
@@ -308,11 +305,9 @@ OperationResult WriteDirectory::run()
                 lines << step_line(step);
         }
         const QString question =
-            QStringLiteral("Sincronizar con el controlador %1: %2.\n%3%4\n¿Continuar?")
+            QStringLiteral("Sincronizar con el controlador %1: %2.\n%3\n¿Continuar?")
                 .arg(controller_name(session().port(), core.identity()), plan_counts(plan),
-                     QStringList(lines.mid(0, 10)).join(QLatin1Char('\n')),
-                     lines.size() > 10 ? QStringLiteral("\n… y %1 más").arg(lines.size() - 10)
-                                       : QString());
+                     first_lines(lines, 10));
         if (!asker().ask(question, lines.join(QLatin1Char('\n'))))
             return OperationResult::make(OperationResult::refused, refusal);
     }
