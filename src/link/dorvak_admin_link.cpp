@@ -99,10 +99,9 @@ void DORVAK_Admin::lose_line(const QString &why)
     port_watch.start(port_name);
     if (!port_watch_timer) {
         port_watch_timer = new QTimer(this);
-        port_watch_timer->setInterval(500);
         connect(port_watch_timer, &QTimer::timeout, this, &DORVAK_Admin::check_port_back);
     }
-    port_watch_timer->start();
+    port_watch_timer->start(core.session.timing().watch_ms);
 }
 
 void DORVAK_Admin::check_port_back()

@@ -45,6 +45,9 @@ struct SessionTimings
     // connection, and then this long to answer the Telnet negotiation.
     int connect_ms = 5000;
     int negotiation_ms = 2000;
+    // How often the path of a lost line is looked at for the adapter's
+    // return.
+    int watch_ms = 500;
 };
 
 // The session with one controller: it owns the line, opens and closes it,

@@ -9,9 +9,9 @@
 // The core on a line to a scripted controller, with shortened timings.
 struct CoreOnLine
 {
-    CoreOnLine()
+    explicit CoreOnLine(const SessionTimings &timings = fast_timings())
     {
-        core.session.set_timings(fast_timings());
+        core.session.set_timings(timings);
         opened = core.session.open(fake.port());
     }
 

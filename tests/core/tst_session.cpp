@@ -74,7 +74,7 @@ private slots:
         QFETCH(int, delay_ms);
         QFETCH(int, expected);
         QFETCH(int, timeout_s);
-        CoreOnLine on;
+        CoreOnLine on{paced_timings()};
         QVERIFY(on.opened);
         Session &session = on.core.session;
         if (!answer.isEmpty())
@@ -115,7 +115,7 @@ private slots:
         // At the real line rate an answer longer than awaited is still
         // arriving when the next command is due: its lines must not be taken
         // for the next command's answer, and none of them may go unshown.
-        CoreOnLine on;
+        CoreOnLine on{paced_timings()};
         on.fake.set_pace(11520);
         on.fake.on("FIRST", first);
         on.fake.on("SECOND", "7\n");
@@ -146,7 +146,7 @@ private slots:
         // 200 records at the real line rate take a second, five times the
         // silence allowed: the exchange waits for silence, not for the clock,
         // and status lines in between do not end it before the last record.
-        CoreOnLine on;
+        CoreOnLine on{paced_timings()};
         on.fake.set_pace(11520);
         on.fake.on("LU", listing(200, 7));
         const Reply reply = on.core.session.exchange(QStringLiteral("LU"), 200, 1,
@@ -170,7 +170,7 @@ private slots:
     {
         QFETCH(QByteArray, answer);
         QFETCH(int, piece);
-        CoreOnLine on;
+        CoreOnLine on{paced_timings()};
         connect(&on.fake, &FakeController::received_line, [&] {
             for (int at = 0; at < answer.size(); at += piece)
                 QTimer::singleShot(at / piece, &on.fake,
@@ -199,7 +199,7 @@ private slots:
     {
         QFETCH(int, typed_at);
         QFETCH(bool, lost);
-        CoreOnLine on;
+        CoreOnLine on{paced_timings()};
         on.fake.set_pace(11520);
         on.fake.on("FIRST", listing(30));
         on.fake.on("NEXT", "7\n", 30);
@@ -246,7 +246,7 @@ private slots:
         QFETCH(QString, how);
         // A controller that never answers: the exchange would wait out its
         // time. A stop or a loss ends it at once.
-        CoreOnLine on;
+        CoreOnLine on{paced_timings()};
         Session &session = on.core.session;
         QSignalSpy lost(&session, &Session::line_lost);
         QSignalSpy closed(&session, &Session::port_closed);

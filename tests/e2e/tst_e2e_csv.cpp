@@ -32,6 +32,7 @@ private slots:
         answerer.queue_file(dir.filePath(QStringLiteral("usuarios.csv")));
         DORVAK_Admin w;
         TestProbe probe(w);
+        probe.fast();
         // Runs `run` on a line to `sim`. Gives the tree then, whatever ids
         // the controller gave the records: each record with its owner's number.
         const auto on = [&](const SimProcess &sim, std::initializer_list<const char *> run) {

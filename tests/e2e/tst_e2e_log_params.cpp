@@ -44,6 +44,7 @@ private slots:
         sim.query_raw("SEND_PAR 2 09 \"Port\xf3n abierto\"");
         ModalAnswerer answerer;
         DORVAK_Admin w;
+        TestProbe(w).fast();
         w.choose_port(sim.port());
         run(w, "connect_btn|get_users_btn|get_log_btn");
         QAbstractItemModel *t = w.findChild<QTableView *>("log_table")->model();
@@ -67,6 +68,7 @@ private slots:
         QVERIFY(sim.query_raw("GET_PARS").contains("## 09 \"Port\xf3n abierto\""));
         answerer.clear();
         DORVAK_Admin w2;
+        TestProbe(w2).fast();
         w2.choose_port(sim.port());
         run(w2, "connect_btn|get_params_btn|" + edits + "|disconnect_btn", true);
         QVERIFY(answerer.seen().isEmpty());

@@ -89,7 +89,6 @@ struct Bench
                 : text.startsWith("Los cambios de") ? QMessageBox::Discard
                                                     : QMessageBox::NoButton;
         };
-        quick.quiet_ms = quick.pause_ms = 4;
         QObject::connect(&probe.session(), &Session::command_sent, &w, [this](const QString &line) {
             if (stop_after > 0 && line.startsWith(" UU") && --stop_after == 0)
                 click("stop_btn");

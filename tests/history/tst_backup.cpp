@@ -75,12 +75,10 @@ private slots:
         QTest::addColumn<QString>("history"); // "held": by another copy
         QTest::addColumn<int>("code");
         // clang-format off
-        QTest::newRow("--historial first") << "--historial %H backup %P %D" << "" << 0;
-        QTest::newRow("--historial after backup") << "backup --historial %H %P %D" << "" << 0;
+        QTest::newRow("--historial first, --verbose between") << "--historial %H backup %P --verbose %D" << "" << 0;
+        QTest::newRow("--verbose first, --historial after backup") << "--verbose backup --historial %H %P %D" << "" << 0;
         QTest::newRow("--historial last") << "backup %P %D --historial %H" << "" << 0;
         QTest::newRow("--historial=") << "--historial=%H backup %P %D" << "" << 0;
-        QTest::newRow("--verbose first") << "--verbose backup %P %D" << "" << 0;
-        QTest::newRow("--verbose between") << "backup %P --verbose %D" << "" << 0;
         QTest::newRow("--help after backup") << "backup --help" << "" << 0;
         QTest::newRow("held by another copy") << "backup %P %D" << "held" << 4;
         QTest::newRow("cannot be made") << "--historial /proc/x/h.sqlite backup %P %D" << "" << 3;

@@ -185,12 +185,16 @@ private slots:
     void history_faults()
     {
         QFETCH(QString, fault);
-        QTemporaryDir dir;
-        const QString path = fault == "folder" ? "/proc/x/h.sqlite" : dir.filePath("h.sqlite");
+        // A long archive, written once; each row works on its own copy.
+        static QTemporaryDir made;
+        const QString archive = made.filePath("h.sqlite");
         qint64 visit = 0;
         int added = 0;
-        QVERIFY(fault == "folder"
-                || HistoryDb(path).record_log(visit, "P1", "", "", events(40000, 0), added));
+        QVERIFY(QFile::exists(archive)
+                || HistoryDb(archive).record_log(visit, "P1", "", "", events(40000, 0), added));
+        QTemporaryDir dir;
+        const QString path = fault == "folder" ? "/proc/x/h.sqlite" : dir.filePath("h.sqlite");
+        QVERIFY(fault == "folder" || QFile::copy(archive, path));
         QFile f(path);
         const qint64 at = fault == "corrupt" ? 0 : f.size() / 3;
         QVERIFY((fault != "damage" && fault != "corrupt")
@@ -198,7 +202,7 @@ private slots:
                     && f.write(QByteArray(int(f.size() / 3), '\xa5')) > 0));
         f.close();
         const std::unique_ptr<HistoryDb> holder(fault == "held" ? new HistoryDb(path) : nullptr);
-        CoreOnLine on;
+        CoreOnLine on{paced_timings()};
         on.fake.on("TOTAL_LOG", "3000\n");
         on.fake.on("ENVLOG", (events(3000, 60).join('\n') + '\n').toUtf8());
         on.fake.set_pace(200000); // a line holds only so much at once

@@ -31,7 +31,7 @@ private slots:
     void second_operation_refused()
     {
         FakeController fake;
-        fake.on("STUM 5000", "one\n", 300);
+        fake.on("STUM 5000", "one\n", 100);
         ModalAnswerer answerer; // a refused operation must not even ask
         answerer.queue_button(QMessageBox::Yes);
         DORVAK_Admin w;

@@ -45,18 +45,27 @@ QStringList SimProcess::query(const QString &command, int quiet_ms) const
 
 QList<QByteArray> SimProcess::query_raw(const QByteArray &command, int quiet_ms) const
 {
+    // A command the controller does not know follows the one asked: its
+    // refusal marks the end of the answer, so that a query waits no longer
+    // than the answer takes. A quiet line of `quiet_ms` still ends it, for a
+    // simulator that no longer answers.
+    static const QByteArray marker = QByteArrayLiteral("FIN_DE_CONSULTA");
+    static const QByteArray refusal = QByteArrayLiteral("ERROR comando desconocido");
     QSerialPort port(device);
     QList<QByteArray> lines;
     if (!port.open(QIODevice::ReadWrite))
         return lines;
-    port.write(command + '\n');
+    port.write(command + '\n' + marker + '\n');
     QByteArray in;
-    while (port.waitForReadyRead(quiet_ms))
+    auto complete = [&] { return in.endsWith(refusal + '\n') || in.endsWith(refusal + "\r\n"); };
+    while (!complete() && port.waitForReadyRead(quiet_ms))
         in += port.readAll();
     for (const QByteArray &part : in.split('\n')) {
         const QByteArray line = part.endsWith('\r') ? part.chopped(1) : part;
         if (!line.isEmpty())
             lines << line;
     }
+    if (complete())
+        lines.removeLast();
     return lines;
 }

@@ -22,9 +22,9 @@ public:
     QString port() const { return device; }
 
     // Sends one command line on the simulator's line and returns the answer
-    // lines (terminators removed), collected until the line has been quiet
-    // for `quiet_ms`. The window must not hold the port open meanwhile,
-    // since it would read the answer itself.
+    // lines (terminators removed), collected until the answer is over (or
+    // the line has been quiet for `quiet_ms`). The window must not hold the
+    // port open meanwhile, since it would read the answer itself.
     QStringList query(const QString &command, int quiet_ms = 300) const;
     // The same with the bytes as they go and come, whatever their encoding.
     QList<QByteArray> query_raw(const QByteArray &command, int quiet_ms = 300) const;
