@@ -32,7 +32,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(bool, pulled);
-        SimProcess sim({"--baud", "115200", "--users", "150", "--logs", "150"});
+        SimProcess sim({"--baud", "115200", "--users", "90", "--logs", "90"});
         ModalAnswerer answerer;
         DORVAK_Admin w;
         TestProbe probe(w);
@@ -47,10 +47,10 @@ private slots:
         const QString before = held();
         QVERIFY(before != QStringLiteral("0 usuarios, 0 eventos"));
         // The second download is cut once a sixth of its answer is in; until
-        // its command goes out, the first one's 150 lines are still there.
+        // its command goes out, the first one's 90 lines are still there.
         QTimer cut;
         connect(&cut, &QTimer::timeout, [&] {
-            if (!probe.busy() || probe.resps().size() < 25 || probe.resps().size() > 100)
+            if (!probe.busy() || probe.resps().size() < 15 || probe.resps().size() > 60)
                 return;
             cut.stop();
             if (pulled)

@@ -77,8 +77,7 @@ private slots:
         // clang-format off
         QTest::newRow("--historial first, --verbose between") << "--historial %H backup %P --verbose %D" << "" << 0;
         QTest::newRow("--verbose first, --historial after backup") << "--verbose backup --historial %H %P %D" << "" << 0;
-        QTest::newRow("--historial last") << "backup %P %D --historial %H" << "" << 0;
-        QTest::newRow("--historial=") << "--historial=%H backup %P %D" << "" << 0;
+        QTest::newRow("--historial= last") << "backup %P %D --historial=%H" << "" << 0;
         QTest::newRow("--help after backup") << "backup --help" << "" << 0;
         QTest::newRow("held by another copy") << "backup %P %D" << "held" << 4;
         QTest::newRow("cannot be made") << "--historial /proc/x/h.sqlite backup %P %D" << "" << 3;

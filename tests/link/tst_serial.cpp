@@ -120,6 +120,8 @@ private slots:
         }
         // The line being typed is visible; nothing of it goes out before Enter.
         QVERIFY2(console->toPlainText().endsWith(shown), qPrintable(console->toPlainText()));
+        // Nothing may go out for a while: a line sent early would be there
+        // by now.
         QTest::qWait(50);
         const int earlier = wire.chopped(2).lastIndexOf("\r\n");
         QCOMPARE(fake.received(), earlier < 0 ? QByteArray() : wire.left(earlier + 2));
@@ -173,6 +175,9 @@ private slots:
         auto *console = w.findChild<Console *>(QStringLiteral("console"));
         QScrollBar *bar = console->verticalScrollBar();
         console->putData(QByteArray("## linea\n").repeated(300));
+        // Each step a moment after the last, as a user's would: whether the
+        // console has settled its layout by then must not change where it
+        // stays.
         for (const QChar step : steps) {
             QTest::qWait(20);
             if (step == 'r')
