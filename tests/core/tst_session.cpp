@@ -97,6 +97,20 @@ private slots:
         QTRY_COMPARE(on.fake.received(), QByteArray("CMD\n"));
     }
 
+    // Once the first line is in, the command's own silence ends an answer
+    // that stays short of its count, however long the first line may take.
+    void silence_after_the_first_line()
+    {
+        SessionTimings timings = paced_timings();
+        timings.first_line_ms = 5000;
+        CoreOnLine on{timings};
+        on.fake.on("CMD", "7\n");
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(on.core.session.exchange(QStringLiteral("CMD"), 2, 1).lines, QStringList{"7\n"});
+        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+    }
+
     void stray_lines_data()
     {
         QTest::addColumn<QByteArray>("before"); // unasked, just before the command

@@ -151,6 +151,28 @@ private slots:
         QVERIFY(bar == blank && w.statusBar()->toolTip() == outcome);
     }
 
+    // A server used before is listed once, with what it is in its tooltip,
+    // also while it is the port shown.
+    void port_box_lists_servers_once()
+    {
+        PortCombo box;
+        box.set_servers({"tcp://10.0.0.5:4001", "rfc2217://10.0.0.6:4001"});
+        box.refresh_ports();
+        for (const QString &server : box.servers()) {
+            box.setCurrentIndex(box.findData(server));
+            box.refresh_ports();
+            QCOMPARE(box.currentText(), server);
+            for (const QString &listed : box.servers()) {
+                int seen = 0;
+                for (int i = 0; i < box.count(); ++i)
+                    seen += box.itemData(i).toString() == listed;
+                QCOMPARE(seen, 1);
+                QCOMPARE(box.itemData(box.findData(listed), Qt::ToolTipRole).toString(),
+                         QString("Servidor de puertos usado antes"));
+            }
+        }
+    }
+
     void finder_of_the_tab()
     {
         // Ctrl+F selects what the current tab's finder holds; the parameters

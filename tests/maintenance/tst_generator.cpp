@@ -8,6 +8,7 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 class TstGenerator : public QObject
@@ -91,7 +92,11 @@ private slots:
         });
         w.choose_port(fake.port());
         QVERIFY(sent.isEmpty() || probe.invoke("open"));
+        // The bar is the generator's alone: an exchange's own would send it
+        // back to 0 after every record.
+        QSignalSpy exchange_bar(&probe.session(), &Session::progress);
         QVERIFY(probe.invoke("add_5000"));
+        QCOMPARE(exchange_bar.size(), 0);
 
         // Nothing more went out after the end.
         QCOMPARE(fake.lines().size(), 2 * sent.size());

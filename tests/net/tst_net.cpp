@@ -11,6 +11,7 @@
 #include "probe.h"
 #include "scripted_asker.h"
 #include "ser2net_process.h"
+#include "serial_text.h"
 #include "sim_process.h"
 #include "telnet_codec.h"
 #include "user_download.h"
@@ -100,6 +101,7 @@ private slots:
         QTest::newRow("the signature asked for") << QList<QByteArray>{b({IAC, SB, 44, 100, IAC, SE})} << QByteArray() << b({IAC, SB, 44, 0}) + "DORVAK Admin" + b({IAC, SE}) << QVector<E>() << QByteArray() << QByteArray();
         QTest::newRow("the COM port option refused") << QList<QByteArray>{b({IAC, DONT, 44})} << QByteArray() << QByteArray() << QVector<E>{{E::com_port_refused, 0}} << QByteArray() << QByteArray();
         QTest::newRow("an option asked twice is answered once") << QList<QByteArray>{b({IAC, WILL, 3}), b({IAC, WILL, 3, IAC, DO, 24})} << QByteArray() << b({IAC, DO, 3, IAC, WONT, 24}) << QVector<E>() << QByteArray() << QByteArray();
+        QTest::newRow("an option turned off afterwards is acknowledged") << QList<QByteArray>{b({IAC, WILL, 3}), b({IAC, WONT, 3})} << QByteArray() << b({IAC, DO, 3, IAC, DONT, 3}) << QVector<E>() << QByteArray() << QByteArray();
         QTest::newRow("binary in force: CR NUL is data") << QList<QByteArray>{b({IAC, WILL, 0, IAC, DO, 0, '\r', 0})} << QByteArray("\r", 2) << QByteArray() << QVector<E>() << QByteArray("a\rb\r") << QByteArray("a\rb\r");
         QTest::newRow("binary refused: a lone CR goes as CR NUL") << QList<QByteArray>{b({IAC, WONT, 0, IAC, DONT, 0, 'a', '\r', 0, 'b', '\r', '\n'})} << QByteArray("a\rb\r\n") << QByteArray() << QVector<E>() << QByteArray("a\rb\r\n\r") << QByteArray("a\r\0b\r\n\r\0", 8);
         QTest::newRow("other commands mean nothing") << QList<QByteArray>{b({'a', IAC, 241, IAC, 249, 'b'})} << QByteArray("ab") << QByteArray() << QVector<E>() << QByteArray() << QByteArray();
@@ -157,6 +159,36 @@ private slots:
         Session session;
         QVERIFY(!session.open(given));
         QVERIFY2(session.open_error().startsWith(opened), qPrintable(session.open_error()));
+    }
+
+    // Why a line does not open or went away, with the system's own words
+    // where they add something.
+    void error_texts_data()
+    {
+        QTest::addColumn<bool>("serial"); // else a network line
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("text");
+        // clang-format off
+        QTest::newRow("serial: the system's detail") << true << int(QSerialPort::DeviceNotFoundError) << " No such file or directory " << "el dispositivo no existe (¿está conectado el adaptador?) (No such file or directory)";
+        QTest::newRow("serial: a detail that says nothing") << true << int(QSerialPort::ResourceError) << "Unknown error" << "el dispositivo dejó de responder o fue desconectado";
+        QTest::newRow("serial: no error") << true << int(QSerialPort::PermissionError) << "No error" << "sin permiso o ya abierto por otro programa (el usuario debe pertenecer al grupo dialout)";
+        QTest::newRow("network: the system's detail") << false << int(QAbstractSocket::NetworkError) << "Network unreachable" << "la red dejó de responder (Network unreachable)";
+        QTest::newRow("network: refused, the reason says it all") << false << int(QAbstractSocket::ConnectionRefusedError) << "Connection refused" << "el servidor h rechazó la conexión al puerto 1 (¿está en marcha el servidor de puertos, y en ese puerto?)";
+        QTest::newRow("network: no detail") << false << int(QAbstractSocket::SocketAccessError) << "" << "el sistema no permite la conexión";
+        // clang-format on
+    }
+    void error_texts()
+    {
+        QFETCH(bool, serial);
+        QFETCH(int, error);
+        QFETCH(QString, system);
+        NetAddress address;
+        address.host = "h";
+        address.port = 1;
+        QTEST(serial ? serial_error_text(QSerialPort::SerialPortError(error), system)
+                     : net_error_text(QAbstractSocket::SocketError(error), address, system),
+              "text");
     }
 
     void over_ser2net_data()
