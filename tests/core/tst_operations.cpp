@@ -6,6 +6,7 @@
 #include "log_download.h"
 #include "param_operations.h"
 #include "user_download.h"
+#include "user_upload.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -259,6 +260,34 @@ private slots:
         QCOMPARE(closed.size(), int(!open));
         QFETCH(QByteArray, sent);
         QTRY_COMPARE(on.fake.received(), sent);
+    }
+
+    // A delete counts only once a lookup of the number finds nothing: a
+    // line cut at the delete, a silent lookup or a record still there is no
+    // delete.
+    void delete_number_data()
+    {
+        QTest::addColumn<QByteArray>("lookup"); // the answer to UD_NUM
+        QTest::addColumn<bool>("cut");          // the line goes at the BU
+        QTest::addColumn<bool>("deleted");
+        // clang-format off
+        QTest::newRow("gone") << QByteArray("ERROR no existe\n") << false << true;
+        QTest::newRow("still there") << QByteArray("## 5,2,\"Ana\",+56911112222,1,0,0,0,8,20,31\n") << false << false;
+        QTest::newRow("silent lookup") << QByteArray() << false << false;
+        QTest::newRow("line cut at the delete") << QByteArray("ERROR no existe\n") << true << false;
+        // clang-format on
+    }
+    void delete_number()
+    {
+        QFETCH(QByteArray, lookup);
+        QFETCH(bool, cut);
+        CoreOnLine on;
+        on.fake.on("BU +56911112222", "## OK\n");
+        if (!lookup.isEmpty())
+            on.fake.on("UD_NUM +56911112222", lookup);
+        if (cut)
+            connect(&on.fake, &FakeController::received_line, [&on] { on.fake.hang_up(); });
+        QTEST(UserWriter(on.core).delete_number(QStringLiteral("+56911112222")), "deleted");
     }
 };
 
