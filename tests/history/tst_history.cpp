@@ -63,8 +63,9 @@ private slots:
         QTest::addColumn<QString>("marks");
         for (const char *row : {"0 1/1", "1 1/1", "6 6/1", "7 8/2", "13 15/5", "31 40/10",
                                 "521 600/100", "2336 2500/500", "2147483647 2500000000/500000000"})
-            QTest::newRow(row) << QString(row).section(' ', 0, 0).toInt()
-                               << QString(row).section(' ', 1);
+            // clang-format off
+            QTest::newRow(row) << QString(row).section(' ', 0, 0).toInt() << QString(row).section(' ', 1);
+        // clang-format on
     }
     void axis_steps()
     {
@@ -78,18 +79,15 @@ private slots:
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("same, status lines aside")
-            << QStringList{ana, beto} << QStringList{"## OK", beto, ana} << QStringList{};
-        QTest::newRow("added and removed")
-            << QStringList{ana} << QStringList{beto} << QStringList{"+ +5692 Beto", "- +5691 Ana"};
-        QTest::newRow("renamed, matched by number")
-            << QStringList{ana} << QStringList{user(9, "Ana María", "+5691")}
-            << QStringList{"* +5691 Ana María: nombre Ana → Ana María"};
+        // clang-format off
+        QTest::newRow("same, status lines aside") << QStringList{ana, beto} << QStringList{"## OK", beto, ana} << QStringList{};
+        QTest::newRow("added and removed") << QStringList{ana} << QStringList{beto} << QStringList{"+ +5692 Beto", "- +5691 Ana"};
+        QTest::newRow("renamed, matched by number") << QStringList{ana} << QStringList{user(9, "Ana María", "+5691")} << QStringList{"* +5691 Ana María: nombre Ana → Ana María"};
+        // clang-format on
         // Ids differ between controllers: the owner is named by its number.
-        QTest::newRow("new owner, new type")
-            << QStringList{ana, beto, user(3, "Cris", "+5693", 1, 3)}
-            << QStringList{ana, beto, user(3, "Cris", "+5693", 2, 2)}
-            << QStringList{"* +5693 Cris: tipo VISITA → USUARIO; dueño +5691 → +5692"};
+        // clang-format off
+        QTest::newRow("new owner, new type") << QStringList{ana, beto, user(3, "Cris", "+5693", 1, 3)} << QStringList{ana, beto, user(3, "Cris", "+5693", 2, 2)} << QStringList{"* +5693 Cris: tipo VISITA → USUARIO; dueño +5691 → +5692"};
+        // clang-format on
     }
 
     void directory_changes()

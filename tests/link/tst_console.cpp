@@ -102,18 +102,14 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("candidates");
-        QTest::newRow("one command") << "tot_u"
-                                     << "TOT_USERS" << QStringList();
-        QTest::newRow("shared beginning") << "TO"
-                                          << "TOT" << QStringList{"TOT_USERS", "TOTAL_LOG"};
-        QTest::newRow("arguments follow") << "bu"
-                                          << "BU " << QStringList();
-        QTest::newRow("begins with a blank") << "UU"
-                                             << " UU " << QStringList();
-        QTest::newRow("unknown") << "XY"
-                                 << "XY" << QStringList();
-        QTest::newRow("past the name") << "BU +5"
-                                       << "BU +5" << QStringList();
+        // clang-format off
+        QTest::newRow("one command") << "tot_u" << "TOT_USERS" << QStringList();
+        QTest::newRow("shared beginning") << "TO" << "TOT" << QStringList{"TOT_USERS", "TOTAL_LOG"};
+        QTest::newRow("arguments follow") << "bu" << "BU " << QStringList();
+        QTest::newRow("begins with a blank") << "UU" << " UU " << QStringList();
+        QTest::newRow("unknown") << "XY" << "XY" << QStringList();
+        QTest::newRow("past the name") << "BU +5" << "BU +5" << QStringList();
+        // clang-format on
     }
     void completion()
     {

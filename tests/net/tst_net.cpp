@@ -175,7 +175,6 @@ private slots:
         QTest::newRow("serial: no error") << true << int(QSerialPort::PermissionError) << "No error" << "sin permiso o ya abierto por otro programa (el usuario debe pertenecer al grupo dialout)";
         QTest::newRow("network: the system's detail") << false << int(QAbstractSocket::NetworkError) << "Network unreachable" << "la red dejó de responder (Network unreachable)";
         QTest::newRow("network: refused, the reason says it all") << false << int(QAbstractSocket::ConnectionRefusedError) << "Connection refused" << "el servidor h rechazó la conexión al puerto 1 (¿está en marcha el servidor de puertos, y en ese puerto?)";
-        QTest::newRow("network: no detail") << false << int(QAbstractSocket::SocketAccessError) << "" << "el sistema no permite la conexión";
         // clang-format on
     }
     void error_texts()

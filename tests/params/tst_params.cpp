@@ -61,10 +61,10 @@ private slots:
                     << numero << QString::number(v)
                     << (v >= first && v <= last ? QString::number(v) : QString());
         }
-        QTest::newRow("notifications: SMS alone") << 4 << "4"
-                                                  << "4";
-        QTest::newRow("notifications: all but SMS") << 4 << "11"
-                                                    << "11";
+        // clang-format off
+        QTest::newRow("notifications: SMS alone") << 4 << "4" << "4";
+        QTest::newRow("notifications: all but SMS") << 4 << "11" << "11";
+        // clang-format on
     }
     void field_values()
     {
@@ -95,10 +95,8 @@ private slots:
         // clang-format off
         QTest::newRow("left as read: nothing goes, blanks, quotes, a byte not UTF-8") << QByteArray("\" Abre  \"ya\" Port\xf3n\"") << "" << yes << QByteArray() << "" << "Ningún parámetro cambió: no se grabó nada";
         QTest::newRow("edited: folded, quote kept") << a1 << "msg_apertura1_edit= a   \"b\" " << yes << line << asked << "Parámetros grabados";
-        QTest::newRow("edited: refused by the field's rule") << a1 << "nombre_inst_edit=|num_equipo_edit=+56912" << yes << QByteArray()
-            << "Valor no válido en: Nombre Instalación, Número Equipo. No se grabó ningún parámetro." << "";
-        QTest::newRow("refused by the controller") << a1 << "msg_apertura1_edit= a   \"b\" " << yes << line
-            << asked + "|El controlador no grabó:\nSEND_PAR 2 09 \"a \"b\"\" : ERROR 3" << "Parámetros no grabados: 1 de 1";
+        QTest::newRow("edited: refused by the field's rule") << a1 << "nombre_inst_edit=|num_equipo_edit=+56912" << yes << QByteArray() << "Valor no válido en: Nombre Instalación, Número Equipo. No se grabó ningún parámetro." << "";
+        QTest::newRow("refused by the controller") << a1 << "msg_apertura1_edit= a   \"b\" " << yes << line << asked + "|El controlador no grabó:\nSEND_PAR 2 09 \"a \"b\"\" : ERROR 3" << "Parámetros no grabados: 1 de 1";
         // clang-format on
     }
     void read_then_write()
