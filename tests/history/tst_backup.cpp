@@ -19,6 +19,7 @@ void start(QProcess &backup, const QStringList &args)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
     env.remove("QT_QPA_PLATFORM");
+    env.remove("QT_LOGGING_RULES");
     backup.setProcessEnvironment(env);
     backup.start(DORVAK_ADMIN, args);
 }
@@ -100,9 +101,11 @@ private slots:
         // after an earlier one took the names of the seconds to come.
         const std::unique_ptr<SimProcess> alike(history == "twice" ? new SimProcess({"--seed", "2"})
                                                                    : nullptr);
+        // One clock for all: a second that ticks during the loop must not
+        // leave a name of the seconds to come free.
+        const QDateTime now = QDateTime::currentDateTime();
         for (int s = 0; alike && s < 30; ++s)
-            QDir(out).mkpath(
-                backup_folder_name("Condominio Sur", QDateTime::currentDateTime().addSecs(s)));
+            QDir(out).mkpath(backup_folder_name("Condominio Sur", now.addSecs(s)));
         if (alike)
             start(other, {"--historial", "off", "backup", alike->port(), out});
         QVERIFY(history != "held" || holder.waitForReadyRead(30000));
