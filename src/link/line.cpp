@@ -37,6 +37,7 @@ bool SerialLine::open()
     port->setParity(QSerialPort::NoParity);
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
+    hold_reads(false);
     reason.clear();
     return true;
 }
@@ -59,6 +60,14 @@ QIODevice *SerialLine::device()
 QString SerialLine::description() const
 {
     return connected_text(name);
+}
+
+void SerialLine::hold_reads(bool held)
+{
+    // A read buffer that is full stops the port from reading the system's:
+    // the bytes wait there, without waking anyone, until the buffer is
+    // read; an unbounded one reads again at once.
+    port->setReadBufferSize(held ? qMax<qint64>(1, port->bytesAvailable()) : 0);
 }
 
 void SerialLine::port_error()

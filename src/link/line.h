@@ -31,6 +31,9 @@ public:
     virtual QString why() const = 0;
     // What the status bar says while the line is open.
     virtual QString description() const = 0;
+    // While held, what arrives may stay with the system until the device
+    // is read; a long answer then wakes the reader once for many lines.
+    virtual void hold_reads(bool held) { Q_UNUSED(held) }
 
 signals:
     // The line went away while open (a pulled adapter, a far end gone).
@@ -56,6 +59,7 @@ public:
     QIODevice *device() override;
     QString why() const override { return reason; }
     QString description() const override;
+    void hold_reads(bool held) override;
 
 private:
     void port_error();

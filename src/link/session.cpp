@@ -32,8 +32,18 @@ struct Session::Collecting
     int shown_percent = -1;
 };
 
-Session::Session(QObject *parent) : QObject(parent), deadline(new QTimer(this))
+Session::Session(QObject *parent)
+    : QObject(parent), deadline(new QTimer(this)), batch(new QTimer(this))
 {
+    batch->setSingleShot(true);
+    connect(batch, &QTimer::timeout, this, [this] {
+        if (line)
+            line->hold_reads(false);
+        if (!collecting)
+            read_unasked();
+        else if (collect())
+            wake();
+    });
     setObjectName(QStringLiteral("session"));
     deadline->setSingleShot(true);
     // A controller's 3 s are 3 s: a coarse timer may be late by a twentieth.
@@ -66,8 +76,17 @@ bool Session::open(const QString &port)
             // Bytes of a line still on its way are traffic too. The lines are
             // taken in here; at the line's pace they come one every few
             // milliseconds, and waking the exchange for each would cost a
-            // good share of a core.
+            // good share of a core. The lines of a long answer are taken
+            // in a few at a time, so that they are decoded and shown once
+            // for the lot.
             last_rx.start();
+            if (streaming()) {
+                if (!batch->isActive()) {
+                    line->hold_reads(true);
+                    batch->start(timings.batch_ms);
+                }
+                return;
+            }
             if (collect())
                 wake();
         });
@@ -126,6 +145,15 @@ void Session::wake()
         waiting->quit();
 }
 
+bool Session::streaming() const
+{
+    // The last lines of an answer are taken in as they come, so that the
+    // answer ends when its last line is in.
+    constexpr int as_they_come = 16;
+    return collecting && collecting->stage == Collecting::answering && collecting->n > 0
+        && collecting->expected - collecting->n > as_they_come;
+}
+
 void Session::stop()
 {
     stop_asked = true;
@@ -149,15 +177,15 @@ bool Session::collect()
     // than the line itself.
     const bool logged = QLoggingCategory::defaultCategory()->isDebugEnabled();
     QIODevice *device = line->device();
+    // Taken in before they are shown, and shown at once: a listener that
+    // turns the event loop may have the next lines collected meanwhile.
+    QByteArray shown;
     while (line->is_open() && device->canReadLine()) {
         const QByteArray raw = device->readLine();
         heard();
-        if (c.stage == Collecting::settling) {
-            emit line_shown(raw);
+        shown += raw;
+        if (c.stage == Collecting::settling)
             continue;
-        }
-        // Taken in before it is shown: a listener that turns the event loop
-        // may have the next lines collected meanwhile.
         const QString text = decode_line(raw);
         resps << text;
         c.reply.lines << text;
@@ -165,8 +193,9 @@ bool Session::collect()
             ++c.n;
         if (logged)
             qDebug() << "EX resps size " << resps.size() << raw;
-        emit line_shown(raw);
     }
+    if (!shown.isEmpty())
+        emit line_shown(shown);
     // A typed line's answer that began lets the command go sooner.
     if (c.stage != Collecting::answering)
         return c.stage == Collecting::settling && typed_waited && !typed_out.isValid();

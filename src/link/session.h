@@ -48,6 +48,9 @@ struct SessionTimings
     // How often the path of a lost line is looked at for the adapter's
     // return.
     int watch_ms = 500;
+    // While a long answer streams in, its lines are taken in this often
+    // rather than as each one arrives.
+    int batch_ms = 50;
 };
 
 // The session with one controller: it owns the line, opens and closes it,
@@ -129,7 +132,7 @@ public:
     std::optional<int> count_in(const Reply &reply, const QString &command);
 
 signals:
-    // Bytes of a line from the controller, as they came.
+    // Bytes of lines from the controller, as they came (one line or a run).
     void line_shown(const QByteArray &raw);
     // A line that went out, as the console shows it.
     void command_sent(const QString &line);
@@ -157,6 +160,7 @@ private:
     void send_held_lines();
     void lose(const QString &why);
     void wake();
+    bool streaming() const;
 
     SessionTimings timings;
     std::unique_ptr<Line> line;
@@ -174,6 +178,7 @@ private:
     QEventLoop *waiting = nullptr;
     Collecting *collecting = nullptr;
     QTimer *deadline = nullptr;
+    QTimer *batch = nullptr;
     bool exchanging = false;
     bool stop_asked = false;
     bool in_operation = false;

@@ -7,7 +7,8 @@
 // whose answers come whole (the simulator at full speed, a scripted
 // controller): a quiet line after 5 ms, a pause of 5 ms, 200 ms for a busy
 // controller's first line, 100 ms for each second of a command's own
-// time-out, a lost adapter looked for every 50 ms.
+// time-out, a lost adapter looked for every 50 ms, the lines of a long
+// answer taken in every 5 ms.
 inline SessionTimings fast_timings()
 {
     SessionTimings fast;
@@ -17,6 +18,7 @@ inline SessionTimings fast_timings()
     fast.second_ms = 100;
     fast.settle_limit_ms = 3000;
     fast.watch_ms = 50;
+    fast.batch_ms = 5;
     return fast;
 }
 
