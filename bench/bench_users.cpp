@@ -62,7 +62,7 @@ void bench_users(QTextStream &out)
     qint64 total = 0;
     total += timed(out, "users parse", [&] {
         for (const QString &line : lines)
-            probe.users().append(parse_user_line(line));
+            probe.users().append(parse_user_line(line, probe.ids()));
     });
     total += timed(out, "users structure", [&] { probe.build_user_tree(); });
     total += timed(out, "users expand", [&] {

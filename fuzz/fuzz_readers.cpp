@@ -36,9 +36,10 @@ int fuzz_readers(const uint8_t *data, size_t size)
     read_file(bytes);
     read_file(users_csv_header().toLatin1() + '\n' + bytes);
     QStringList lines;
+    IdCounter ids;
     for (const QByteArray &raw : bytes.split('\n')) {
         lines << decode_line(raw);
-        delete parse_user_line(lines.last());
+        delete parse_user_line(lines.last(), ids);
         if (is_log_line(lines.last()))
             decode_log_line(lines.last());
     }

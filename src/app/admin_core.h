@@ -54,6 +54,8 @@ public:
 
     // What the controller the directory was last read from holds.
     HeldDirectory held;
+    // The ids the directory's new records take.
+    IdCounter ids;
     // Whether `held` is the connected controller's: both identities known
     // and the same, read on the same port.
     bool held_here() const;

@@ -56,7 +56,6 @@ DORVAK_Admin::DORVAK_Admin(QWidget *parent) : QMainWindow(parent)
     // are only linked in when something refers to them.
     Q_INIT_RESOURCE(resources);
     setObjectName(QStringLiteral("DORVAK_Admin"));
-    UserRow::id_siguiente = 0;
 
     static_assert(int(Asker::yes) == int(QMessageBox::Yes) && int(Asker::no) == int(QMessageBox::No)
                       && int(Asker::save) == int(QMessageBox::Save)

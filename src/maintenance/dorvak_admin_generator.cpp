@@ -2,14 +2,13 @@
 #include "dorvak_admin.h"
 
 #include "test_user_generator.h"
-#include "user_row.h"
 
 #include <QProgressBar>
 
 void DORVAK_Admin::add_5000()
 {
     GenerateTestUsers generator(core);
-    generator.ids.set(UserRow::id_siguiente);
+    generator.ids = core.ids;
     connect(&generator, &Operation::percent_changed, this, [this](int percent) {
         progress->setValue(percent);
         progress->setFormat(QStringLiteral("Agregando Usuarios : ") + QString::number(percent)
@@ -21,7 +20,7 @@ void DORVAK_Admin::add_5000()
     run(generator);
     if (!alive)
         return;
-    UserRow::id_siguiente = generator.ids.next();
+    core.ids = generator.ids;
     progress->setValue(0);
     progress->setFormat(QString());
 }

@@ -233,19 +233,15 @@ void DORVAK_Admin::nuevo()
             }
             choice = choices.at(answer == QMessageBox::Yes ? 0 : 1);
         }
-        if (is_open()) {
-            IdCounter ids;
-            ids.set(UserRow::id_siguiente);
-            ask_next_id(core, ids);
-            UserRow::id_siguiente = ids.next();
-        }
+        if (is_open())
+            ask_next_id(core, core.ids);
         // Whatever the counter says, the id is one that no record has: the
         // controller's answer may be missing, and records made offline or
         // imported take ids the controller does not know of.
-        const int id = unused_id(user_tree, UserRow::id_siguiente);
+        const int id = unused_id(user_tree, core.ids.next());
         auto *record = new UserRow(choice.owner);
         record->id_user = id;
-        UserRow::id_siguiente = id + 1;
+        core.ids.set(id + 1);
         record->unsaved = true;
         record->id_padre = choice.owner->id_user;
         record->categoria = choice.categoria;

@@ -103,7 +103,7 @@ void DORVAK_Admin::load_user_lines(QStringList lines)
     users.reserve(count);
     StepProgress bar(progress, QStringLiteral("Procesando : "), count);
     for (int k = 0; k < count; ++k) {
-        if (UserRow *record = parse_user_line(lines.at(k)))
+        if (UserRow *record = parse_user_line(lines.at(k), core.ids))
             users.append(record);
         bar.at(k);
     }

@@ -126,12 +126,9 @@ void DORVAK_Admin::import_users_from(const QString &name)
         show_file_error(this, QStringLiteral("No se pudo abrir el archivo : ") + name);
         return;
     }
-    // Every record read takes an id from the counter; it is put back, so
-    // that a file refused or an import cancelled changes nothing (the
-    // placing moves it past what is imported).
-    const int counter = UserRow::id_siguiente;
+    // The counter moves only once the records are placed, past what is
+    // imported: a file refused or an import cancelled changes nothing.
     UsersCsvFile read = read_users_csv(&file);
-    UserRow::id_siguiente = counter;
     if (!read.header_ok) {
         show_file_error(this,
                         QStringLiteral("El archivo %1 no es un archivo de usuarios: su primera "
@@ -324,7 +321,7 @@ void DORVAK_Admin::place_imported(const QHash<QString, UserRow *> &by_number,
         taken.insert(u->id_user);
     // An id of INT_MAX has none after it: its successor, counted unsigned,
     // wraps below every id and is left out instead of overflowing.
-    int top = UserRow::id_siguiente;
+    int top = core.ids.next();
     for (const int id : qAsConst(taken))
         top = qMax(top, int(unsigned(id) + 1u));
     for (const UserRow *record : qAsConst(users))
@@ -334,7 +331,7 @@ void DORVAK_Admin::place_imported(const QHash<QString, UserRow *> &by_number,
             record->id_user = top++;
         taken.insert(record->id_user);
     }
-    UserRow::id_siguiente = top;
+    core.ids.set(top);
     QList<QTreeWidgetItem *> admins;
     QList<QTreeWidgetItem *> orphans;
     for (UserRow *record : qAsConst(users)) {

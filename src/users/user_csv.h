@@ -44,8 +44,7 @@ struct CsvRow
     QString name_written;
 };
 
-// A record line. The record takes an id from UserRow::id_siguiente on
-// construction; a blank or zero id reads as 0, for the import to give it a
+// A record line. A blank or zero id reads as 0, for the import to give it a
 // free one. Blank and missing fields after the number keep the defaults of a
 // new record.
 CsvRow read_csv_row(const QString &line, QChar separator);

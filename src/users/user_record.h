@@ -70,7 +70,8 @@ public:
     void pass(int id);
 
 private:
-    int value = 0;
+    // 0 is the root's, which stands for the whole directory.
+    int value = 1;
 };
 
 // The records of a listing in the order the directory shows them: each

@@ -8,24 +8,9 @@
 #include <QFont>
 #include <QStyle>
 
-int UserRow::id_siguiente = 0;
+UserRow::UserRow() : QTreeWidgetItem(QTreeWidgetItem::Type) { }
 
-UserRow::UserRow() : QTreeWidgetItem(QTreeWidgetItem::Type)
-{
-    take_next_id();
-}
-
-UserRow::UserRow(QTreeWidgetItem *parent) : QTreeWidgetItem(parent, QTreeWidgetItem::Type)
-{
-    take_next_id();
-}
-
-void UserRow::take_next_id()
-{
-    id_user = id_siguiente;
-    id_padre = id_siguiente;
-    ++id_siguiente;
-}
+UserRow::UserRow(QTreeWidgetItem *parent) : QTreeWidgetItem(parent, QTreeWidgetItem::Type) { }
 
 void UserRow::show_columns()
 {
@@ -97,16 +82,16 @@ void UserRow::show_mark()
     }
 }
 
-UserRow *parse_user_line(const QString &line)
+UserRow *parse_user_line(const QString &line, IdCounter &ids)
 {
     if (!line.startsWith(QLatin1String("##")))
         return nullptr;
     auto *u = new UserRow;
+    // A short line leaves its owner unread: the record then owns itself,
+    // under an id of its own, as a new record does.
+    u->id_user = u->id_padre = ids.take();
     read_user_fields(line, *u);
-    IdCounter ids;
-    ids.set(UserRow::id_siguiente);
     ids.pass(u->id_user);
-    UserRow::id_siguiente = ids.next();
     return u;
 }
 

@@ -24,9 +24,6 @@ public:
     // name and a tooltip saying what waits, and a failed one in red.
     void show_mark();
 
-    // The id that the next default-constructed record takes.
-    static int id_siguiente;
-
     // Writes the four tree columns (id, name, number, type) from the fields.
     void show_columns();
     // Records why the upload failed (empty: it did not) and marks the row, so
@@ -34,8 +31,6 @@ public:
     void set_failure(const QString &why);
 
 private:
-    void take_next_id();
-
     // What show_mark last showed, so that unchanged records are not touched.
     QString mark_shown;
 };
@@ -64,9 +59,9 @@ private:
 
 // A new record from a line of the controller's listing (see
 // read_user_fields), owned by the caller; null when the line does not begin
-// with "##". It takes its defaults and id as any new record does, and the id
-// read moves id_siguiente past it.
-UserRow *parse_user_line(const QString &line);
+// with "##". It takes its defaults and an id from `ids` as a new record
+// does, and the id read moves `ids` past it.
+UserRow *parse_user_line(const QString &line, IdCounter &ids);
 
 // Deletes a record together with everything below it; null is accepted.
 void delete_subtree(UserRow *record);

@@ -71,9 +71,9 @@ private slots:
         QFile csv(dir.filePath(QStringLiteral("u.csv")));
         ModalAnswerer answerer;
         answerer.queue_button(local == "cancel" ? QMessageBox::Cancel : QMessageBox::Ok);
-        UserRow::id_siguiente = 1;
         DORVAK_Admin w;
         TestProbe probe(w);
+        probe.ids().set(1);
         probe.load_user_lines({"## 1,1,\"Casa 5;B\",+56911111111,1,0,0,0,0,24,255",
                                "## 2,2,\"N\",+56922222222,1,-5"});
         probe.users().at(1)->nombre = "N  x";
@@ -83,9 +83,9 @@ private slots:
         if (file == "=")
             probe.export_users_to(csv.fileName());
         csv.close();
-        const int counter = UserRow::id_siguiente;
+        const int counter = probe.ids().next();
         probe.import_users_from(csv.fileName());
-        QVERIFY(local != "cancel" || counter == UserRow::id_siguiente);
+        QVERIFY(local != "cancel" || counter == probe.ids().next());
         // Written again: owners before what they own, as the tree holds them.
         probe.export_users_to(csv.fileName());
         QStringList after, written{users_csv_header()};

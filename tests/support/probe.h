@@ -17,6 +17,7 @@ struct TestProbe
     // The session's timings shortened, for a scripted controller.
     void fast() { w.core.session.set_timings(fast_timings()); }
     Session &session() { return w.core.session; }
+    IdCounter &ids() { return w.core.ids; }
 
     // Runs an operation slot by name, as its button would.
     bool invoke(const char *slot) { return QMetaObject::invokeMethod(&w, slot); }

@@ -95,13 +95,14 @@ void TstUserRecords::read_and_written_data()
 void TstUserRecords::read_and_written()
 {
     QFETCH(QString, line);
-    UserRow::id_siguiente = 100;
-    const std::unique_ptr<UserRow> u(parse_user_line(line));
+    IdCounter ids;
+    ids.set(100);
+    const std::unique_ptr<UserRow> u(parse_user_line(line, ids));
     QTEST(u ? QString::number(u->categoria) + upload_line(*u) : QString(), "sent");
-    QCOMPARE(UserRow::id_siguiente, u ? 101 : 100);
+    QCOMPARE(ids.next(), u ? 101 : 100);
     QTEST(is_user_record(line), "whole");
     const std::unique_ptr<UserRow> sent(
-        parse_user_line("## 12,2,\"Casa 12\",+56912345678,3,0,0,0,8,20,31"));
+        parse_user_line("## 12,2,\"Casa 12\",+56912345678,3,0,0,0,8,20,31", ids));
     QTEST(u && carries_upload(*u, *sent), "carried");
 }
 
@@ -136,8 +137,10 @@ void TstUserRecords::save()
     QFETCH(QString, message);
     // The owner, a user, heads a tree of its own as the window's root does.
     QTreeWidget tree;
-    tree.addTopLevelItem(parse_user_line("## 0,2"));
-    auto *record = parse_user_line("## 7,3,\"Departamento 1204 B\",+5491123456789,0,5,0,0,0,24,65");
+    IdCounter ids;
+    tree.addTopLevelItem(parse_user_line("## 0,2", ids));
+    auto *record =
+        parse_user_line("## 7,3,\"Departamento 1204 B\",+5491123456789,0,5,0,0,0,24,65", ids);
     tree.topLevelItem(0)->addChild(record);
     UserPanel panel(record, false, nullptr);
     QVERIFY(panel.findChild<QWidget *>("temporal_radio")->property("checked").toBool());
@@ -214,7 +217,7 @@ void TstUserRecords::tree_data()
     QTest::newRow("owners listed after what they own") << "3,3,2 2,2,1 1,1,1" << "" << "1(2(3))" << 6 << "";
     QTest::newRow("duplicate administrator: the first takes the users") << "1,1,1 1,1,1 2,2,1" << "" << "1(2) 1" << 4 << "";
     QTest::newRow("duplicate user: the first takes the visitors") << "1,1,1 2,2,1 2,2,1 3,3,2" << "" << "1(2(3) 2)" << 5 << "";
-    QTest::newRow("Borrar Todos") << tree << "limpia_usuarios_btn" << "" << 14 << "";
+    QTest::newRow("Borrar Todos") << tree << "limpia_usuarios_btn" << "" << 13 << "";
     // The id is the first one from the controller's that no record has.
     QTest::newRow("nuevo under the root") << tree << "@-1;nuevo_btn" << kept + " 5+2" << 6 << "NEXT\n";
     QTest::newRow("nuevo beside a visitor without a user") << "1,1,1 3,3,1" << "@1;nuevo_btn" << "1 3" << 4 << "Una Visita no puede tener usuarios usuarios";
@@ -250,7 +253,7 @@ void TstUserRecords::tree()
     DORVAK_Admin w;
     TestProbe probe(w);
     connect_window(w, fake.port());
-    UserRow::id_siguiente = 1;
+    probe.ids().set(1);
     probe.load_user_lines(lines(records));
     QTreeWidget *view = probe.user_tree();
     for (const QString &step : steps.split(';', Qt::SkipEmptyParts)) {
@@ -264,7 +267,7 @@ void TstUserRecords::tree()
     }
 
     QTEST(shape(probe.root()), "shape");
-    QTEST(UserRow::id_siguiente, "counter");
+    QTEST(probe.ids().next(), "counter");
     QTEST(QString(fake.received()) + answerer.texts().join(' ')
               + w.findChild<QWidget *>("user_filter_count")->property("text").toString(),
           "outcome");
