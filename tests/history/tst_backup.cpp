@@ -93,7 +93,7 @@ private slots:
         QTemporaryDir dir;
         const QString h = dir.filePath("h.sqlite"), out = dir.filePath("out");
         qputenv("DORVAK_HISTORY", h.toUtf8());
-        qputenv("DORVAK_HISTORY_WAIT", "1");
+        qputenv("DORVAK_HISTORY_WAIT", "0");
         QProcess holder, backup, other;
         if (history == "held")
             holder.start(HISTORY_WRITER, {h, "1"});
