@@ -275,9 +275,7 @@ private slots:
         int events = 0;
         connect(&core.session, &Session::line_shown, [&](const QByteArray &raw) {
             // A long answer's lines come in lots.
-            const int before = events;
-            events += int(raw.count("XX"));
-            if (before < 20 && events >= 20)
+            if (events < 20 && (events += int(raw.count("XX"))) >= 20)
                 served.server.kill();
         });
         const OperationResult cut = DownloadLog(core).exec();
