@@ -1,6 +1,6 @@
 // Two visits to the real simulator with changes made on it in between: the
-// "Historial" page shows exactly those changes, the Registro tab the whole
-// archive and its chart; two controllers; a history held elsewhere.
+// "Historial" page shows exactly those changes, the Registro tab the
+// archive's chart; two controllers; a history held elsewhere.
 #include "history_db.h"
 #include "modal_answerer.h"
 #include "probe.h"
@@ -169,123 +169,6 @@ private slots:
         for (int r = 0; r < 100; ++r)
             QCOMPARE(t->index(r, 1).data().toString(),
                      by_time.value(t->index(r, 0).data().toString()));
-    }
-
-    // "Cambios desde la visita anterior" for the visit chosen, each part
-    // against the last visit before it that read the same thing. Visits,
-    // oldest first: u1 a directory, u2 the same and one more person, p1 and
-    // p2 two installation names, l a log. Then the text, and the restore
-    // buttons offered (U, P).
-    void visit_changes_data()
-    {
-        QTest::addColumn<QString>("visits");
-        QTest::addColumn<int>("chosen"); // 0 the newest
-        QTest::addColumn<QString>("text");
-        const QString none = "Registro: no se leyó en esta visita.";
-        // clang-format off
-        QTest::newRow("first visit") << "u1p1" << 0 << "Primera visita a este controlador.|" + none + "|UP";
-        QTest::newRow("an older visit") << "u1 u2" << 1 << "Primera visita a este controlador.|Parámetros: no se leyeron en esta visita.|" + none + "|U";
-        QTest::newRow("nothing changed") << "u1p1 u1p1l" << 0 << "Visita anterior|Usuarios: sin cambios.|Parámetros: sin cambios.|Eventos llegados desde entonces: 1|UP";
-        QTest::newRow("against the last visit that read users") << "u1 p1 u2" << 0 << "Visita anterior|Personas agregadas (1):|  +5692 Beto|Parámetros: no se leyeron en esta visita.|" + none + "|U";
-        QTest::newRow("against the last visit that read parameters") << "p1 u1 p2" << 0 << "Visita anterior|Usuarios: no se leyeron en esta visita.|Parámetros cambiados (2):|  Nombre Instalación (00): Casa → Otra|  Número Equipo (01):  → 5|" + none + "|P";
-        QTest::newRow("only the log read") << "u1p1 l" << 0 << "Visita anterior|Usuarios: no se leyeron en esta visita.|Parámetros: no se leyeron en esta visita.|Eventos llegados desde entonces: 1|";
-        QTest::newRow("in the form's words") << "u1p1 u3p3" << 0 << "Visita anterior|Personas cambiadas (1):|  +5691 Ana: días LMWJVSD → LMWJV|Parámetros cambiados (3):|  Notificaciones de (04):  → Acceso, SMS no reconocidos|  Modo de operación (06):  → 2|  Modo Entrada 2 (08):  → Enviar Apertura y Cierre|" + none + "|UP";
-        QTest::newRow("no one matched") << "u1 u4" << 0 << "Visita anterior|Personas agregadas (1):|  +5699 Zoe|Personas quitadas (1):|  +5691 Ana|Atención: ninguna persona de la visita anterior está en esta; ¿es otro controlador con el mismo Número Equipo?|Parámetros: no se leyeron en esta visita.|" + none + "|U";
-        // clang-format on
-    }
-    void visit_changes()
-    {
-        QFETCH(QString, visits);
-        QTemporaryDir dir;
-        {
-            HistoryDb db(dir.filePath("h.sqlite"));
-            for (const QString &kinds : visits.split(' ')) {
-                qint64 visit = 0;
-                int added = 0;
-                const QString who =
-                    kinds.contains("u4") ? "9,1,\"Zoe\",+5699,9" : "1,1,\"Ana\",+5691,1";
-                QStringList users{"## " + who + ",0,0,0,0,24,"
-                                  + (kinds.contains("u3") ? "31" : "127")};
-                if (kinds.contains("u2"))
-                    users << "## 2,2,\"Beto\",+5692,1,0,0,0,0,24,255";
-                const bool p2 = kinds.contains("p2");
-                const QString line = "XX 1 1 1 2024-03-05 14:01:48", name = p2 ? "Otra" : "Casa",
-                              number = p2 ? "5" : "";
-                QVector<QString> params{name, number};
-                if (kinds.contains("p3"))
-                    params += QVector<QString>{"", "", "5", "", "2", "", "3"};
-                QVERIFY(!kinds.contains('u') || db.record_users(visit, "77", "", "", users));
-                QVERIFY(!kinds.contains('p') || db.record_params(visit, "77", "", "", params));
-                QVERIFY(!kinds.contains('l') || db.record_log(visit, "77", "", "", {line}, added));
-            }
-        }
-        qputenv("DORVAK_HISTORY", dir.filePath("h.sqlite").toUtf8());
-        DORVAK_Admin w;
-        w.findChild<QTabWidget *>("tabs")->setCurrentWidget(w.findChild<QWidget *>("history_page"));
-        QFETCH(int, chosen);
-        w.findChild<QListWidget *>("history_visits")->setCurrentRow(chosen);
-        QString text = w.findChild<QPlainTextEdit *>("history_changes")->toPlainText();
-        text.replace(QRegularExpression("Visita anterior: [^\n]*"), "Visita anterior");
-        const auto offered = [&](const char *b) {
-            return w.findChild<QPushButton *>(b)->isEnabled();
-        };
-        text += QString("\n") + (offered("history_users_btn") ? "U" : "")
-            + (offered("history_params_btn") ? "P" : "");
-        QTEST(text.replace('\n', '|'), "text");
-    }
-
-    // A long archive comes into the table in parts, with the window answering
-    // between them: whatever is done meanwhile, every event ends up in the
-    // table once and in order, or the archive stops coming when another log
-    // takes the table.
-    void archive_in_parts_data()
-    {
-        QTest::addColumn<QString>("meanwhile");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("nothing") << "" << 70000;
-        QTest::newRow("finder") << "find" << 12400;
-        QTest::newRow("export") << "export" << 70000;
-        QTest::newRow("switched off") << "off" << 0;
-    }
-    void archive_in_parts()
-    {
-        // The long archive is written once; each row opens its own copy.
-        static QTemporaryDir made;
-        const QString archive = made.filePath("h.sqlite");
-        if (!QFile::exists(archive)) {
-            QStringList lines;
-            const QDateTime start(QDate(2024, 1, 1), QTime(0, 0));
-            for (int i = 0; i < 70000; ++i)
-                lines << "XX 1 0 0 " + start.addSecs(60LL * i).toString("yyyy-MM-dd HH:mm:ss");
-            HistoryDb db(archive);
-            qint64 visit = 0;
-            int added = 0;
-            QVERIFY(db.record_log(visit, "77", "", "", lines, added));
-        }
-        QTemporaryDir dir;
-        const QString path = dir.filePath("h.sqlite");
-        QVERIFY(QFile::copy(archive, path));
-        qputenv("DORVAK_HISTORY", path.toUtf8());
-        DORVAK_Admin w;
-        w.findChild<QTabWidget *>("tabs")->setCurrentWidget(w.findChild<QWidget *>("history_page"));
-        QAbstractItemModel *table = w.findChild<QTableView *>("log_table")->model();
-        w.findChild<QPushButton *>("log_archive_btn")->click();
-        QVERIFY(table->rowCount() > 0 && table->rowCount() < 70000);
-
-        QFETCH(QString, meanwhile);
-        if (meanwhile == "find")
-            w.findChild<QLineEdit *>("log_filter_edit")->setText("2024-02-1");
-        else if (meanwhile == "export")
-            TestProbe(w).export_log_to(dir.filePath("log.csv"));
-        else if (meanwhile == "off")
-            w.findChild<QPushButton *>("log_archive_btn")->click();
-        for (int turn = 0; turn < 10; ++turn)
-            QCoreApplication::processEvents();
-        QFETCH(int, rows);
-        QTRY_COMPARE(table->rowCount(), rows);
-        QFile written(dir.filePath("log.csv"));
-        QCOMPARE(written.open(QIODevice::ReadOnly) ? written.readAll().count('\n') : 0,
-                 meanwhile == "export" ? 70001 : 0);
     }
 
     // A history held by another copy stops nothing, and the window names
