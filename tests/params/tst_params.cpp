@@ -92,9 +92,11 @@ private slots:
         const QString asked("¿Grabar en el controlador 1 parámetro?\n\nMensaje Apertura entrada 1 "
                             "(09): A1 → a \"b\"");
         const int yes = QMessageBox::Yes;
+        const QString x38(38, 'x'); // the longest message the controller takes
         // clang-format off
         QTest::newRow("left as read: nothing goes, blanks, quotes, a byte not UTF-8") << QByteArray("\" Abre  \"ya\" Port\xf3n\"") << "" << yes << QByteArray() << "" << "Ningún parámetro cambió: no se grabó nada";
         QTest::newRow("edited: folded, quote kept") << a1 << "msg_apertura1_edit= a   \"b\" " << yes << line << asked << "Parámetros grabados";
+        QTest::newRow("edited: as long as it may be") << a1 << "msg_apertura1_edit=" + x38 << yes << "SEND_PAR 2 09 \"" + x38.toLatin1() + "\"\n" << QString(asked).replace("a \"b\"", x38) << "Parámetros grabados";
         QTest::newRow("edited: refused by the field's rule") << a1 << "nombre_inst_edit=|num_equipo_edit=+56912" << yes << QByteArray() << "Valor no válido en: Nombre Instalación, Número Equipo. No se grabó ningún parámetro." << "";
         QTest::newRow("refused by the controller") << a1 << "msg_apertura1_edit= a   \"b\" " << yes << line << asked + "|El controlador no grabó:\nSEND_PAR 2 09 \"a \"b\"\" : ERROR 3" << "Parámetros no grabados: 1 de 1";
         // clang-format on
