@@ -20,7 +20,8 @@ namespace {
 // "A1:01" an administrator of id 1 and number 01, "U2:02<1" a user of id 2
 // owned by id 1 (held) or by the record of number 01 (wanted); "=02" the
 // number the controller holds a wanted record under, "*" pending, "x"
-// deleted by the user (what it owns goes with it).
+// deleted by the user (what it owns goes with it). After "|" in `held`,
+// what the controller confirmed since it was read: writes, and "-01" deletes.
 UserRecord parse(const QString &text, QString *owner)
 {
     static const QRegularExpression form(
@@ -63,6 +64,8 @@ void TstDirectoryPlan::plan_data()
     QTest::newRow("gone from the list, kept") << held << "A1:01 U2:02<01 V3:03<02 A5:05" << "+569004 +569006" << "";
     QTest::newRow("a new administrator with a user") << held << "A1:01 U2:02<01 V3:03<02 V4:04<02 A5:05 U6:06<05 A8:08 U9:09<08" << "" << "alta:08 alta:09";
     QTest::newRow("a new record under a renumbered owner") << held << "A1:01 U2:22<01=02 V3:03<22 V4:04<22 V7:07<22 A5:05 U6:06<05" << "" << "número nuevo:22 dueño nuevo:03 dueño nuevo:04 alta:07 baja:02";
+    QTest::newRow("an id changed on the controller: what it owned follows") << held + " | U9:02<1" << "A1:01 U9:02<01 V3:03<02 V4:04<02 A5:05 U6:06<05" << "" << "";
+    QTest::newRow("deleted on the controller with all it owned") << held + " | -01" << "A1:01 U2:02<01 V3:03<02 V4:04<02 A5:05 U6:06<05" << "" << "alta:01 alta:02 alta:03 alta:04";
     QTest::newRow("an orphan held as it is") << "V3:03<2" << "V3:03" << "" << "";
     QTest::newRow("a visitor renumbered over a deleted one's number") << held << "A1:01 U2:02<01 V3:04<02=03 A5:05 U6:06<05" << "" << "número nuevo:04 baja:03";
     // clang-format on
@@ -76,9 +79,12 @@ void TstDirectoryPlan::plan()
     HeldDirectory controller;
     QList<UserRecord> listing;
     QString owner;
-    for (const QString &h : held.split(' ', Qt::SkipEmptyParts))
+    for (const QString &h : held.section('|', 0, 0).split(' ', Qt::SkipEmptyParts))
         listing << parse(h, &owner);
     controller.load(listing, "1", "P");
+    for (const QString &c : held.section('|', 1).split(' ', Qt::SkipEmptyParts))
+        c.startsWith('-') ? controller.deleted("+5690" + c.mid(1))
+                          : controller.stored(parse(c, &owner));
     std::deque<UserRecord> records;
     QVector<WantedRecord> list;
     for (const QString &w : wanted.split(' ', Qt::SkipEmptyParts)) {
