@@ -2,6 +2,7 @@
 // settings; and the program's own command line.
 #include "console.h"
 #include "log_capture.h"
+#include "modal_answerer.h"
 #include "port_combo.h"
 #include "probe.h"
 
@@ -149,6 +150,43 @@ private slots:
 
     // A server used before is listed once, with what it is in its tooltip,
     // also while it is the port shown.
+    // A file that cannot be made or takes no data is said, never a success.
+    void file_errors_data()
+    {
+        QTest::addColumn<QString>("saved"); // users, log, or the console
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        const QString no_file = "No se pudo abrir el archivo : ",
+                      full = "No se pudo escribir el archivo : /dev/full";
+        // clang-format off
+        QTest::newRow("users into no folder") << "users" << "/no-existe/u.csv" << no_file + "/no-existe/u.csv";
+        QTest::newRow("users onto a full device") << "users" << "/dev/full" << full;
+        QTest::newRow("log into no folder") << "log" << "/no-existe/r.csv" << no_file + "/no-existe/r.csv";
+        QTest::newRow("log onto a full device") << "log" << "/dev/full" << full;
+        QTest::newRow("console into no folder") << "console" << "/no-existe/c.txt" << "Texto (*.txt)|No se pudo escribir el archivo /no-existe/c.txt";
+        // clang-format on
+    }
+    void file_errors()
+    {
+        QFETCH(QString, saved);
+        QFETCH(QString, file);
+        ModalAnswerer answerer;
+        DORVAK_Admin w;
+        TestProbe probe(w);
+        probe.load_user_lines({"## 1,1,\"A\",+56911111111,1"});
+        probe.load_log_lines({"XX 1 0 0 2024-03-05 8:00\n"});
+        w.findChild<Console *>("console")->note("texto");
+        answerer.queue_file(file);
+        if (saved == "users")
+            probe.export_users_to(file);
+        else if (saved == "log")
+            probe.export_log_to(file);
+        else
+            probe.invoke("guardar_consola");
+        // The dialog takes a folder that does not exist as one in the current folder.
+        QTEST(answerer.texts().join('|').remove(QDir::currentPath()), "message");
+    }
+
     void port_box_lists_servers_once()
     {
         PortCombo box;
