@@ -124,6 +124,7 @@ private slots:
         // status lines left out.
         QVERIFY(db.record_users(visit, "77", "", "/dev/x", {ana}));
         QCOMPARE(db.users_of(first), (QStringList{ana, beto}));
+        QCOMPARE(db.latest_users("77") + db.latest_users("88"), QStringList{ana});
         QCOMPARE(db.controllers().first().name, QString("Casa"));
 
         // Each event once, however many downloads carry it; two same lines

@@ -142,6 +142,7 @@ private slots:
         QTest::newRow("IPv6 without brackets") << "tcp://::1:4001" << "dirección no válida" << "tcp://::1:4001" << "";
         QTest::newRow("a path after the port") << "tcp://h:4001/dev/ttyS0" << "dirección no válida" << "tcp://h:4001/dev/ttyS0" << "";
         QTest::newRow("another kind") << "telnet://h:23" << "tipo de dirección desconocido" << "telnet://h:23" << "tipo de dirección desconocido";
+        QTest::newRow("no kind, a password") << "://u:p@h:1" << "tipo de dirección desconocido «://»" << "://h:1" << "";
         QTest::newRow("a device path is kept as it is") << "/dev/ttyUSB0" << "no es una dirección" << "/dev/ttyUSB0" << "";
         // clang-format on
     }

@@ -30,6 +30,8 @@ private slots:
         QTest::addColumn<QString>("valor");
         QTest::newRow("text, cr lf") << "## 00 \"Casa Norte\"\r\n" << 0 << "Casa Norte";
         QTest::newRow("number") << "## 15 5000\n" << 15 << "5000";
+        QTest::newRow("empty text") << "## 09 \"\"\n" << 9 << "";
+        QTest::newRow("a lone quote") << "## 10 \"\n" << 10 << "\"";
         QTest::newRow("status line") << "## OK\n" << -1 << "";
         QTest::newRow("letters for the number") << "## AB 1\n" << -1 << "";
         QTest::newRow("second digit not a digit") << "## 1x 5\n" << -1 << "";
