@@ -1,8 +1,7 @@
 // A controller on a serial device server: the Telnet codec and the
 // addresses as pure functions, then the simulator served by a real ser2net
-// over tcp:// and rfc2217://, reached by the core, the backup and the
-// window.
-#include "history_db.h"
+// over tcp:// and rfc2217://, reached by the core, its backup and the window.
+#include "backup_operation.h"
 #include "log_download.h"
 #include "modal_answerer.h"
 #include "net_text.h"
@@ -233,7 +232,10 @@ private slots:
         QCOMPARE(ReadParams(core).exec().summary, QString("Parámetros leídos"));
         DownloadUsers users(core);
         QVERIFY(users.exec().ok() && users.lines.size() == 30);
-        QCOMPARE(DownloadLog(core).exec().summary, QString("100 eventos descargados"));
+        const QTemporaryDir into;
+        QVERIFY(Backup(core, into.path())
+                    .exec()
+                    .summary.endsWith(": 30 usuarios, 100 eventos, 16 parámetros"));
 
         // The directory read, an administrator renamed.
         std::deque<UserRecord> records;
@@ -286,39 +288,6 @@ private slots:
         QCOMPARE(lost.first().first().toString(), QString("el servidor cerró la conexión"));
         QVERIFY(served.server.start());
         QVERIFY(core.session.open(address));
-    }
-
-    void backup_is_the_same_over_every_line()
-    {
-        Served served;
-        NEED_SER2NET(served);
-        QTemporaryDir dir;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DORVAK_HISTORY", dir.filePath("h.sqlite"));
-        QByteArray first;
-        for (const QString &port :
-             {served.sim.port(), served.server.raw_address, served.server.telnet_address}) {
-            const QTemporaryDir into;
-            QProcess backup;
-            backup.setProcessEnvironment(env);
-            backup.start(DORVAK_ADMIN, {"backup", port, into.path()});
-            QVERIFY(backup.waitForFinished(60000));
-            QVERIFY2(backup.exitCode() == 0, backup.readAllStandardError());
-            const QStringList made = QDir(into.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-            QCOMPARE(made.size(), 1);
-            QByteArray files;
-            for (const char *file : {"usuarios.csv", "registro.csv", "parametros.csv"}) {
-                QFile f(QDir(into.filePath(made.first())).filePath(file));
-                files += f.open(QIODevice::ReadOnly) ? f.readAll() : "(falta)";
-            }
-            if (first.isEmpty())
-                first = files;
-            QCOMPARE(files, first);
-        }
-        // One controller whatever line reached it, with a visit for each.
-        const HistoryDb history(dir.filePath("h.sqlite"));
-        QCOMPARE(history.controllers().size(), 1);
-        QCOMPARE(history.visits("+56911112222").size(), 3);
     }
 
     void window_names_the_server_and_reconnects()
