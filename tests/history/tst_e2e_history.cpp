@@ -1,6 +1,6 @@
 // Two visits to the real simulator with changes made on it in between: the
 // "Historial" page shows exactly those changes, the Registro tab the
-// archive's chart; two controllers; a history held elsewhere.
+// archive's chart; two controllers.
 #include "history_db.h"
 #include "modal_answerer.h"
 #include "probe.h"
@@ -169,23 +169,6 @@ private slots:
         for (int r = 0; r < 100; ++r)
             QCOMPARE(t->index(r, 1).data().toString(),
                      by_time.value(t->index(r, 0).data().toString()));
-    }
-
-    // A history held by another copy stops nothing, and the window names
-    // the copy that holds it.
-    void held_history_stops_nothing()
-    {
-        QTemporaryDir dir;
-        const HistoryDb holder(dir.filePath("h.sqlite"));
-        qputenv("DORVAK_HISTORY", dir.filePath("h.sqlite").toUtf8());
-        SimProcess sim;
-        ModalAnswerer answerer;
-        DORVAK_Admin w;
-        QVERIFY(w.statusBar()->currentMessage().startsWith(
-            "Historial no disponible: otra copia de DORVAK Admin (tst_e2e_history, proceso "));
-        visit(w, sim.port());
-        QCOMPARE(TestProbe(w).users().size(), 30);
-        QVERIFY(answerer.seen().isEmpty());
     }
 };
 

@@ -4,7 +4,6 @@
 #include "fake_controller.h"
 #include "modal_answerer.h"
 #include "probe.h"
-#include "test_users.h"
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,24 +17,6 @@ class TstGenerator : public QObject
 private slots:
     // The records of a run in the order written, each with the place of its
     // owner in the run.
-    void plan_data()
-    {
-        QTest::addColumn<QPoint>("users_visitors");
-        QTest::addColumn<QString>("plan");
-        QTest::newRow("administrator alone") << QPoint(0, 3) << "A";
-        QTest::newRow("users without visitors") << QPoint(2, 0) << "A U0 U0";
-        QTest::newRow("each user before its visitors") << QPoint(2, 2) << "A U0 V1 V1 U0 V4 V4";
-    }
-    void plan()
-    {
-        QFETCH(QPoint, users_visitors);
-        QStringList written;
-        for (const TestUserStep &step : test_user_plan(users_visitors.x(), users_visitors.y()))
-            written << QString(QChar::fromLatin1("VUA"[step.categoria]))
-                    + (step.owner < 0 ? QString() : QString::number(step.owner));
-        QTEST(written.join(' '), "plan");
-    }
-
     void run_data()
     {
         QTest::addColumn<QByteArray>("next");  // the answer to NEXT, if any
