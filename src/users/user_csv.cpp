@@ -40,7 +40,8 @@ QString foreign_character(const QString &name)
 {
     for (int i = 0; i < name.size(); ++i) {
         const ushort c = name.at(i).unicode();
-        if (c < 0x20 || c == 0x7f)
+        // A control character shows nothing: it is named by its code.
+        if (c < 0x20 || (c >= 0x7f && c < 0xa0))
             return QStringLiteral("U+%1").arg(c, 4, 16, QLatin1Char('0'));
         if (c > 0x7f || c == '"' || c == ',')
             return name.mid(i, name.at(i).isHighSurrogate() ? 2 : 1);

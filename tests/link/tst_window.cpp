@@ -189,8 +189,14 @@ private slots:
 
     void port_box_lists_servers_once()
     {
+        // Ten at most, each once, only what names a server.
+        QStringList given{"tcp://10.0.0.5:4001", "rfc2217://10.0.0.6:4001", "tcp://10.0.0.5:4001",
+                          "/dev/ttyS0", "tcp://h"};
+        for (int n = 7; n < 20; ++n)
+            given << QString("tcp://10.0.0.%1:4001").arg(n);
         PortCombo box;
-        box.set_servers({"tcp://10.0.0.5:4001", "rfc2217://10.0.0.6:4001"});
+        box.set_servers(given);
+        QCOMPARE(box.servers(), given.mid(0, 2) + given.mid(5, 8));
         box.refresh_ports();
         box.setCurrentIndex(box.findData("tcp://10.0.0.5:4001"));
         box.refresh_ports();

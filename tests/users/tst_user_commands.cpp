@@ -11,6 +11,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
@@ -55,6 +56,7 @@ void TstUserCommands::sequences_data()
     QTest::newRow("Obtener over a change, declined") << "get off E3:n=X on no get" << db << "X:cambio" << "Hay 1 cambio sin sincronizar. ¿Descartarlo? | Descarga cancelada #X";
     QTest::newRow("Obtener over two changes") << "get off E3:n=X E4:n=Y on get" << db << "" << "Hay 2 cambios sin sincronizar. ¿Descartarlos? | 6 usuarios descargados #";
     QTest::newRow("edit left for another row, saved") << "get e3:n=Otro c4" << "1/1/A1/01 2/1/U2/02 3/2/Otro/03 4/2/V4/04 5/5/A5/05 6/5/U6/06" << "" << "Los cambios de V3 no se han grabado. | Grabado: Otro (+56900000003) #V4";
+    QTest::newRow("edit left for another row, refused") << "get e3:p=4 c4" << db << "" << "Los cambios de V3 no se han grabado. | Una visita no puede tener registros propios | No se grabó: Una visita no puede tener registros propios #V3";
     QTest::newRow("edit left for another row, kept") << "get e3:n=Otro keep c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V3";
     QTest::newRow("edit left for another row, discarded") << "get e3:p=6 drop c4" << db << "" << "Los cambios de V3 no se han grabado. | 6 usuarios descargados #V4";
     QTest::newRow("click on a row while Sincronizar runs") << "get off E5:n=B E6:n=C on yes n1 @UU:c3 sync" << "1/1/A1/01 2/1/U2/02 3/2/V3/03 4/2/V4/04 5/5/B/05 6/5/C/06" << "" << "¿Qué registro nuevo? | Sincronizar con el controlador en P (equipo 100): 2 cambios.\ncambio: B (+56900000005)\ncambio: C (+56900000006)\n¿Continuar? | Sincronizados 2 de 2 #V3";
@@ -172,7 +174,9 @@ void TstUserCommands::sequences()
     auto *shown = static_cast<UserRow *>(current ? current : probe.root());
     QVERIFY(shown == probe.root()
                 ? !probe.user_panel()->findChild<QPushButton *>("day_btns_L")->isChecked()
-                : probe.user_panel()->typed_id() == shown->id_user);
+                : probe.user_panel()->typed_id() == shown->id_user
+                    && probe.user_panel()->findChild<QRadioButton *>("normal_radio")->isChecked()
+                        == (shown->hrs_reman == 0));
     if (!shown->unsaved)
         QCOMPARE(shown->text(0), shown == probe.root() ? "Raíz" : QString::number(shown->id_user));
     QStringList messages = answerer.texts();
