@@ -175,7 +175,6 @@ private slots:
         TestProbe probe(w);
         probe.load_user_lines({"## 1,1,\"A\",+56911111111,1"});
         probe.load_log_lines({"XX 1 0 0 2024-03-05 8:00\n"});
-        w.findChild<Console *>("console")->note("texto");
         answerer.queue_file(file);
         if (saved == "users")
             probe.export_users_to(file);
