@@ -342,6 +342,19 @@ private slots:
         text += QString("\n") + (offered("history_users_btn") ? "U" : "")
             + (offered("history_params_btn") ? "P" : "");
         QTEST(text.replace('\n', '|'), "text");
+        // What the visit read comes back: its people waiting for "Sincronizar".
+        const QString kinds = visits.split(' ').value(visits.count(' ') - chosen);
+        for (const char *b : {"history_users_btn", "history_params_btn"})
+            w.findChild<QPushButton *>(b)->click();
+        TestProbe probe(w);
+        QCOMPARE(probe.users().size(), kinds.contains("u2") ? 2 : kinds.contains('u') ? 1 : 0);
+        QVERIFY(std::all_of(probe.users().begin(), probe.users().end(), [](const UserRow *u) {
+            return u->pending && u->numero_device.isEmpty();
+        }));
+        QCOMPARE(probe.param_value(0),
+                 kinds.contains("p2")      ? "Otra"
+                     : kinds.contains('p') ? "Casa"
+                                           : "");
     }
 
     // A long archive comes into the table in parts, with the window answering

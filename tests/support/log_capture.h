@@ -1,6 +1,7 @@
 #ifndef LOG_CAPTURE_H
 #define LOG_CAPTURE_H
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <QtGlobal>
 
@@ -22,12 +23,7 @@ public:
     // The lines that begin with `prefix`.
     QStringList starting(const QString &prefix) const
     {
-        QStringList out;
-        for (const QString &line : captured()) {
-            if (line.startsWith(prefix))
-                out << line;
-        }
-        return out;
+        return captured().filter(QRegularExpression("^" + QRegularExpression::escape(prefix)));
     }
 
 private:
