@@ -156,13 +156,11 @@ private slots:
         QTest::addColumn<QString>("saved"); // users, log, or the console
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        const QString no_file = "No se pudo abrir el archivo : ",
-                      full = "No se pudo escribir el archivo : /dev/full";
         // clang-format off
-        QTest::newRow("users into no folder") << "users" << "/no-existe/u.csv" << no_file + "/no-existe/u.csv";
-        QTest::newRow("users onto a full device") << "users" << "/dev/full" << full;
-        QTest::newRow("log into no folder") << "log" << "/no-existe/r.csv" << no_file + "/no-existe/r.csv";
-        QTest::newRow("log onto a full device") << "log" << "/dev/full" << full;
+        QTest::newRow("users into no folder") << "users" << "/no-existe/u.csv" << "No se pudo abrir el archivo : /no-existe/u.csv";
+        QTest::newRow("users onto a full device") << "users" << "/dev/full" << "No se pudo escribir el archivo : /dev/full";
+        QTest::newRow("log into no folder") << "log" << "/no-existe/r.csv" << "No se pudo abrir el archivo : /no-existe/r.csv";
+        QTest::newRow("log onto a full device") << "log" << "/dev/full" << "No se pudo escribir el archivo : /dev/full";
         QTest::newRow("console into no folder") << "console" << "/no-existe/c.txt" << "Texto (*.txt)|No se pudo escribir el archivo /no-existe/c.txt";
         // clang-format on
     }

@@ -16,8 +16,6 @@ public:
         previous = qInstallMessageHandler(handler);
     }
     ~LogCapture() { qInstallMessageHandler(previous); }
-    LogCapture(const LogCapture &) = delete;
-    LogCapture &operator=(const LogCapture &) = delete;
 
     QStringList lines() const { return captured(); }
     // The lines that begin with `prefix`.

@@ -8,7 +8,7 @@
 
 ModalAnswerer::ModalAnswerer(QObject *parent) : QObject(parent)
 {
-    timer = new QTimer(this);
+    auto *timer = new QTimer(this);
     timer->setInterval(5);
     connect(timer, &QTimer::timeout, this, &ModalAnswerer::poll);
     timer->start();

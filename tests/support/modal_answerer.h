@@ -7,8 +7,6 @@
 
 #include <functional>
 
-class QTimer;
-
 // Closes the modal message boxes and file dialogs that the tool opens and
 // records what they said. File dialogs take the queued answers in order (an
 // empty answer cancels); without one they are cancelled. Message boxes take
@@ -41,7 +39,6 @@ public:
 private:
     void poll();
 
-    QTimer *timer = nullptr;
     QStringList files;
     QList<QMessageBox::StandardButton> buttons;
     QList<Seen> log;
