@@ -37,6 +37,8 @@ struct TestProbe
     int gen_count() const { return w.gen_count; }
 
     void load_user_lines(const QStringList &lines) { w.load_user_lines(lines); }
+    void build_user_tree() { w.build_user_tree(); }
+    void install_root(const QString &caption) { w.install_root(caption); }
 
     // Event log and parameters
     void load_log_lines(const QStringList &lines) { w.load_log_lines(lines, w.core.identity()); }
